@@ -1,0 +1,143 @@
+// Construction, insertion and the two counts.
+#include <new>
+
+#include "wordstore/LinkedTrie.h"
+#include "wordstore/TreeWalk.h"
+
+namespace {
+
+// Builds one node per character of `text` (up to its NUL), each the first
+// child of the one before, off to the side of the tree. On failure nothing
+// remains allocated.
+LinkedTrieNode* buildChain(const char* text, long& count) {
+    LinkedTrieNode* head = new LinkedTrieNode(rorirer::widen(*text));
+    count = 1;
+    try {
+        LinkedTrieNode* tail = head;
+        for (const char* p = text + 1; *p != '\0'; ++p) {
+            tail->firstChild = new LinkedTrieNode(rorirer::widen(*p));
+            tail = tail->firstChild;
+            ++count;
+        }
+    } catch (...) {
+        rorirer::freeNodes(head);
+        throw;
+    }
+    return head;
+}
+
+// Where the nodes of a new word's remaining characters are linked in.
+enum class Placement {
+    kNone,         // every character was found
+    kFirstChild,   // `parent` had no list: the chain becomes it
+    kBeforeHead,   // in front of the head of `parent`'s list
+    kAfterPrev,    // after `prev`, ahead of whatever followed it
+    kBelowLeaf,    // below the leaf `parent`, behind a new end marker
+};
+
+}  // namespace
+
+LinkedTrie::LinkedTrie(long shortest)
+    : wordCount(0), root(new LinkedTrieNode()), nodeCount(1), minLength(shortest) {}
+
+long LinkedTrie::getWordCount() { return wordCount; }
+
+long LinkedTrie::getNodeCount() { return nodeCount; }
+
+bool LinkedTrie::insertString(const CString& word) {
+    if (word.GetLength() < minLength) return false;
+    long created = 0;
+    const bool added = insertString(word, root, nullptr, created);
+    if (added) ++wordCount;
+    return added;
+}
+
+bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrieNode* parent,
+                              long& created) {
+    if (text == nullptr) text = "";
+    // First find where the word leaves the tree without touching anything,
+    // then build every new node, then link them in with one or two stores:
+    // a failed allocation leaves the tree exactly as it was.
+    LinkedTrieNode* cur = list;
+    LinkedTrieNode* prev = nullptr;
+    const char* rest = text;
+    Placement placement = Placement::kNone;
+    for (; *rest != '\0'; ++rest) {
+        if (cur == nullptr) {
+            placement = Placement::kFirstChild;
+            break;
+        }
+        const std::uint32_t ch = rorirer::widen(*rest);
+        prev = nullptr;
+        LinkedTrieNode* node = cur;
+        while (node != nullptr && node->character < ch) {
+            prev = node;
+            node = node->nextSibling;
+        }
+        if (node == nullptr || node->character != ch) {
+            placement = prev == nullptr ? Placement::kBeforeHead : Placement::kAfterPrev;
+            break;
+        }
+        parent = node;
+        cur = node->firstChild;
+        if (cur == nullptr && rest[1] != '\0') {
+            // A stored word ends at this leaf; it keeps an end marker.
+            ++rest;
+            placement = Placement::kBelowLeaf;
+            break;
+        }
+    }
+
+    if (placement == Placement::kNone) {
+        if (created > 0) return true;
+        // Stored already: the path ends at a leaf or at an end marker.
+        if (cur == nullptr || cur->character == 0) return false;
+        // A proper prefix of stored words: it gains an end marker. At the top
+        // level there is no parent to link one to (the root marker already
+        // ends the empty word there).
+        if (parent == nullptr) return false;
+        LinkedTrieNode* marker = new LinkedTrieNode();
+        marker->nextSibling = cur;
+        parent->firstChild = marker;
+        ++nodeCount;
+        ++created;
+        return true;
+    }
+    // Linking at the head of a list needs the node that owns it.
+    if (parent == nullptr && placement != Placement::kAfterPrev) return false;
+
+    long count = 0;
+    LinkedTrieNode* marker = nullptr;
+    if (placement == Placement::kBelowLeaf) marker = new LinkedTrieNode();
+    LinkedTrieNode* chain = nullptr;
+    try {
+        chain = buildChain(rest, count);
+    } catch (...) {
+        delete marker;
+        throw;
+    }
+
+    switch (placement) {
+        case Placement::kFirstChild:
+            parent->firstChild = chain;
+            break;
+        case Placement::kBeforeHead:
+            chain->nextSibling = cur;
+            parent->firstChild = chain;
+            break;
+        case Placement::kAfterPrev:
+            chain->nextSibling = prev->nextSibling;
+            prev->nextSibling = chain;
+            break;
+        case Placement::kBelowLeaf:
+            marker->nextSibling = chain;
+            parent->firstChild = marker;
+            ++count;
+            break;
+        case Placement::kNone:
+            break;
+    }
+    nodeCount += count;
+    created += count;
+    return true;
+}

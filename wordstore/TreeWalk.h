@@ -1,0 +1,55 @@
+// Helpers shared by the members that walk the tree. Internal to the library.
+#ifndef RORIRER_WORDSTORE_TREEWALK_H
+#define RORIRER_WORDSTORE_TREEWALK_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "wordstore/LinkedTrieNode.h"
+
+namespace rorirer {
+
+// A node's character: the byte sign-extended to 32 bits, whatever the
+// signedness of `char` here, so that unsigned comparison orders bytes as
+// unsigned values.
+inline std::uint32_t widen(char ch) noexcept {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(ch)));
+}
+
+inline char narrow(std::uint32_t character) noexcept {
+    return static_cast<char>(static_cast<unsigned char>(character & 0xFFu));
+}
+
+// The node of `list` holding `character`, or null. Every list is sorted, so
+// the scan stops at the first greater character.
+inline LinkedTrieNode* findInList(LinkedTrieNode* list, std::uint32_t character) noexcept {
+    for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
+        if (node->character == character) return node;
+        if (node->character > character) break;
+    }
+    return nullptr;
+}
+
+// Follows `text` up to its first NUL down from `list`. On success `after` is
+// the list that follows the prefix (null when it ends at a leaf). `matched`
+// counts the leading characters found in sequence, success or not.
+inline bool walkPrefix(const char* text, LinkedTrieNode* list, LinkedTrieNode*& after,
+                       std::size_t& matched) noexcept {
+    matched = 0;
+    for (; text[matched] != '\0'; ++matched) {
+        LinkedTrieNode* node = findInList(list, widen(text[matched]));
+        if (node == nullptr) return false;
+        list = node->firstChild;
+    }
+    after = list;
+    return true;
+}
+
+// Frees `list`, its siblings and everything below them in constant space:
+// a node's first child is rotated up in front of it until the node has no
+// children, then the node is freed. Never allocates, never throws.
+void freeNodes(LinkedTrieNode* list) noexcept;
+
+}  // namespace rorirer
+
+#endif  // RORIRER_WORDSTORE_TREEWALK_H
