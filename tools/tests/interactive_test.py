@@ -34,8 +34,11 @@ class Terminal:
         self.socket = "rorirer-test-%d-%d" % (os.getpid(), next(sessions))
         env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         # A user's readline settings must not change what the keys do.
-        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 exec %s" % " ".join(
-            shlex.quote(a) for a in [EXE] + args)
+        # The shell records the exit status in a file: tmux's own record of it
+        # is not always there.
+        self.status_file = os.path.join(workdir, "exit-status")
+        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 %s; echo $? > %s" % (" ".join(
+            shlex.quote(a) for a in [EXE] + args), shlex.quote(self.status_file))
         self.tmux = [TMUX, "-L", self.socket, "-f", "/dev/null"]
         subprocess.run(self.tmux + ["new-session", "-d", "-x", "80", "-y", "24", "-c", workdir,
                                     command], check=True, env=env)
@@ -55,9 +58,14 @@ class Terminal:
         proc = subprocess.run(self.tmux + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return proc.stdout.decode("utf-8", "replace")
 
-    def alive(self):
-        return subprocess.run(self.tmux + ["has-session"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0
+    def exit_status(self):
+        """The program's exit status once it has ended, else None."""
+        try:
+            with open(self.status_file) as f:
+                text = f.read()
+        except FileNotFoundError:
+            return None
+        return int(text) if text.endswith("\n") else None
 
     def wait_for(self, condition, what, escapes=False):
         end = time.monotonic() + DEADLINE_SECONDS
@@ -196,10 +204,14 @@ class Interactive(unittest.TestCase):
         self.term.press("Enter")
         self.term.wait_for_line("unknown command :frob (try :help)")
         self.term.press("C-d")
+        # Ends the program with status 0 (sanitizer builds report leaks and
+        # faults at exit through the status).
         end = time.monotonic() + DEADLINE_SECONDS
-        while self.term.alive():
-            self.assertLess(time.monotonic(), end, "Ctrl-D did not end the program")
+        while self.term.exit_status() is None:
+            self.assertLess(time.monotonic(), end, "Ctrl-D did not end the program:\n%s" %
+                            self.term.screen())
             time.sleep(0.02)
+        self.assertEqual(self.term.exit_status(), 0)
 
 
 class BuiltinList(unittest.TestCase):
