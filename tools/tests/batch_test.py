@@ -150,7 +150,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
         self.assertEqual(quote["unique"], "quote\"back\\slash\ttab")
 
     def test_skip_prefix_word(self):
-        path = self.write("w.txt", b"ab\nabcd\nabcde\nxyz\nxyzzy\nxyzzz\n")
+        path = self.write("w.txt", b"ab\nabcd\nabcde\nxyz\nxyzzy\nxyzzz\nsolo\nsolos\n")
         rows = [  # (prefix, skip, longest, unique)
             ("a", False, "ab", None),
             ("ab", False, "ab", None),
@@ -158,6 +158,9 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             ("abcde", False, "abcde", "abcde"),
             ("xyz", False, "xyz", None),
             ("xyz", True, "xyzz", None),
+            ("solo", False, "solo", None),
+            ("solo", True, "solos", "solos"),
+            ("sol", True, "solo", None),
         ]
         for prefix, skip, longest, unique in rows:
             args = ["--dict", path, "--min-length", "0", "--json", "complete", prefix]
