@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include <readline/history.h>
@@ -49,9 +50,7 @@ std::string wordBeforeCursor() {
     return std::string(rl_line_buffer + start, static_cast<size_t>(rl_point - start));
 }
 
-char** completeWord(const char* text, int, int) {
-    // Never fall back to completing file names.
-    rl_attempted_completion_over = 1;
+char** listMatches(const char* text) {
     const CompletionReport report =
         reportCompletions(*editor.store, text, *editor.skipPrefixWord, kMaxMatches);
     editor.matchTotal = report.count;
@@ -80,17 +79,31 @@ char** completeWord(const char* text, int, int) {
     return array;
 }
 
+// Readline is C: nothing may be thrown through it. Queries leave the store
+// as it was, so a failed allocation only means no completion is offered.
+char** completeWord(const char* text, int, int) {
+    // Never fall back to completing file names.
+    rl_attempted_completion_over = 1;
+    try {
+        return listMatches(text);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
 void displayMatches(char** matches, int count, int) {
-    std::vector<std::string> words;
-    for (int i = 1; i <= count; ++i)
-        words.emplace_back(matches[i]);
     int rows = 0;
     int columns = 0;
     rl_get_screen_size(&rows, &columns);
     // The hint would otherwise stay behind on the line being left.
     std::fputs("\033[K\n", rl_outstream);
-    const std::string listing = formatListing(words, editor.matchTotal, columns, rows - 1);
-    std::fputs(listing.c_str(), rl_outstream);
+    try {
+        const std::vector<std::string> words(matches + 1, matches + 1 + count);
+        const std::string listing = formatListing(words, editor.matchTotal, columns, rows - 1);
+        std::fputs(listing.c_str(), rl_outstream);
+    } catch (const std::exception&) {
+        std::fputs("(out of memory)\n", rl_outstream);
+    }
     editor.hintShown = false;
     rl_on_new_line();
     rl_redisplay();
@@ -134,7 +147,12 @@ std::string hintForLine() {
 
 void redisplayWithHint() {
     rl_redisplay();
-    const std::string hint = hintForLine();
+    std::string hint;
+    try {
+        hint = hintForLine();
+    } catch (const std::exception&) {
+        hint.clear();  // no hint rather than no editor
+    }
     if (editor.hintShown && hint.empty() && rl_point != rl_end) {
         // The old hint sits after the end of the line: go there to erase it.
         const int point = rl_point;

@@ -18,16 +18,17 @@ int hexValue(char c) {
 }
 
 // Reads one character of a set, an escape included, and moves `at` past it.
-unsigned char readSetChar(const std::string& spec, size_t& at) {
-    if (spec[at] != '\\')
-        return static_cast<unsigned char>(spec[at++]);
-    if (at + 1 >= spec.size())
+unsigned char readSetChar(const std::string& written, size_t& at) {
+    if (written[at] != '\\')
+        return static_cast<unsigned char>(written[at++]);
+    if (at + 1 >= written.size())
         throw ToolError("--word-chars: '\\' at the end of the set");
-    const char escaped = spec[at + 1];
+    const char escaped = written[at + 1];
     if (escaped == 'x') {
-        if (at + 3 >= spec.size() || !isHexDigit(spec[at + 2]) || !isHexDigit(spec[at + 3]))
+        if (at + 3 >= written.size() || !isHexDigit(written[at + 2]) ||
+            !isHexDigit(written[at + 3]))
             throw ToolError("--word-chars: '\\x' needs two hex digits");
-        const int value = hexValue(spec[at + 2]) * 16 + hexValue(spec[at + 3]);
+        const int value = hexValue(written[at + 2]) * 16 + hexValue(written[at + 3]);
         at += 4;
         return static_cast<unsigned char>(value);
     }
@@ -49,18 +50,19 @@ WordChars::WordChars() {
         set_.set(static_cast<size_t>(c));
 }
 
-WordChars WordChars::parse(const std::string& spec) {
+WordChars WordChars::parse(const std::string& written) {
     WordChars chars;
     chars.set_.reset();
     size_t at = 0;
-    while (at < spec.size()) {
-        const unsigned char first = readSetChar(spec, at);
+    while (at < written.size()) {
+        const unsigned char first = readSetChar(written, at);
         unsigned char last = first;
-        if (at + 1 < spec.size() && spec[at] == '-') {
+        if (at + 1 < written.size() && written[at] == '-') {
             ++at;
-            last = readSetChar(spec, at);
+            last = readSetChar(written, at);
             if (last < first)
-                throw ToolError("--word-chars: range '" + spec.substr(0, at) + "' runs backwards");
+                throw ToolError("--word-chars: range '" + written.substr(0, at) +
+                                "' runs backwards");
         }
         for (unsigned c = first; c <= last; ++c)
             chars.set_.set(c);

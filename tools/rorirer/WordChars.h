@@ -16,7 +16,7 @@ public:
     WordChars();
     // A set written as characters and ranges: "a-zA-Z_", "\x80-\xff", "\\".
     // A '-' first or last stands for itself. Throws ToolError when malformed.
-    static WordChars parse(const std::string& spec);
+    static WordChars parse(const std::string& written);
 
     bool isWordByte(unsigned char byte) const noexcept { return set_[byte]; }
     // Every non-word byte except NUL, for line editors that want the
