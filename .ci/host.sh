@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The rorirer program in CI.
+#   .ci/host.sh --packages   installs what building and testing it needs
+#   .ci/host.sh              checks the README's first command on this clone
+# Its unit of tests (batch and interactive) runs with everyone else's in the
+# default and asan workflows.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=()
+[ -f /usr/include/readline/readline.h ] || need+=(libreadline-dev)
+command -v tmux >/dev/null || need+=(tmux)
+command -v python3 >/dev/null || need+=(python3)
+if [ ${#need[@]} -gt 0 ]; then
+    echo "== rorirer: installing ${need[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
+fi
+[ "${1:-}" = "--packages" ] && exit 0
+
+echo "== rorirer: ./run builds the program and answers from the built-in list"
+answer=$(printf 'hippopotam\n' | ./run --json --max 2)
+echo "$answer"
+case "$answer" in
+    *'"completions":["hippopotami","hippopotamus"]'*) ;;
+    *) echo "rorirer: unexpected answer from ./run" >&2; exit 1 ;;
+esac
+
+echo "== rorirer: both of its tests were registered (tmux and python3 found)"
+for preset in default asan; do
+    count=$(ctest --test-dir "build/$preset" -N -R '^rorirer\.' | sed -n 's/^Total Tests: //p')
+    if [ "$count" != 2 ]; then
+        echo "rorirer: build/$preset has $count rorirer tests, expected 2" >&2
+        exit 1
+    fi
+done

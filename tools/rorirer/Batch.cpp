@@ -1,0 +1,91 @@
+#include "Batch.h"
+
+#include <cstdio>
+#include <string>
+
+#include "CompletionReport.h"
+#include "InputFile.h"
+#include "JsonOutput.h"
+#include "StoreStats.h"
+#include "ToolError.h"
+
+namespace rorirer {
+namespace {
+
+void writeOut(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        throw ToolError("standard output: write failed");
+}
+
+std::string formatReport(const CompletionReport& report) {
+    std::string out = "prefix: " + report.prefix + "\n";
+    out += std::string("stored: ") + (report.stored ? "yes" : "no") + "\n";
+    out += "longest: " + report.longest + "\n";
+    out += "unique: " + (report.hasUnique ? report.unique : std::string("-")) + "\n";
+    out += "completions: " + std::to_string(report.count);
+    if (static_cast<long long>(report.listed.size()) < report.count)
+        out += " (" + std::to_string(report.listed.size()) + " shown)";
+    out += "\n";
+    for (const std::string& word : report.listed)
+        out += "  " + word + "\n";
+    return out;
+}
+
+class Completer {
+public:
+    Completer(LinkedTrie& store, const Options& options) : store_(store), options_(options) {}
+
+    void complete(const std::string& prefix) {
+        const CompletionReport report =
+            reportCompletions(store_, prefix, options_.skipPrefixWord,
+                              options_.unique && !options_.json ? 0 : options_.maxCompletions);
+        const bool matched = options_.unique ? report.hasUnique : report.anyMatch;
+        if (!matched)
+            status_ = kExitNoMatch;
+        if (options_.json) {
+            writeOut(jsonReport(report) + "\n");
+        } else if (options_.unique) {
+            writeOut((report.hasUnique ? report.unique : std::string()) + "\n");
+        } else {
+            if (reported_ > 0)
+                writeOut("\n");
+            writeOut(formatReport(report));
+        }
+        ++reported_;
+        // A plugin talking through a pipe waits for each answer.
+        std::fflush(stdout);
+    }
+
+    int status() const noexcept { return status_; }
+
+private:
+    LinkedTrie& store_;
+    const Options& options_;
+    int status_ = kExitOk;
+    long reported_ = 0;
+};
+
+}  // namespace
+
+int runComplete(LinkedTrie& store, const Options& options) {
+    Completer completer(store, options);
+    if (options.prefixesFromStdin) {
+        InputFile input("-");
+        LineReader lines(input);
+        std::string prefix;
+        while (lines.readLine(prefix))
+            completer.complete(prefix);
+    } else {
+        for (const std::string& prefix : options.prefixes)
+            completer.complete(prefix);
+    }
+    return completer.status();
+}
+
+int runStats(LinkedTrie& store, const Options& options, const LoadSummary& load) {
+    const StoreStats stats = collectStats(store, load);
+    writeOut(options.json ? jsonStats(stats) + "\n" : formatStats(stats));
+    return kExitOk;
+}
+
+}  // namespace rorirer

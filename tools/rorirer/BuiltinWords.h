@@ -1,0 +1,19 @@
+// The default word list, compiled into the program so that it works from any
+// directory: data/american-english, one word per line.
+#ifndef RORIRER_TOOLS_BUILTINWORDS_H
+#define RORIRER_TOOLS_BUILTINWORDS_H
+
+#include <cstddef>
+
+namespace rorirer {
+
+struct BuiltinWords {
+    const char* data;
+    size_t size;
+};
+
+BuiltinWords builtinWords() noexcept;
+
+}  // namespace rorirer
+
+#endif  // RORIRER_TOOLS_BUILTINWORDS_H

@@ -1,0 +1,66 @@
+// Reading a word source or a list of prefixes: a named file or standard
+// input, read in chunks so that no input is held whole in memory.
+//
+// Every fault becomes a ToolError naming the input and the reason: a missing
+// or unreadable file, a directory, an empty input, binary data (a NUL byte)
+// and lines longer than any word could sensibly be.
+#ifndef RORIRER_TOOLS_INPUTFILE_H
+#define RORIRER_TOOLS_INPUTFILE_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace rorirer {
+
+// Longest line (or word) accepted: far above any real word, far below what
+// would make one query list megabytes per completion.
+constexpr size_t kMaxLineLength = 4096;
+
+class InputFile {
+public:
+    // "-" is standard input. Throws ToolError when the file cannot be used.
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    const std::string& name() const noexcept { return name_; }
+    // Size in bytes of a regular file; -1 when unknown (a pipe, a terminal).
+    long long size() const noexcept { return size_; }
+    long long bytesRead() const noexcept { return bytesRead_; }
+
+    // Fills `chunk` with the next bytes; false at the end of the input.
+    // Throws on a read error, on a NUL byte and when the whole input was empty.
+    bool readChunk(std::vector<char>& chunk);
+
+    // "NAME:LINE: " for messages about a place in the input.
+    std::string where(long line) const;
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    long long size_ = -1;
+    long long bytesRead_ = 0;
+};
+
+// Splits an input into lines (without "\n" or "\r\n"), refusing lines longer
+// than kMaxLineLength with the line number in the message.
+class LineReader {
+public:
+    explicit LineReader(InputFile& input) : input_(input) {}
+    bool readLine(std::string& line);
+    long lineNumber() const noexcept { return lineNumber_; }
+
+private:
+    InputFile& input_;
+    std::vector<char> chunk_;
+    size_t at_ = 0;
+    bool ended_ = false;
+    long lineNumber_ = 0;
+};
+
+}  // namespace rorirer
+
+#endif  // RORIRER_TOOLS_INPUTFILE_H

@@ -1,0 +1,39 @@
+// The command line: what to load, which command to run and how to print.
+#ifndef RORIRER_TOOLS_OPTIONS_H
+#define RORIRER_TOOLS_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+namespace rorirer {
+
+struct WordSource {
+    enum Kind { kDict, kText };
+    Kind kind;
+    std::string path;  // "-" is standard input
+};
+
+enum class Command { kDefault, kComplete, kStats, kHelp, kVersion };
+
+struct Options {
+    Command command = Command::kDefault;
+    std::vector<WordSource> sources;  // empty: the built-in list
+    std::string wordChars;            // empty: the default set
+    bool numbers = false;
+    long minLength = 5;
+    long maxCompletions = -1;  // -1: no bound
+    bool json = false;
+    bool unique = false;
+    bool skipPrefixWord = false;
+    std::vector<std::string> prefixes;
+    bool prefixesFromStdin = false;
+};
+
+// Throws ToolError (status 2) with a one-line message for anything malformed.
+Options parseOptions(int argc, char** argv);
+
+const char* usageText();
+
+}  // namespace rorirer
+
+#endif  // RORIRER_TOOLS_OPTIONS_H

@@ -1,0 +1,34 @@
+// The numbers `rorirer stats` and `:stats` print about a loaded store.
+#ifndef RORIRER_TOOLS_STORESTATS_H
+#define RORIRER_TOOLS_STORESTATS_H
+
+#include <string>
+
+#include "WordSources.h"
+#include "wordstore/LinkedTrie.h"
+
+namespace rorirer {
+
+struct StoreStats {
+    long long words = 0;
+    long long nodes = 0;
+    long long offered = 0;
+    long long heapBytes = -1;  // -1: unknown
+    double buildMilliseconds = 0;
+
+    double bytesPerWord() const {
+        return words > 0 && heapBytes >= 0
+                   ? static_cast<double>(heapBytes) / static_cast<double>(words)
+                   : 0.0;
+    }
+};
+
+// `heapBytes` is what the store holds now: the heap growth of the load, kept
+// up to date by callers that learn or forget words afterwards.
+StoreStats collectStats(LinkedTrie& store, const LoadSummary& load);
+
+std::string formatStats(const StoreStats& stats);
+
+}  // namespace rorirer
+
+#endif  // RORIRER_TOOLS_STORESTATS_H
