@@ -1,7 +1,9 @@
 // Construction, insertion and the two counts.
+#include <cstring>
 #include <new>
 
 #include "wordstore/LinkedTrie.h"
+#include "wordstore/NodePool.h"
 #include "wordstore/TreeWalk.h"
 
 namespace {
@@ -9,13 +11,13 @@ namespace {
 // Builds one node per character of `text` (up to its NUL), each the first
 // child of the one before, off to the side of the tree. On failure nothing
 // remains allocated.
-LinkedTrieNode* buildChain(const char* text, long& count) {
-    LinkedTrieNode* head = new LinkedTrieNode(rorirer::widen(*text));
+LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, long& count) {
+    LinkedTrieNode* head = maker.make(rorirer::widen(*text));
     count = 1;
     try {
         LinkedTrieNode* tail = head;
         for (const char* p = text + 1; *p != '\0'; ++p) {
-            tail->firstChild = new LinkedTrieNode(rorirer::widen(*p));
+            tail->firstChild = maker.make(rorirer::widen(*p));
             tail = tail->firstChild;
             ++count;
         }
@@ -28,33 +30,40 @@ LinkedTrieNode* buildChain(const char* text, long& count) {
 
 // Where the nodes of a new word's remaining characters are linked in.
 enum class Placement {
-    kNone,         // every character was found
-    kFirstChild,   // `parent` had no list: the chain becomes it
-    kBeforeHead,   // in front of the head of `parent`'s list
-    kAfterPrev,    // after `prev`, ahead of whatever followed it
-    kBelowLeaf,    // below the leaf `parent`, behind a new end marker
+    kNone,        // every character was found
+    kFirstChild,  // `parent` had no list: the chain becomes it
+    kBeforeHead,  // in front of the head of `parent`'s list
+    kAfterPrev,   // after `prev`, ahead of whatever followed it
+    kBelowLeaf,   // below the leaf `parent`, behind a new end marker
 };
 
 }  // namespace
 
 LinkedTrie::LinkedTrie(long shortest)
-    : wordCount(0), root(new LinkedTrieNode()), nodeCount(1), minLength(shortest) {}
+    : wordCount(0), root(new rorirer::RootMarker()), nodeCount(1), minLength(shortest) {}
 
-long LinkedTrie::getWordCount() { return wordCount; }
+long LinkedTrie::getWordCount() {
+    return wordCount;
+}
 
-long LinkedTrie::getNodeCount() { return nodeCount; }
+long LinkedTrie::getNodeCount() {
+    return nodeCount;
+}
 
 bool LinkedTrie::insertString(const CString& word) {
-    if (word.GetLength() < minLength) return false;
+    if (word.GetLength() < minLength)
+        return false;
     long created = 0;
     const bool added = insertString(word, root, nullptr, created);
-    if (added) ++wordCount;
+    if (added)
+        ++wordCount;
     return added;
 }
 
 bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrieNode* parent,
                               long& created) {
-    if (text == nullptr) text = "";
+    if (text == nullptr)
+        text = "";
     // First find where the word leaves the tree without touching anything,
     // then build every new node, then link them in with one or two stores:
     // a failed allocation leaves the tree exactly as it was.
@@ -89,14 +98,19 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
     }
 
     if (placement == Placement::kNone) {
-        if (created > 0) return true;
+        if (created > 0)
+            return true;
         // Stored already: the path ends at a leaf or at an end marker.
-        if (cur == nullptr || cur->character == 0) return false;
+        if (cur == nullptr || cur->character == 0)
+            return false;
         // A proper prefix of stored words: it gains an end marker. At the top
         // level there is no parent to link one to (the root marker already
         // ends the empty word there).
-        if (parent == nullptr) return false;
-        LinkedTrieNode* marker = new LinkedTrieNode();
+        if (parent == nullptr)
+            return false;
+        rorirer::NodeMaker maker(root);
+        maker.reserve(1);
+        LinkedTrieNode* marker = maker.make(0);
         marker->nextSibling = cur;
         parent->firstChild = marker;
         ++nodeCount;
@@ -104,14 +118,19 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
         return true;
     }
     // Linking at the head of a list needs the node that owns it.
-    if (parent == nullptr && placement != Placement::kAfterPrev) return false;
+    if (parent == nullptr && placement != Placement::kAfterPrev)
+        return false;
 
+    // Every node the word needs is reserved first; with a pool, making them
+    // then cannot fail.
+    rorirer::NodeMaker maker(root);
+    const bool needsMarker = placement == Placement::kBelowLeaf;
+    maker.reserve(std::strlen(rest) + (needsMarker ? 1 : 0));
     long count = 0;
-    LinkedTrieNode* marker = nullptr;
-    if (placement == Placement::kBelowLeaf) marker = new LinkedTrieNode();
+    LinkedTrieNode* marker = needsMarker ? maker.make(0) : nullptr;
     LinkedTrieNode* chain = nullptr;
     try {
-        chain = buildChain(rest, count);
+        chain = buildChain(rest, maker, count);
     } catch (...) {
         delete marker;
         throw;
