@@ -16,76 +16,45 @@ long g_failAfter = -1;
 long g_live = 0;
 
 void* allocate(std::size_t size) {
-    if (g_failAfter == 0)
-        throw std::bad_alloc();
-    if (g_failAfter > 0)
-        --g_failAfter;
+    if (g_failAfter == 0) throw std::bad_alloc();
+    if (g_failAfter > 0) --g_failAfter;
     void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr)
-        throw std::bad_alloc();
+    if (p == nullptr) throw std::bad_alloc();
     ++g_live;
     return p;
 }
 
 void release(void* p) noexcept {
-    if (p == nullptr)
-        return;
+    if (p == nullptr) return;
     --g_live;
     std::free(p);
 }
 
 // The aligned forms too: the store's node pool takes its chunks through them.
 void* allocateAligned(std::size_t size, std::align_val_t alignment) {
-    if (g_failAfter == 0)
-        throw std::bad_alloc();
-    if (g_failAfter > 0)
-        --g_failAfter;
+    if (g_failAfter == 0) throw std::bad_alloc();
+    if (g_failAfter > 0) --g_failAfter;
     const auto align = static_cast<std::size_t>(alignment);
     void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-    if (p == nullptr)
-        throw std::bad_alloc();
+    if (p == nullptr) throw std::bad_alloc();
     ++g_live;
     return p;
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) {
-    return allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return allocate(size);
-}
-void* operator new(std::size_t size, std::align_val_t a) {
-    return allocateAligned(size, a);
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-    return allocateAligned(size, a);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    release(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    release(p);
-}
-void operator delete(void* p) noexcept {
-    release(p);
-}
-void operator delete[](void* p) noexcept {
-    release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    release(p);
-}
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
+void* operator new[](std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
+void operator delete(void* p, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
@@ -104,8 +73,7 @@ Snapshot snapshot(TrieProbe& trie) {
 
 TrieProbe sample() {
     TrieProbe trie(0);
-    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"})
-        trie.insertString(w);
+    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"}) trie.insertString(w);
     return trie;
 }
 
@@ -132,8 +100,7 @@ int failEachAllocation(TrieProbe& trie, Operation operation, bool keepsOutput = 
         }
         EXPECT_TRUE(snapshot(trie) == before) << "changed after failing allocation " << fail;
         EXPECT_EQ(checkInvariants(trie), "");
-        if (!failedBefore && ::testing::Test::HasFailure())
-            return -1;
+        if (!failedBefore && ::testing::Test::HasFailure()) return -1;
     }
 }
 

@@ -18,8 +18,7 @@ void copyNodes(const LinkedTrieNode* source, LinkedTrieNode* head, rorirer::Node
         LinkedTrieNode* copyBefore;  // the copy that takes it as next sibling
     };
     std::vector<Pending> pending;
-    if (source != nullptr)
-        pending.push_back({source, head});
+    if (source != nullptr) pending.push_back({source, head});
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
@@ -28,10 +27,8 @@ void copyNodes(const LinkedTrieNode* source, LinkedTrieNode* head, rorirer::Node
         LinkedTrieNode* to = maker.make(from->character);
         next.copyBefore->nextSibling = to;
         for (;;) {
-            if (from->nextSibling != nullptr)
-                pending.push_back({from->nextSibling, to});
-            if (from->firstChild == nullptr)
-                break;
+            if (from->nextSibling != nullptr) pending.push_back({from->nextSibling, to});
+            if (from->firstChild == nullptr) break;
             from = from->firstChild;
             maker.reserve(1);
             to->firstChild = maker.make(from->character);
@@ -47,8 +44,7 @@ LinkedTrieNode* copyTree(const LinkedTrieNode* source) {
     auto* root = new rorirer::RootMarker();
     try {
         rorirer::NodeMaker maker(root);
-        if (source != nullptr)
-            copyNodes(source->nextSibling, root, maker);
+        if (source != nullptr) copyNodes(source->nextSibling, root, maker);
     } catch (...) {
         rorirer::freeNodes(root);
         throw;
@@ -65,8 +61,7 @@ LinkedTrie::LinkedTrie(const LinkedTrie& other)
       minLength(other.minLength) {}
 
 LinkedTrie& LinkedTrie::operator=(const LinkedTrie& other) {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     // The copy is complete before the old tree goes: a failure leaves this
     // store as it was.
     LinkedTrieNode* fresh = copyTree(other.root);

@@ -30,11 +30,11 @@ LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, long& co
 
 // Where the nodes of a new word's remaining characters are linked in.
 enum class Placement {
-    kNone,        // every character was found
-    kFirstChild,  // `parent` had no list: the chain becomes it
-    kBeforeHead,  // in front of the head of `parent`'s list
-    kAfterPrev,   // after `prev`, ahead of whatever followed it
-    kBelowLeaf,   // below the leaf `parent`, behind a new end marker
+    kNone,         // every character was found
+    kFirstChild,   // `parent` had no list: the chain becomes it
+    kBeforeHead,   // in front of the head of `parent`'s list
+    kAfterPrev,    // after `prev`, ahead of whatever followed it
+    kBelowLeaf,    // below the leaf `parent`, behind a new end marker
 };
 
 }  // namespace
@@ -42,28 +42,21 @@ enum class Placement {
 LinkedTrie::LinkedTrie(long shortest)
     : wordCount(0), root(new rorirer::RootMarker()), nodeCount(1), minLength(shortest) {}
 
-long LinkedTrie::getWordCount() {
-    return wordCount;
-}
+long LinkedTrie::getWordCount() { return wordCount; }
 
-long LinkedTrie::getNodeCount() {
-    return nodeCount;
-}
+long LinkedTrie::getNodeCount() { return nodeCount; }
 
 bool LinkedTrie::insertString(const CString& word) {
-    if (word.GetLength() < minLength)
-        return false;
+    if (word.GetLength() < minLength) return false;
     long created = 0;
     const bool added = insertString(word, root, nullptr, created);
-    if (added)
-        ++wordCount;
+    if (added) ++wordCount;
     return added;
 }
 
 bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrieNode* parent,
                               long& created) {
-    if (text == nullptr)
-        text = "";
+    if (text == nullptr) text = "";
     // First find where the word leaves the tree without touching anything,
     // then build every new node, then link them in with one or two stores:
     // a failed allocation leaves the tree exactly as it was.
@@ -98,16 +91,13 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
     }
 
     if (placement == Placement::kNone) {
-        if (created > 0)
-            return true;
+        if (created > 0) return true;
         // Stored already: the path ends at a leaf or at an end marker.
-        if (cur == nullptr || cur->character == 0)
-            return false;
+        if (cur == nullptr || cur->character == 0) return false;
         // A proper prefix of stored words: it gains an end marker. At the top
         // level there is no parent to link one to (the root marker already
         // ends the empty word there).
-        if (parent == nullptr)
-            return false;
+        if (parent == nullptr) return false;
         rorirer::NodeMaker maker(root);
         maker.reserve(1);
         LinkedTrieNode* marker = maker.make(0);
@@ -118,8 +108,7 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
         return true;
     }
     // Linking at the head of a list needs the node that owns it.
-    if (parent == nullptr && placement != Placement::kAfterPrev)
-        return false;
+    if (parent == nullptr && placement != Placement::kAfterPrev) return false;
 
     // Every node the word needs is reserved first; with a pool, making them
     // then cannot fail.

@@ -20,12 +20,10 @@ void LinkedTrie::getPossibleCompletions(const CString& prefix, CStringArray& com
 
 void LinkedTrie::getPossibleCompletions(const CString& prefix, const char* text,
                                         LinkedTrieNode* list, CStringArray& completions) {
-    if (text == nullptr)
-        return;
+    if (text == nullptr) return;
     LinkedTrieNode* after = nullptr;
     std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length))
-        return;
+    if (!rorirer::walkPrefix(text, list, after, length)) return;
     generateAllCombinations(prefix, CString(""), after, completions);
 }
 
@@ -43,8 +41,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     // to visit on the current path, one entry per branch, not per character.
     CString& path = suffix;
     auto emit = [&]() {
-        if (prefix.IsEmpty() && path.IsEmpty())
-            return;  // the empty word is never listed
+        if (prefix.IsEmpty() && path.IsEmpty()) return;  // the empty word is never listed
         CString entry;
         entry.Preallocate(prefix.GetLength() + path.GetLength());
         entry += prefix;
@@ -62,17 +59,14 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     std::vector<Pending> pending;
     LinkedTrieNode* node = list;
     for (;;) {
-        if (node->nextSibling != nullptr)
-            pending.push_back({node->nextSibling, path.GetLength()});
-        if (node->character != 0)
-            path += rorirer::narrow(node->character);
+        if (node->nextSibling != nullptr) pending.push_back({node->nextSibling, path.GetLength()});
+        if (node->character != 0) path += rorirer::narrow(node->character);
         if (node->firstChild != nullptr) {
             node = node->firstChild;
             continue;
         }
         emit();
-        if (pending.empty())
-            return;
+        if (pending.empty()) return;
         node = pending.back().node;
         path.Truncate(pending.back().pathLength);
         pending.pop_back();

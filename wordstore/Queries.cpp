@@ -21,8 +21,7 @@ bool extendWhileUnbranched(LinkedTrieNode* list, CString& completion, bool skipP
             }
             head = head->nextSibling;
         }
-        if (head->character != 0)
-            completion += rorirer::narrow(head->character);
+        if (head->character != 0) completion += rorirer::narrow(head->character);
         list = head->firstChild;
         first = false;
     }
@@ -53,8 +52,7 @@ bool LinkedTrie::containsString(const char* text, CString& matched) {
 }
 
 bool LinkedTrie::containsString(const char* text, LinkedTrieNode* list, CString& matched) {
-    if (text == nullptr)
-        return false;
+    if (text == nullptr) return false;
     LinkedTrieNode* after = nullptr;
     std::size_t length = 0;
     const bool found = rorirer::walkPrefix(text, list, after, length);
@@ -73,12 +71,10 @@ bool LinkedTrie::getLongestUnambiguousCompletion(const CString& prefix, CString&
 
 bool LinkedTrie::getLongestUnambiguousCompletion(const char* text, CString& completion,
                                                  bool skipPrefixWord, LinkedTrieNode* list) {
-    if (text == nullptr)
-        return false;
+    if (text == nullptr) return false;
     LinkedTrieNode* after = nullptr;
     std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length))
-        return false;
+    if (!rorirer::walkPrefix(text, list, after, length)) return false;
     return completeAmbiguousEntry(after, completion, skipPrefixWord);
 }
 
@@ -96,12 +92,10 @@ bool LinkedTrie::getUniqueCompletion(const CString& prefix, CString& completion,
 
 bool LinkedTrie::getUniqueCompletion(const char* text, CString& completion, bool skipPrefixWord,
                                      LinkedTrieNode* list) {
-    if (text == nullptr)
-        return false;
+    if (text == nullptr) return false;
     LinkedTrieNode* after = nullptr;
     std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length))
-        return false;
+    if (!rorirer::walkPrefix(text, list, after, length)) return false;
     return completeUniqueEntry(after, completion, skipPrefixWord);
 }
 

@@ -4,8 +4,7 @@
 
 bool LinkedTrie::removeString(const CString& word) {
     const char* text = word;
-    if (root == nullptr || *text == '\0')
-        return false;
+    if (root == nullptr || *text == '\0') return false;
 
     // The cut is the deepest node of the word's path that shares its list
     // with other nodes. Below it the path serves this word alone, so
@@ -27,8 +26,7 @@ bool LinkedTrie::removeString(const CString& word) {
             prev = node;
             node = node->nextSibling;
         }
-        if (node == nullptr || node->character != ch)
-            return false;
+        if (node == nullptr || node->character != ch) return false;
         if (prev != nullptr || node->nextSibling != nullptr) {
             cutOwner = owner;
             cutPrev = prev;
@@ -43,8 +41,7 @@ bool LinkedTrie::removeString(const CString& word) {
     if (list != nullptr) {
         // The word ends at an inner node: only its end marker goes. The marker
         // always has a continuation after it, which now heads the list.
-        if (list->character != 0)
-            return false;
+        if (list->character != 0) return false;
         owner->firstChild = list->nextSibling;
         delete list;
         --nodeCount;

@@ -24,10 +24,8 @@ inline char narrow(std::uint32_t character) noexcept {
 // the scan stops at the first greater character.
 inline LinkedTrieNode* findInList(LinkedTrieNode* list, std::uint32_t character) noexcept {
     for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
-        if (node->character == character)
-            return node;
-        if (node->character > character)
-            break;
+        if (node->character == character) return node;
+        if (node->character > character) break;
     }
     return nullptr;
 }
@@ -40,8 +38,7 @@ inline bool walkPrefix(const char* text, LinkedTrieNode* list, LinkedTrieNode*& 
     matched = 0;
     for (; text[matched] != '\0'; ++matched) {
         LinkedTrieNode* node = findInList(list, widen(text[matched]));
-        if (node == nullptr)
-            return false;
+        if (node == nullptr) return false;
         list = node->firstChild;
     }
     after = list;
