@@ -10,6 +10,7 @@
 #ifndef RORIRER_BENCH_PEERS_H
 #define RORIRER_BENCH_PEERS_H
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -23,6 +24,7 @@ class LinkedTriePeer {
 public:
     static const char* name() { return "LinkedTrie"; }
     static constexpr bool kCanRemove = true;
+    static constexpr size_t kMaxWords = SIZE_MAX;
     void clear() { store_ = std::make_unique<LinkedTrie>(1); }
     void insert(const std::string& word) { store_->insertString(CString(word.c_str())); }
     bool contains(const std::string& word) { return store_->containsString(word.c_str(), text_); }
@@ -52,6 +54,7 @@ class StdSetPeer {
 public:
     static const char* name() { return "std::set"; }
     static constexpr bool kCanRemove = true;
+    static constexpr size_t kMaxWords = SIZE_MAX;
     void clear() { store_ = std::make_unique<std::set<std::string>>(); }
     void insert(const std::string& word) { store_->insert(word); }
     bool contains(const std::string& word) { return store_->find(word) != store_->end(); }
@@ -80,6 +83,10 @@ public:
     DatriePeer& operator=(const DatriePeer&) = delete;
     static const char* name() { return "libdatrie"; }
     static constexpr bool kCanRemove = true;
+    // Building the double array from a shuffled list costs tens of
+    // microseconds a word and grows with the store: past the insane list a
+    // run would take most of an hour on this machine.
+    static constexpr size_t kMaxWords = 700000;
     void clear();
     void insert(const std::string& word);
     bool contains(const std::string& word);
@@ -113,6 +120,7 @@ public:
     MarisaPeer& operator=(const MarisaPeer&) = delete;
     static const char* name() { return "marisa-trie"; }
     static constexpr bool kCanRemove = false;
+    static constexpr size_t kMaxWords = SIZE_MAX;
     // A static trie cannot take words one by one: build() takes them all.
     void clear();
     void build(const WordList& words);
