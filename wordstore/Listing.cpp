@@ -40,6 +40,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     std::vector<char> line;
     std::size_t length = 0;
     auto append = [&](const char* text, std::size_t count) {
+        if (count == 0) return;
         if (length + count > line.size()) line.resize(2 * (length + count) + 32);
         std::memcpy(line.data() + length, text, count);
         length += count;
