@@ -3,7 +3,7 @@
 // store gives the same answers to every question.
 //
 //   WordStoreBench [--american=FILE] [--insane=FILE] [--scale=N,N,...]
-//                  [--smoke] [benchmark flags...]
+//                  [--smoke | --long-word-only] [benchmark flags...]
 //
 // Benchmarks are named operation/store/list. Each reports items_per_second
 // for its items (words built, probes tested, entries listed, prefixes
@@ -227,6 +227,56 @@ void addWorkload(const Workload& w) {
 #endif
 }
 
+// One word of `length` characters: inserting it, listing it and destroying
+// the store must each cost time in proportion to the length.
+void registerLongWord(size_t length) {
+    static std::vector<std::string> words;
+    words.reserve(8);
+    std::string word(length, 'a');
+    for (size_t i = 0; i < length; i += 7)
+        word[i] = static_cast<char>('a' + i % 26);
+    words.push_back(word);
+    const std::string& w = words.back();
+    const std::string tail = "/LinkedTrie/" + std::to_string(length);
+    const auto chars = [length](benchmark::State& state) {
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) *
+                                static_cast<int64_t>(length));
+    };
+    benchmark::RegisterBenchmark(("longword-insert" + tail).c_str(),
+                                 [&w, chars](benchmark::State& state) {
+                                     const CString word(w.c_str());
+                                     for (auto _ : state) {
+                                         auto* store = new LinkedTrie(1);
+                                         store->insertString(word);
+                                         state.PauseTiming();
+                                         delete store;
+                                         state.ResumeTiming();
+                                     }
+                                     chars(state);
+                                 });
+    benchmark::RegisterBenchmark(("longword-list" + tail).c_str(),
+                                 [&w, chars](benchmark::State& state) {
+                                     LinkedTrie store(1);
+                                     store.insertString(CString(w.c_str()));
+                                     CStringArray out;
+                                     const CString prefix(w.substr(0, 3).c_str());
+                                     for (auto _ : state)
+                                         store.getPossibleCompletions(prefix, out);
+                                     chars(state);
+                                 });
+    benchmark::RegisterBenchmark(("longword-destroy" + tail).c_str(),
+                                 [&w, chars](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         state.PauseTiming();
+                                         auto* store = new LinkedTrie(1);
+                                         store->insertString(CString(w.c_str()));
+                                         state.ResumeTiming();
+                                         delete store;
+                                     }
+                                     chars(state);
+                                 });
+}
+
 bool takeFlag(const std::string& arg, const char* name, std::string& value) {
     const std::string key = std::string("--") + name + "=";
     if (arg.compare(0, key.size(), key) != 0)
@@ -242,6 +292,7 @@ int main(int argc, char** argv) {
     std::string insane = "/usr/share/dict/american-english-insane";
     std::string scale;
     bool smoke = false;
+    bool longWordOnly = false;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -253,6 +304,10 @@ int main(int argc, char** argv) {
             smoke = true;
             continue;
         }
+        if (arg == "--long-word-only") {
+            longWordOnly = true;
+            continue;
+        }
         rest.push_back(argv[i]);
     }
 
@@ -261,7 +316,9 @@ int main(int argc, char** argv) {
     workloads.reserve(32);
     const WordList americanWords = readWordList(american);
     const WordList insaneWords = readWordList(insane);
-    if (smoke) {
+    if (longWordOnly) {
+        // Only the long-word series below.
+    } else if (smoke) {
         if (americanWords.empty()) {
             std::fprintf(stderr, "no word list at %s\n", american.c_str());
             return 2;
@@ -288,6 +345,10 @@ int main(int argc, char** argv) {
         addWorkload(w);
     if (!g_agree)
         return 1;
+    if (!smoke) {
+        registerLongWord(10'000);
+        registerLongWord(1'000'000);
+    }
 
     int count = static_cast<int>(rest.size());
     benchmark::Initialize(&count, rest.data());

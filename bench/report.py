@@ -3,7 +3,7 @@
 std::set from the same run) and the log-log plot of time per item against
 store size.
 
-    report.py results.json OUTDIR
+    report.py results.json [more.json...] OUTDIR
 """
 import json
 import os
@@ -21,11 +21,16 @@ ITEMS = {
 }
 
 
-def load(path):
-    with open(path) as f:
-        data = json.load(f)
+def load(paths):
     runs = {}  # (op, store, list) -> {"ns": ..., "bytes": ...}
-    for b in data["benchmarks"]:
+    benchmarks = []
+    data = {}
+    for path in paths:
+        with open(path) as f:
+            part = json.load(f)
+        data = data or part
+        benchmarks += part["benchmarks"]
+    for b in benchmarks:
         parts = b["name"].split("/")
         op, store, lst = parts[0], parts[1], parts[2]
         rate = b.get("items_per_second")
@@ -96,6 +101,8 @@ def plot(runs, out):
         ax.set_xlabel("words in the store")
         ax.set_ylabel("bytes per word" if op == "memory" else "ns per item")
         ax.grid(True, which="both", alpha=0.3)
+    for ax in list(axes.flat)[len(panels):]:
+        ax.axis("off")
     axes.flat[0].legend(fontsize=8)
     fig.suptitle("Time per item against store size (log-log), one process per run")
     fig.tight_layout()
@@ -105,10 +112,12 @@ def plot(runs, out):
 
 
 def main():
-    context, runs = load(sys.argv[1])
-    out = sys.argv[2]
+    context, runs = load(sys.argv[1:-1])
+    out = sys.argv[-1]
     lists = []
     for k in runs:
+        if k[0].startswith("longword"):
+            continue
         if not k[2].startswith("scale-") and k[2] not in lists:
             lists.append(k[2])
     text = []
@@ -118,6 +127,18 @@ def main():
     for lst in lists:
         text.append("\n%s: time per item (ratio to std::set)\n" % lst)
         text.append(table(runs, lst))
+    long_rows = []
+    for op in ("insert", "list", "destroy"):
+        short = runs.get(("longword-" + op, "LinkedTrie", "10000"), {}).get("ns")
+        big = runs.get(("longword-" + op, "LinkedTrie", "1000000"), {}).get("ns")
+        if short and big:
+            long_rows.append("| %s | %.2f ns | %.2f ns | %.0f |" % (
+                op, short, big, big * 1e6 / (short * 1e4)))
+    if long_rows:
+        text.append("\none word of 10k and of 1M characters: time per character, and the "
+                    "1M word's time over the 10k word's (linear: 100, target: under 200)\n")
+        text.append("| operation | 10k | 1M | ratio |\n|---|---|---|---|")
+        text.extend(long_rows)
     report = "\n".join(text) + "\n"
     with open(os.path.join(out, "table.md"), "w") as f:
         f.write(report)
