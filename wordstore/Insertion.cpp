@@ -1,7 +1,9 @@
 // Construction, insertion and the two counts.
+#include <cstring>
 #include <new>
 
 #include "wordstore/LinkedTrie.h"
+#include "wordstore/NodePool.h"
 #include "wordstore/TreeWalk.h"
 
 namespace {
@@ -9,13 +11,13 @@ namespace {
 // Builds one node per character of `text` (up to its NUL), each the first
 // child of the one before, off to the side of the tree. On failure nothing
 // remains allocated.
-LinkedTrieNode* buildChain(const char* text, long& count) {
-    LinkedTrieNode* head = new LinkedTrieNode(rorirer::widen(*text));
+LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, long& count) {
+    LinkedTrieNode* head = maker.make(rorirer::widen(*text));
     count = 1;
     try {
         LinkedTrieNode* tail = head;
         for (const char* p = text + 1; *p != '\0'; ++p) {
-            tail->firstChild = new LinkedTrieNode(rorirer::widen(*p));
+            tail->firstChild = maker.make(rorirer::widen(*p));
             tail = tail->firstChild;
             ++count;
         }
@@ -38,7 +40,7 @@ enum class Placement {
 }  // namespace
 
 LinkedTrie::LinkedTrie(long shortest)
-    : wordCount(0), root(new LinkedTrieNode()), nodeCount(1), minLength(shortest) {}
+    : wordCount(0), root(new rorirer::RootMarker()), nodeCount(1), minLength(shortest) {}
 
 long LinkedTrie::getWordCount() { return wordCount; }
 
@@ -96,7 +98,9 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
         // level there is no parent to link one to (the root marker already
         // ends the empty word there).
         if (parent == nullptr) return false;
-        LinkedTrieNode* marker = new LinkedTrieNode();
+        rorirer::NodeMaker maker(root);
+        maker.reserve(1);
+        LinkedTrieNode* marker = maker.make(0);
         marker->nextSibling = cur;
         parent->firstChild = marker;
         ++nodeCount;
@@ -106,12 +110,16 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
     // Linking at the head of a list needs the node that owns it.
     if (parent == nullptr && placement != Placement::kAfterPrev) return false;
 
+    // Every node the word needs is reserved first; with a pool, making them
+    // then cannot fail.
+    rorirer::NodeMaker maker(root);
+    const bool needsMarker = placement == Placement::kBelowLeaf;
+    maker.reserve(std::strlen(rest) + (needsMarker ? 1 : 0));
     long count = 0;
-    LinkedTrieNode* marker = nullptr;
-    if (placement == Placement::kBelowLeaf) marker = new LinkedTrieNode();
+    LinkedTrieNode* marker = needsMarker ? maker.make(0) : nullptr;
     LinkedTrieNode* chain = nullptr;
     try {
-        chain = buildChain(rest, count);
+        chain = buildChain(rest, maker, count);
     } catch (...) {
         delete marker;
         throw;

@@ -1,5 +1,6 @@
 // Listing every stored word that begins with a prefix.
 #include <cstddef>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -29,24 +30,26 @@ void LinkedTrie::getPossibleCompletions(const CString& prefix, const char* text,
 
 void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
                                          LinkedTrieNode* list, CStringArray& completions) {
-    if (completions.Holds(&prefix)) {
-        // Growing the array would move the prefix while it is still read.
-        const CString own(prefix);
-        generateAllCombinations(own, std::move(suffix), list, completions);
-        return;
-    }
-    // One suffix buffer serves the whole walk: it grows by a character on the
-    // way down and is cut back when the walk resumes at a pending sibling, so
-    // the cost is the size of the output. The stack holds the siblings still
-    // to visit on the current path, one entry per branch, not per character.
-    CString& path = suffix;
+    // One buffer holds the word being listed: the prefix and the suffix, then
+    // a character more on each step down, cut back when the walk resumes at a
+    // pending sibling. Each listed word is one string made from it, so the
+    // cost is the size of the output. The prefix is copied before the array
+    // changes, so it may be one of the array's own elements. The stack holds
+    // the siblings still to visit on the current path, one entry per branch,
+    // not per character.
+    std::vector<char> line;
+    std::size_t length = 0;
+    auto append = [&](const char* text, std::size_t count) {
+        if (count == 0) return;
+        if (length + count > line.size()) line.resize(2 * (length + count) + 32);
+        std::memcpy(line.data() + length, text, count);
+        length += count;
+    };
+    append(prefix, static_cast<std::size_t>(prefix.GetLength()));
+    append(suffix, static_cast<std::size_t>(suffix.GetLength()));
     auto emit = [&]() {
-        if (prefix.IsEmpty() && path.IsEmpty()) return;  // the empty word is never listed
-        CString entry;
-        entry.Preallocate(prefix.GetLength() + path.GetLength());
-        entry += prefix;
-        entry += path;
-        completions.Add(std::move(entry));
+        if (length == 0) return;  // the empty word is never listed
+        completions.Add(CString(line.data(), static_cast<int>(length)));
     };
     if (list == nullptr) {
         emit();
@@ -54,13 +57,16 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     }
     struct Pending {
         LinkedTrieNode* node;
-        int pathLength;
+        std::size_t length;
     };
     std::vector<Pending> pending;
     LinkedTrieNode* node = list;
     for (;;) {
-        if (node->nextSibling != nullptr) pending.push_back({node->nextSibling, path.GetLength()});
-        if (node->character != 0) path += rorirer::narrow(node->character);
+        if (node->nextSibling != nullptr) pending.push_back({node->nextSibling, length});
+        if (node->character != 0) {
+            if (length == line.size()) line.resize(2 * length + 32);
+            line[length++] = rorirer::narrow(node->character);
+        }
         if (node->firstChild != nullptr) {
             node = node->firstChild;
             continue;
@@ -68,7 +74,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
         emit();
         if (pending.empty()) return;
         node = pending.back().node;
-        path.Truncate(pending.back().pathLength);
+        length = pending.back().length;
         pending.pop_back();
     }
 }

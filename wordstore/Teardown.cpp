@@ -1,5 +1,8 @@
 // Freeing the tree: killTrieNodes, reset and the destructor.
+#include <typeinfo>
+
 #include "wordstore/LinkedTrie.h"
+#include "wordstore/NodePool.h"
 #include "wordstore/TreeWalk.h"
 
 void rorirer::freeNodes(LinkedTrieNode* list) noexcept {
@@ -19,7 +22,20 @@ void rorirer::freeNodes(LinkedTrieNode* list) noexcept {
     }
 }
 
-void LinkedTrie::killTrieNodes(LinkedTrieNode* list) { rorirer::freeNodes(list); }
+void LinkedTrie::killTrieNodes(LinkedTrieNode* list) {
+    // The whole tree of a store whose pool holds exactly the tree's nodes
+    // (the counts say so: no node of a subclass's own in the tree, no pooled
+    // node kept outside it) goes by one sweep over the pool's memory.
+    if (list != nullptr && list == root && typeid(*list) == typeid(rorirer::RootMarker)) {
+        auto* marker = static_cast<rorirer::RootMarker*>(list);
+        if (marker->pool != nullptr && marker->nextSibling != nullptr &&
+            static_cast<long>(marker->pool->live()) == nodeCount - 1) {
+            marker->pool->destroyAll();
+            marker->nextSibling = nullptr;
+        }
+    }
+    rorirer::freeNodes(list);
+}
 
 LinkedTrie::~LinkedTrie() {
     killTrieNodes(root);
@@ -28,8 +44,9 @@ LinkedTrie::~LinkedTrie() {
 
 void LinkedTrie::reset() {
     // The new root marker is allocated before the old tree goes, so a failure
-    // leaves the store as it was.
-    LinkedTrieNode* fresh = new LinkedTrieNode();
+    // leaves the store as it was. The old pool goes with the old tree; the
+    // new one comes with the first insertion.
+    LinkedTrieNode* fresh = new rorirer::RootMarker();
     killTrieNodes(root);
     root = fresh;
     nodeCount = 1;
