@@ -14,8 +14,10 @@ struct Frame {
 
 std::string checkInvariants(TrieProbe& trie) {
     LinkedTrieNode* root = trie.rootNode();
-    if (root == nullptr) return "root is null";
-    if (root->character != 0) return "root marker holds a character";
+    if (root == nullptr)
+        return "root is null";
+    if (root->character != 0)
+        return "root marker holds a character";
     long nodes = 0;
     long words = 0;
     std::vector<Frame> stack{{root, 0}};
@@ -31,12 +33,15 @@ std::string checkInvariants(TrieProbe& trie) {
                 return where + " is not strictly ascending";
             }
             if (node->character == 0) {
-                if (prev != nullptr) return where + " has an end marker after its head";
-                if (node->firstChild != nullptr) return where + " has an end marker with children";
+                if (prev != nullptr)
+                    return where + " has an end marker after its head";
+                if (node->firstChild != nullptr)
+                    return where + " has an end marker with children";
                 if (!topLevel && node->nextSibling == nullptr) {
                     return where + " holds an end marker alone";
                 }
-                if (!topLevel) ++words;
+                if (!topLevel)
+                    ++words;
             } else if (node->character > 0x7F && node->character < 0xFFFFFF80u) {
                 return where + " holds a character that is no sign-extended byte";
             } else if (node->firstChild == nullptr) {
@@ -61,19 +66,25 @@ std::string checkInvariants(TrieProbe& trie) {
 std::vector<std::string> wordsInTree(TrieProbe& trie) {
     std::vector<std::string> words;
     LinkedTrieNode* root = trie.rootNode();
-    // Lists are pushed last sibling first so words come out in order.
-    std::vector<std::pair<LinkedTrieNode*, std::string>> stack;
-    auto pushList = [&stack](LinkedTrieNode* list, const std::string& path) {
-        std::vector<LinkedTrieNode*> nodes;
-        for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
-            nodes.push_back(node);
-        }
-        for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) stack.emplace_back(*it, path);
+    // One path buffer for the whole walk, cut back to the depth of each
+    // pending sibling, so the walk costs time in proportion to the tree even
+    // for one very long word. Sibling lists are sorted, so visiting a node
+    // before its next sibling gives the words in order.
+    struct Pending {
+        LinkedTrieNode* node;
+        size_t depth;
     };
-    pushList(root == nullptr ? nullptr : root->nextSibling, "");
+    std::vector<Pending> stack;
+    if (root != nullptr && root->nextSibling != nullptr)
+        stack.push_back({root->nextSibling, 0});
+    std::string path;
     while (!stack.empty()) {
-        auto [node, path] = std::move(stack.back());
+        const Pending pending = stack.back();
         stack.pop_back();
+        LinkedTrieNode* node = pending.node;
+        path.resize(pending.depth);
+        if (node->nextSibling != nullptr)
+            stack.push_back({node->nextSibling, pending.depth});
         if (node->character == 0) {
             words.push_back(path);
             continue;
@@ -82,7 +93,7 @@ std::vector<std::string> wordsInTree(TrieProbe& trie) {
         if (node->firstChild == nullptr) {
             words.push_back(path);
         } else {
-            pushList(node->firstChild, path);
+            stack.push_back({node->firstChild, pending.depth + 1});
         }
     }
     return words;
@@ -102,7 +113,8 @@ std::string describeTree(LinkedTrieNode* list) {
             out << ')';
             continue;
         }
-        if (step.node == nullptr) continue;
+        if (step.node == nullptr)
+            continue;
         LinkedTrieNode* node = step.node;
         if (node->character == 0) {
             out << '#';
@@ -121,6 +133,7 @@ std::string describeTree(LinkedTrieNode* list) {
 
 std::vector<std::string> toVector(const CStringArray& array) {
     std::vector<std::string> out;
-    for (int i = 0; i < array.GetSize(); ++i) out.push_back(toStd(array[i]));
+    for (int i = 0; i < array.GetSize(); ++i)
+        out.push_back(toStd(array[i]));
     return out;
 }
