@@ -20,11 +20,9 @@ public:
 
     // `word` is the whole string; the store keeps it up to its first NUL.
     bool insert(const std::string& word) {
-        if (static_cast<long>(word.size()) < minLength_)
-            return false;
+        if (static_cast<long>(word.size()) < minLength_) return false;
         const std::string stored = untilNul(word);
-        if (stored.empty())
-            return false;
+        if (stored.empty()) return false;
         return words_.insert(stored).second;
     }
     bool remove(const std::string& word) { return words_.erase(untilNul(word)) == 1; }
@@ -42,8 +40,7 @@ public:
             const size_t shared = before == nullptr ? 0 : commonLength(*before, *it);
             nodes += static_cast<long>(it->size() - shared);
             auto next = std::next(it);
-            if (next != words_.end() && next->compare(0, it->size(), *it) == 0)
-                ++nodes;
+            if (next != words_.end() && next->compare(0, it->size(), *it) == 0) ++nodes;
             before = &*it;
         }
         return nodes;
@@ -52,7 +49,7 @@ public:
     Answer contains(const std::string& text) const {
         const std::string t = untilNul(text);
         // Every prefix of a path prefix is one too, so the longest one is
-        // found by bisection; long texts stay cheap.
+        // found by bisection and long texts stay cheap.
         size_t matched = 0;
         size_t beyond = t.size() + 1;  // the shortest length known not to match
         while (beyond - matched > 1) {
@@ -63,27 +60,20 @@ public:
                 beyond = middle;
             }
         }
-        if (matched < t.size())
-            return {false, t.substr(0, matched)};
+        if (matched < t.size()) return {false, t.substr(0, matched)};
         return {t.empty() || words_.count(t) == 1, t};
     }
 
-    Answer longest(const std::string& prefix, bool skip) const {
-        return complete(prefix, skip, false);
-    }
-    Answer unique(const std::string& prefix, bool skip) const {
-        return complete(prefix, skip, true);
-    }
+    Answer longest(const std::string& prefix, bool skip) const { return complete(prefix, skip, false); }
+    Answer unique(const std::string& prefix, bool skip) const { return complete(prefix, skip, true); }
 
     std::vector<std::string> list(const std::string& prefix) const {
         const std::string t = untilNul(prefix);
         std::vector<std::string> out;
-        if (!isPathPrefix(t))
-            return out;
+        if (!isPathPrefix(t)) return out;
         // The root marker's path lists the prefix string itself when the walk
         // stops at the top level.
-        if (t.empty() && !prefix.empty())
-            out.push_back(prefix);
+        if (t.empty() && !prefix.empty()) out.push_back(prefix);
         for (auto it = words_.lower_bound(t); it != words_.end() && startsWith(*it, t); ++it) {
             out.push_back(prefix + it->substr(t.size()));
         }
@@ -99,14 +89,12 @@ private:
     }
     static size_t commonLength(const std::string& a, const std::string& b) {
         size_t n = 0;
-        while (n < a.size() && n < b.size() && a[n] == b[n])
-            ++n;
+        while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
         return n;
     }
 
     bool isPathPrefix(const std::string& p) const {
-        if (p.empty())
-            return true;
+        if (p.empty()) return true;
         auto it = words_.lower_bound(p);
         return it != words_.end() && startsWith(*it, p);
     }
@@ -120,8 +108,7 @@ private:
             // Skip every word that continues with the same character.
             std::string bound = p + c;
             auto end = words_.lower_bound(bound);
-            while (end != words_.end() && startsWith(*end, bound))
-                ++end;
+            while (end != words_.end() && startsWith(*end, bound)) ++end;
             it = end;
         }
         return next;
@@ -130,22 +117,19 @@ private:
     Answer complete(const std::string& prefix, bool skip, bool unique) const {
         Answer answer{false, prefix};
         std::string current = untilNul(prefix);
-        if (!isPathPrefix(current))
-            return answer;
+        if (!isPathPrefix(current)) return answer;
         bool first = skip;
         for (;;) {
             const std::vector<char> next = nextCharacters(current);
             // The empty word's marker is the root marker, always present.
             const bool marker = current.empty() || (words_.count(current) == 1 && !next.empty());
             const size_t entries = (marker ? 1 : 0) + next.size();
-            if (entries == 0)
-                break;  // a leaf: the end of a path
+            if (entries == 0) break;  // a leaf: the end of a path
             if (entries > 1 && (!first || !marker || next.size() > 1)) {
                 answer.result = !unique;
                 return answer;
             }
-            if (next.empty())
-                break;  // the root marker alone: an empty store
+            if (next.empty()) break;  // the root marker alone: an empty store
             answer.text += next.front();
             current += next.front();
             first = false;

@@ -14,10 +14,8 @@ struct Frame {
 
 std::string checkInvariants(TrieProbe& trie) {
     LinkedTrieNode* root = trie.rootNode();
-    if (root == nullptr)
-        return "root is null";
-    if (root->character != 0)
-        return "root marker holds a character";
+    if (root == nullptr) return "root is null";
+    if (root->character != 0) return "root marker holds a character";
     long nodes = 0;
     long words = 0;
     std::vector<Frame> stack{{root, 0}};
@@ -33,15 +31,12 @@ std::string checkInvariants(TrieProbe& trie) {
                 return where + " is not strictly ascending";
             }
             if (node->character == 0) {
-                if (prev != nullptr)
-                    return where + " has an end marker after its head";
-                if (node->firstChild != nullptr)
-                    return where + " has an end marker with children";
+                if (prev != nullptr) return where + " has an end marker after its head";
+                if (node->firstChild != nullptr) return where + " has an end marker with children";
                 if (!topLevel && node->nextSibling == nullptr) {
                     return where + " holds an end marker alone";
                 }
-                if (!topLevel)
-                    ++words;
+                if (!topLevel) ++words;
             } else if (node->character > 0x7F && node->character < 0xFFFFFF80u) {
                 return where + " holds a character that is no sign-extended byte";
             } else if (node->firstChild == nullptr) {
@@ -75,16 +70,14 @@ std::vector<std::string> wordsInTree(TrieProbe& trie) {
         size_t depth;
     };
     std::vector<Pending> stack;
-    if (root != nullptr && root->nextSibling != nullptr)
-        stack.push_back({root->nextSibling, 0});
+    if (root != nullptr && root->nextSibling != nullptr) stack.push_back({root->nextSibling, 0});
     std::string path;
     while (!stack.empty()) {
         const Pending pending = stack.back();
         stack.pop_back();
         LinkedTrieNode* node = pending.node;
         path.resize(pending.depth);
-        if (node->nextSibling != nullptr)
-            stack.push_back({node->nextSibling, pending.depth});
+        if (node->nextSibling != nullptr) stack.push_back({node->nextSibling, pending.depth});
         if (node->character == 0) {
             words.push_back(path);
             continue;
@@ -113,8 +106,7 @@ std::string describeTree(LinkedTrieNode* list) {
             out << ')';
             continue;
         }
-        if (step.node == nullptr)
-            continue;
+        if (step.node == nullptr) continue;
         LinkedTrieNode* node = step.node;
         if (node->character == 0) {
             out << '#';
@@ -133,7 +125,7 @@ std::string describeTree(LinkedTrieNode* list) {
 
 std::vector<std::string> toVector(const CStringArray& array) {
     std::vector<std::string> out;
-    for (int i = 0; i < array.GetSize(); ++i)
-        out.push_back(toStd(array[i]));
+    out.reserve(static_cast<size_t>(array.GetSize()));
+    for (int i = 0; i < array.GetSize(); ++i) out.push_back(toStd(array[i]));
     return out;
 }

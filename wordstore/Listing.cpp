@@ -9,7 +9,7 @@
 void LinkedTrie::getPossibleCompletions(const CString& prefix, CStringArray& completions) {
     if (completions.Holds(&prefix)) {
         // Emptying the array would destroy the prefix before it is read.
-        const CString own(prefix);
+        const CString own(prefix);  // NOLINT(performance-unnecessary-copy-initialization)
         completions.SetSize(0, -1);
         getPossibleCompletions(own, own, root, completions);
         return;
@@ -31,7 +31,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
                                          LinkedTrieNode* list, CStringArray& completions) {
     if (completions.Holds(&prefix)) {
         // Growing the array would move the prefix while it is still read.
-        const CString own(prefix);
+        const CString own(prefix);  // NOLINT(performance-unnecessary-copy-initialization)
         generateAllCombinations(own, std::move(suffix), list, completions);
         return;
     }
