@@ -89,6 +89,7 @@ TEST(ProtectedWorkers, StoreWhoseTreeWasFreed) {
     EXPECT_EQ(checkInvariants(copy), "");
 
     TrieProbe assigned = sample();
+    // cppcheck-suppress redundantInitialization
     assigned = gone;
     EXPECT_EQ(assigned.getWordCount(), 0);
     EXPECT_EQ(assigned.getNodeCount(), 1);
