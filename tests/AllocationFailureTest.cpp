@@ -16,16 +16,20 @@ long g_failAfter = -1;
 long g_live = 0;
 
 void* allocate(std::size_t size) {
-    if (g_failAfter == 0) throw std::bad_alloc();
-    if (g_failAfter > 0) --g_failAfter;
+    if (g_failAfter == 0)
+        throw std::bad_alloc();
+    if (g_failAfter > 0)
+        --g_failAfter;
     void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
+    if (p == nullptr)
+        throw std::bad_alloc();
     ++g_live;
     return p;
 }
 
 void release(void* p) noexcept {
-    if (p == nullptr) return;
+    if (p == nullptr)
+        return;
     --g_live;
     std::free(p);
 }
@@ -60,21 +64,45 @@ namespace {
 
 struct Snapshot {
     std::string tree;
+    std::vector<std::string> listing;
     long words;
     long nodes;
+    long minLength;
     bool operator==(const Snapshot& o) const {
-        return tree == o.tree && words == o.words && nodes == o.nodes;
+        return tree == o.tree && listing == o.listing && words == o.words && nodes == o.nodes &&
+               minLength == o.minLength;
     }
 };
 
+// Taken with allocation working: the listing allocates.
 Snapshot snapshot(TrieProbe& trie) {
-    return {describeTree(trie.rootNode()), trie.getWordCount(), trie.getNodeCount()};
+    CStringArray all;
+    trie.getPossibleCompletions("", all);
+    return {describeTree(trie.rootNode()), toVector(all), trie.getWordCount(), trie.getNodeCount(),
+            trie.minimumLength()};
 }
 
 TrieProbe sample() {
     TrieProbe trie(0);
-    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"}) trie.insertString(w);
+    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"})
+        trie.insertString(w);
     return trie;
+}
+
+// Stores of different shapes: empty, the sample, 0xFF-only words, and one
+// long word with a branch deep down.
+std::vector<TrieProbe> stores() {
+    std::vector<TrieProbe> out;
+    out.emplace_back(0);
+    out.push_back(sample());
+    out.emplace_back(1);
+    for (int length : {1, 2, 5, 9})
+        out.back().insertString(toC(std::string(length, '\xFF')));
+    out.emplace_back(3);
+    const std::string deep(300, 'd');
+    out.back().insertString(toC(deep));
+    out.back().insertString(toC(deep.substr(0, 200) + "e"));
+    return out;
 }
 
 // Runs `operation` with the 0th, 1st, 2nd... allocation failing until it
@@ -100,12 +128,16 @@ int failEachAllocation(TrieProbe& trie, Operation operation, bool keepsOutput = 
         }
         EXPECT_TRUE(snapshot(trie) == before) << "changed after failing allocation " << fail;
         EXPECT_EQ(checkInvariants(trie), "");
-        if (!failedBefore && ::testing::Test::HasFailure()) return -1;
+        if (!failedBefore && ::testing::Test::HasFailure())
+            return -1;
     }
 }
 
 TEST(AllocationFailure, InsertionLeavesTheStoreAsItWas) {
-    const char* words[] = {"abcdefgh", "a", "abe", "b12345", "xyw", "\x80\x81\x82"};
+    // Between them these reach every way a word joins the tree: a new end
+    // marker ("a"), below a leaf ("abcdefgh", "b12345"), in front of a list
+    // ("xyw"), after a node ("abe", "\x80..."), and into an empty store.
+    const char* words[] = {"abcdefgh", "a", "abe", "b12345", "xyw", "\x80\x81\x82", "\xFF\xFF\xFF"};
     for (const char* word : words) {
         SCOPED_TRACE(word);
         TrieProbe trie = sample();
@@ -131,6 +163,17 @@ TEST(AllocationFailure, InsertionLeavesTheStoreAsItWas) {
     }
     EXPECT_EQ(grown.getWordCount(), 800);
     EXPECT_GE(allocations, 4);
+    for (TrieProbe& trie : stores()) {
+        SCOPED_TRACE(describeTree(trie.rootNode()).substr(0, 40));
+        const CString deep = toC(std::string(250, 'd') + "x" + std::string(100, '\xFF'));
+        const long stored = trie.getWordCount();
+        // The pool takes memory a chunk at a time, so the count says little;
+        // every failure in between must leave the store as it was.
+        EXPECT_GE(failEachAllocation(trie, [&] { trie.insertString(deep); }), 0);
+        EXPECT_EQ(trie.getWordCount(), stored + 1);
+        // A refused word allocates nothing and changes nothing.
+        EXPECT_EQ(failEachAllocation(trie, [&] { EXPECT_FALSE(trie.insertString(deep)); }), 0);
+    }
 }
 
 TEST(AllocationFailure, CopyAssignmentAndResetLeaveTheStoreAsItWas) {
@@ -142,17 +185,72 @@ TEST(AllocationFailure, CopyAssignmentAndResetLeaveTheStoreAsItWas) {
     EXPECT_GE(failEachAllocation(target, [&] { target = source; }), 3);
     EXPECT_EQ(describeTree(target.rootNode()), describeTree(source.rootNode()));
 
-    TrieProbe emptied = sample();
-    EXPECT_EQ(failEachAllocation(emptied, [&] { emptied.reset(); }), 1);
-    EXPECT_EQ(emptied.getNodeCount(), 1);
+    for (TrieProbe& from : stores()) {
+        for (TrieProbe& to : stores()) {
+            // At least the root marker; the nodes come a pool chunk at a time.
+            EXPECT_GE(failEachAllocation(to, [&] { to = from; }), 1);
+            EXPECT_TRUE(snapshot(to) == snapshot(from));
+            EXPECT_EQ(checkInvariants(to), "");
+        }
+        // Self-assignment needs no allocation at all.
+        const TrieProbe& self = from;
+        // cppcheck-suppress selfAssignment
+        EXPECT_EQ(failEachAllocation(from, [&] { from = self; }), 0);
+    }
+
+    for (TrieProbe& emptied : stores()) {
+        EXPECT_EQ(failEachAllocation(emptied, [&] { emptied.reset(); }), 1);
+        EXPECT_EQ(emptied.getNodeCount(), 1);
+        EXPECT_EQ(emptied.getWordCount(), 0);
+        EXPECT_EQ(checkInvariants(emptied), "");
+    }
 }
 
 TEST(AllocationFailure, CopyConstructorLeaksNothing) {
-    TrieProbe source = sample();
-    EXPECT_GE(failEachAllocation(source, [&] { TrieProbe copy(source); }), 3);
+    for (TrieProbe& source : stores()) {
+        Snapshot copied{};
+        const int made = failEachAllocation(source, [&] {
+            TrieProbe copy(source);
+            copied = snapshot(copy);
+        });
+        EXPECT_GE(made, 1);
+        EXPECT_TRUE(copied == snapshot(source));
+    }
 }
 
 TEST(AllocationFailure, QueriesLeaveTheTreeUntouched) {
+    for (TrieProbe& trie : stores()) {
+        SCOPED_TRACE(describeTree(trie.rootNode()).substr(0, 40));
+        CStringArray out;
+        failEachAllocation(
+            trie, [&] { trie.getPossibleCompletions("", out); }, true);
+        EXPECT_EQ(out.GetSize(), trie.getWordCount());
+        // The prefix is one of the array's own elements; the first
+        // allocations that fail are those that fill the array.
+        failEachAllocation(
+            trie,
+            [&] {
+                out.SetSize(0);
+                out.Add("zz");
+                out.Add("d");
+                trie.getPossibleCompletions(out[1], out);
+            },
+            true);
+        for (bool skip : {false, true}) {
+            for (const char* prefix : {"", "a", "d", "\xFF", "\xFF\xFF"}) {
+                CString text;
+                failEachAllocation(
+                    trie, [&] { trie.getUniqueCompletion(prefix, text, skip); }, true);
+                failEachAllocation(
+                    trie, [&] { trie.getLongestUnambiguousCompletion(prefix, text, skip); }, true);
+                text = prefix;
+                failEachAllocation(
+                    trie, [&] { trie.getLongestUnambiguousCompletion(text, text, skip); }, true);
+                failEachAllocation(
+                    trie, [&] { trie.containsString(prefix, text); }, true);
+            }
+        }
+    }
     TrieProbe trie = sample();
     CStringArray out;
     failEachAllocation(
@@ -162,8 +260,10 @@ TEST(AllocationFailure, QueriesLeaveTheTreeUntouched) {
     failEachAllocation(
         trie, [&] { trie.getUniqueCompletion("x", text, false); }, true);
     EXPECT_EQ(toStd(text), "xyz");
+    CString matched("abcx");
     failEachAllocation(
-        trie, [&] { trie.containsString("abc", text); }, true);
+        trie, [&] { trie.containsString(matched, matched); }, true);
+    EXPECT_EQ(toStd(matched), "abc");
 }
 
 TEST(AllocationFailure, StoreCanBeDestroyedAndShrunkWhileAllocationFails) {
@@ -172,9 +272,19 @@ TEST(AllocationFailure, StoreCanBeDestroyedAndShrunkWhileAllocationFails) {
     g_failAfter = 0;
     EXPECT_TRUE(trie->removeString("abc"));
     EXPECT_TRUE(trie->removeString("xyz"));
+    EXPECT_FALSE(trie->removeString("absent"));
     delete trie;
     g_failAfter = -1;
     EXPECT_LT(g_live, live);
+
+    // Every store shape, destroyed with every allocation failing, gives back
+    // every block it held.
+    const long before = g_live;
+    auto* shapes = new std::vector<TrieProbe>(stores());
+    g_failAfter = 0;
+    delete shapes;
+    g_failAfter = -1;
+    EXPECT_EQ(g_live, before);
 }
 
 }  // namespace

@@ -1,29 +1,12 @@
 // Very long words: every member copes on an ordinary 8 MiB thread stack.
 #include <gtest/gtest.h>
-#include <pthread.h>
 
-#include <functional>
 #include <string>
 
+#include "DefaultStack.h"
 #include "TrieProbe.h"
 
 namespace {
-
-// Runs `body` on a thread with an 8 MiB stack, whatever the limit of the
-// process, so that a walk that recursed once per character would crash here.
-void onDefaultStack(const std::function<void()>& body) {
-    pthread_attr_t attr;
-    ASSERT_EQ(pthread_attr_init(&attr), 0);
-    ASSERT_EQ(pthread_attr_setstacksize(&attr, 8u << 20), 0);
-    pthread_t thread;
-    auto run = [](void* arg) -> void* {
-        (*static_cast<const std::function<void()>*>(arg))();
-        return nullptr;
-    };
-    ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&body)), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attr);
-}
 
 constexpr int kLength = 10'000'000;
 

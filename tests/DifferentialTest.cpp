@@ -141,7 +141,7 @@ private:
         ASSERT_EQ(wordsInTree(assigned), before);
         ASSERT_EQ(checkInvariants(assigned), "");
         ASSERT_EQ(assigned.minimumLength(), trie_.minimumLength());
-        TrieProbe& self = assigned;
+        const TrieProbe& self = assigned;
         assigned = self;
         ASSERT_EQ(wordsInTree(assigned), before);
         // Continuing on the assigned copy must match the model too.

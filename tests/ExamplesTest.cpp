@@ -105,7 +105,7 @@ TEST(Contains, ReportsHowMuchOfTheTextTheTreeHolds) {
         const char* text;
         bool stored;
         const char* matched;
-    } rows[] = {
+    } const rows[] = {
         {"abcd", true, "abcd"},  {"abc", false, "abc"},   // a prefix of words only
         {"abxy", false, "ab"},   {"hello", true, "hello"}, {"hellos", false, "hello"},
         {"", true, ""},          {"q", false, ""},
@@ -184,7 +184,7 @@ TEST(Listing, WorkedExamples) {
     struct Row {
         std::string prefix;
         Words expected;
-    } rows[] = {
+    } const rows[] = {
         {"a", {"ab", "abc", "abd"}},
         {"ab", {"ab", "abc", "abd"}},
         {"abc", {"abc"}},

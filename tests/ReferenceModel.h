@@ -29,6 +29,7 @@ public:
     void reset() { words_.clear(); }
 
     long wordCount() const { return static_cast<long>(words_.size()); }
+    long minLength() const { return minLength_; }
 
     // The root marker, one node per distinct non-empty prefix, and an end
     // marker for every word that longer words continue.
@@ -47,8 +48,18 @@ public:
 
     Answer contains(const std::string& text) const {
         const std::string t = untilNul(text);
+        // Every prefix of a path prefix is one too, so the longest one is
+        // found by bisection and long texts stay cheap.
         size_t matched = 0;
-        while (matched < t.size() && isPathPrefix(t.substr(0, matched + 1))) ++matched;
+        size_t beyond = t.size() + 1;  // the shortest length known not to match
+        while (beyond - matched > 1) {
+            const size_t middle = matched + (beyond - matched) / 2;
+            if (isPathPrefix(t.substr(0, middle))) {
+                matched = middle;
+            } else {
+                beyond = middle;
+            }
+        }
         if (matched < t.size()) return {false, t.substr(0, matched)};
         return {t.empty() || words_.count(t) == 1, t};
     }

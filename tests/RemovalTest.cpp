@@ -22,7 +22,7 @@ TEST(Removal, LeavesCanonicalTree) {
     struct Row {
         Words stored;
         std::string removed;
-    } rows[] = {
+    } const rows[] = {
         {{"ab", "abc"}, "abc"},            // the marker left alone goes; b is a leaf again
         {{"ab", "abc"}, "ab"},             // only the end marker goes
         {{"ab", "abc", "abd"}, "abc"},     // the marker keeps its sibling

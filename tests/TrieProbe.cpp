@@ -61,19 +61,23 @@ std::string checkInvariants(TrieProbe& trie) {
 std::vector<std::string> wordsInTree(TrieProbe& trie) {
     std::vector<std::string> words;
     LinkedTrieNode* root = trie.rootNode();
-    // Lists are pushed last sibling first so words come out in order.
-    std::vector<std::pair<LinkedTrieNode*, std::string>> stack;
-    auto pushList = [&stack](LinkedTrieNode* list, const std::string& path) {
-        std::vector<LinkedTrieNode*> nodes;
-        for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
-            nodes.push_back(node);
-        }
-        for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) stack.emplace_back(*it, path);
+    // One path buffer for the whole walk, cut back to the depth of each
+    // pending sibling, so the walk costs time in proportion to the tree even
+    // for one very long word. Sibling lists are sorted, so visiting a node
+    // before its next sibling gives the words in order.
+    struct Pending {
+        LinkedTrieNode* node;
+        size_t depth;
     };
-    pushList(root == nullptr ? nullptr : root->nextSibling, "");
+    std::vector<Pending> stack;
+    if (root != nullptr && root->nextSibling != nullptr) stack.push_back({root->nextSibling, 0});
+    std::string path;
     while (!stack.empty()) {
-        auto [node, path] = std::move(stack.back());
+        const Pending pending = stack.back();
         stack.pop_back();
+        LinkedTrieNode* node = pending.node;
+        path.resize(pending.depth);
+        if (node->nextSibling != nullptr) stack.push_back({node->nextSibling, pending.depth});
         if (node->character == 0) {
             words.push_back(path);
             continue;
@@ -82,7 +86,7 @@ std::vector<std::string> wordsInTree(TrieProbe& trie) {
         if (node->firstChild == nullptr) {
             words.push_back(path);
         } else {
-            pushList(node->firstChild, path);
+            stack.push_back({node->firstChild, pending.depth + 1});
         }
     }
     return words;
@@ -121,6 +125,7 @@ std::string describeTree(LinkedTrieNode* list) {
 
 std::vector<std::string> toVector(const CStringArray& array) {
     std::vector<std::string> out;
+    out.reserve(static_cast<size_t>(array.GetSize()));
     for (int i = 0; i < array.GetSize(); ++i) out.push_back(toStd(array[i]));
     return out;
 }

@@ -10,7 +10,7 @@
 void LinkedTrie::getPossibleCompletions(const CString& prefix, CStringArray& completions) {
     if (completions.Holds(&prefix)) {
         // Emptying the array would destroy the prefix before it is read.
-        const CString own(prefix);
+        const CString own(prefix);  // NOLINT(performance-unnecessary-copy-initialization)
         completions.SetSize(0, -1);
         getPossibleCompletions(own, own, root, completions);
         return;
