@@ -111,6 +111,7 @@ TEST(NodePool, ReuseAfterRemovalKeepsInvariantsAndMemory) {
         ASSERT_EQ(checkInvariants(trie), "");
         ASSERT_EQ(wordsInTree(trie), std::vector<std::string>(model.begin(), model.end()));
         std::vector<CString> again;
+        again.reserve(half.size());
         for (const auto& w : half)
             again.push_back(toC(w));
         const size_t halved = heapInUse();

@@ -28,6 +28,9 @@ void LinkedTrie::getPossibleCompletions(const CString& prefix, const char* text,
     generateAllCombinations(prefix, CString(""), after, completions);
 }
 
+// `suffix` stays a by-value parameter: the signature is part of the exported
+// interface that subclasses call.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
                                          LinkedTrieNode* list, CStringArray& completions) {
     // One buffer holds the word being listed: the prefix and the suffix, then

@@ -14,9 +14,10 @@ constexpr std::align_val_t kPageAlignment{NodePool::kPage};
 }  // namespace
 
 void PooledNode::operator delete(void* slot) noexcept {
-    const auto address = reinterpret_cast<std::uintptr_t>(slot);
-    auto* page = reinterpret_cast<NodePool**>(address & ~(NodePool::kPage - 1));
-    (*page)->release(slot);
+    // Chunks are page-aligned and every page starts with its pool's address.
+    const auto offset = reinterpret_cast<std::uintptr_t>(slot) & (NodePool::kPage - 1);
+    void* page = static_cast<char*>(slot) - offset;
+    (*static_cast<NodePool**>(page))->release(slot);
 }
 
 RootMarker::~RootMarker() {
