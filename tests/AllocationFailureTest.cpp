@@ -206,6 +206,29 @@ TEST(AllocationFailure, CopyAssignmentAndResetLeaveTheStoreAsItWas) {
     }
 }
 
+// A subclass that puts a root marker of its own in place: the store then
+// makes its nodes one by one on the heap instead of from its pool.
+class HeapRootTrie : public TrieProbe {
+public:
+    HeapRootTrie() : TrieProbe(0) {
+        LinkedTrieNode* own = new LinkedTrieNode();
+        killTrieNodes(root);
+        root = own;
+    }
+};
+
+TEST(AllocationFailure, HeapNodesOfASubclassRootLeaveTheStoreAsItWas) {
+    HeapRootTrie trie;
+    for (const char* w : {"ab", "abc", "xyz"}) ASSERT_TRUE(trie.insertString(w));
+    for (const char* w : {"abcdef", "a", "abd", "b", "xyy"}) {
+        SCOPED_TRACE(w);
+        // One allocation per new node, each failing in turn.
+        EXPECT_GE(failEachAllocation(trie, [&] { trie.insertString(w); }), 1);
+        EXPECT_EQ(checkInvariants(trie), "");
+    }
+    EXPECT_EQ(trie.getWordCount(), 8);
+}
+
 TEST(AllocationFailure, CopyConstructorLeaksNothing) {
     for (TrieProbe& source : stores()) {
         Snapshot copied{};

@@ -125,25 +125,18 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
         throw;
     }
 
-    switch (placement) {
-        case Placement::kFirstChild:
-            parent->firstChild = chain;
-            break;
-        case Placement::kBeforeHead:
-            chain->nextSibling = cur;
-            parent->firstChild = chain;
-            break;
-        case Placement::kAfterPrev:
-            chain->nextSibling = prev->nextSibling;
-            prev->nextSibling = chain;
-            break;
-        case Placement::kBelowLeaf:
-            marker->nextSibling = chain;
-            parent->firstChild = marker;
-            ++count;
-            break;
-        case Placement::kNone:
-            break;
+    if (placement == Placement::kAfterPrev) {
+        chain->nextSibling = prev->nextSibling;
+        prev->nextSibling = chain;
+    } else if (placement == Placement::kBelowLeaf) {
+        marker->nextSibling = chain;
+        parent->firstChild = marker;
+        ++count;
+    } else {
+        // The chain heads `parent`'s list, ahead of the old head `cur` (null
+        // when the list was empty).
+        chain->nextSibling = cur;
+        parent->firstChild = chain;
     }
     nodeCount += count;
     created += count;
