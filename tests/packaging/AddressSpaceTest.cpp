@@ -38,7 +38,8 @@ public:
 
     void fill() {
         for (std::size_t size = std::size_t{256} << 20; size >= (std::size_t{64} << 10);) {
-            if (blocks_.size() == blocks_.capacity()) break;
+            if (blocks_.size() == blocks_.capacity())
+                break;
             void* block = ::operator new(size, std::nothrow);
             if (block == nullptr) {
                 size /= 2;
@@ -55,7 +56,8 @@ public:
         while (freed < bytes && !blocks_.empty()) {
             std::size_t largest = 0;
             for (std::size_t i = 1; i < blocks_.size(); ++i)
-                if (blocks_[i].size > blocks_[largest].size) largest = i;
+                if (blocks_[i].size > blocks_[largest].size)
+                    largest = i;
             freed += blocks_[largest].size;
             held_ -= blocks_[largest].size;
             ::operator delete(blocks_[largest].memory);
@@ -108,7 +110,8 @@ TEST(AddressSpace, ExhaustionInsideTheDllReachesTheHostAndLeavesTheStoreWhole) {
     EXPECT_EQ(checkInvariants(store), "");
     const std::vector<std::string> words = wordsInTree(store);
     ASSERT_EQ(words.size(), static_cast<std::size_t>(inserted));
-    for (long n = 0; n < inserted; ++n) ASSERT_EQ(words[n], wordNumber(n)) << "word " << n;
+    for (long n = 0; n < inserted; ++n)
+        ASSERT_EQ(words[n], wordNumber(n)) << "word " << n;
 
     CString matched;
     EXPECT_TRUE(store.containsString(toC(wordNumber(inserted - 1)), matched));
