@@ -4,7 +4,11 @@
 // unwinder that the DLL and its host do not share turns this into a crash.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -27,53 +31,73 @@ std::string wordNumber(long n) {
 }
 
 // Address space held by the host so that the store meets the end of memory
-// after a few hundred words rather than a hundred million nodes. The blocks
-// shrink on each failure, down to a size that leaves no useful hole behind.
+// after a few hundred words rather than a hundred million nodes. It reserves
+// the free ranges it finds instead of probing with allocations that fail:
+// under Wine every failed reservation searches the whole address space.
 class Ballast {
 public:
-    Ballast() { blocks_.reserve(1 << 16); }
+    Ballast() = default;
     Ballast(const Ballast&) = delete;
     Ballast& operator=(const Ballast&) = delete;
-    ~Ballast() { releaseAll(); }
+    ~Ballast() { release(); }
 
-    void fill() {
-        for (std::size_t size = std::size_t{256} << 20; size >= (std::size_t{64} << 10);) {
-            if (blocks_.size() == blocks_.capacity())
+    // Reserves every free range but the top `leave` bytes of the largest one.
+    void fill(std::size_t leave) {
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        const std::uintptr_t granule = system.dwAllocationGranularity;
+        std::vector<Range> free;
+        free.reserve(kMaxRanges);
+        auto* address = static_cast<char*>(system.lpMinimumApplicationAddress);
+        while (address < static_cast<char*>(system.lpMaximumApplicationAddress) &&
+               free.size() < kMaxRanges) {
+            MEMORY_BASIC_INFORMATION info;
+            if (VirtualQuery(address, &info, sizeof info) == 0)
                 break;
-            void* block = ::operator new(size, std::nothrow);
-            if (block == nullptr) {
-                size /= 2;
+            const auto begin = reinterpret_cast<std::uintptr_t>(info.BaseAddress);
+            const std::uintptr_t end = begin + info.RegionSize;
+            const std::uintptr_t first = (begin + granule - 1) / granule * granule;
+            if (info.State == MEM_FREE && end > first + granule)
+                free.push_back({first, (end - first) / granule * granule});
+            address = reinterpret_cast<char*>(end);
+        }
+        if (free.empty())
+            return;
+        std::size_t largest = 0;
+        for (std::size_t i = 1; i < free.size(); ++i)
+            if (free[i].size > free[largest].size)
+                largest = i;
+        free[largest].size -= std::min(free[largest].size, leave);
+
+        ranges_.reserve(free.size());
+        for (const Range& range : free) {
+            if (range.size == 0)
                 continue;
-            }
-            blocks_.push_back({block, size});
-            held_ += size;
+            void* held = VirtualAlloc(reinterpret_cast<void*>(range.base), range.size, MEM_RESERVE,
+                                      PAGE_NOACCESS);
+            if (held == nullptr)
+                continue;
+            ranges_.push_back({range.base, range.size});
+            held_ += range.size;
         }
     }
 
-    // Frees the largest blocks first until `bytes` are free again.
-    void release(std::size_t bytes) {
-        std::size_t freed = 0;
-        while (freed < bytes && !blocks_.empty()) {
-            std::size_t largest = 0;
-            for (std::size_t i = 1; i < blocks_.size(); ++i)
-                if (blocks_[i].size > blocks_[largest].size)
-                    largest = i;
-            freed += blocks_[largest].size;
-            held_ -= blocks_[largest].size;
-            ::operator delete(blocks_[largest].memory);
-            blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(largest));
-        }
+    void release() {
+        for (const Range& range : ranges_)
+            VirtualFree(reinterpret_cast<void*>(range.base), 0, MEM_RELEASE);
+        ranges_.clear();
+        held_ = 0;
     }
 
-    void releaseAll() { release(held_); }
     std::size_t held() const { return held_; }
 
 private:
-    struct Block {
-        void* memory;
+    static constexpr std::size_t kMaxRanges = 1 << 14;
+    struct Range {
+        std::uintptr_t base;
         std::size_t size;
     };
-    std::vector<Block> blocks_;
+    std::vector<Range> ranges_;
     std::size_t held_ = 0;
 };
 
@@ -81,9 +105,8 @@ TEST(AddressSpace, ExhaustionInsideTheDllReachesTheHostAndLeavesTheStoreWhole) {
     ASSERT_EQ(sizeof(void*), 4u) << "this test is for 32-bit processes";
     TrieProbe store;
     Ballast ballast;
-    ballast.fill();
+    ballast.fill(std::size_t{24} << 20);
     ASSERT_GT(ballast.held(), std::size_t{1} << 30) << "the address space did not fill";
-    ballast.release(std::size_t{48} << 20);
 
     long inserted = 0;
     bool thrownByStore = false;
@@ -100,7 +123,7 @@ TEST(AddressSpace, ExhaustionInsideTheDllReachesTheHostAndLeavesTheStoreWhole) {
             break;
         }
     }
-    ballast.releaseAll();
+    ballast.release();
     ASSERT_TRUE(thrownByStore) << "the host ran out of memory before the store did";
     ASSERT_GT(inserted, 10) << "the store met the end of memory too early to tell";
 
