@@ -35,6 +35,9 @@ if(WIN32)
         # exception thrown in the DLL reaches the host's handler.
         add_link_options(-Wl,--no-insert-timestamp -shared-libgcc)
         target_link_options(RorIrer PRIVATE -Wl,--no-insert-timestamp -shared-libgcc)
+        # Nor do the source and build directories reach the debug information.
+        target_compile_options(RorIrer PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                               -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
         include(${CMAKE_CURRENT_LIST_DIR}/RorIrerMinGWRuntime.cmake)
     endif()
 elseif(CMAKE_SYSTEM_NAME MATCHES "Linux|BSD")
