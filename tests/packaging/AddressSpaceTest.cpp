@@ -22,11 +22,17 @@ constexpr std::size_t kWordLength = 4096;
 
 // Word n: its number, then filler, so every word is distinct and long and
 // the whole set can be rebuilt without keeping copies while memory is short.
-std::string wordNumber(long n) {
+// Writes over `word`, which already has the length, so it allocates nothing.
+void writeWord(long n, std::string& word) {
     char head[16];
-    std::snprintf(head, sizeof head, "%08ld", n);
-    std::string word(head);
-    word.append(kWordLength - word.size(), static_cast<char>('a' + n % 26));
+    const int digits = std::snprintf(head, sizeof head, "%08ld", n);
+    std::fill(word.begin(), word.end(), static_cast<char>('a' + n % 26));
+    std::copy(head, head + digits, word.begin());
+}
+
+std::string wordNumber(long n) {
+    std::string word(kWordLength, ' ');
+    writeWord(n, word);
     return word;
 }
 
@@ -108,12 +114,18 @@ TEST(AddressSpace, ExhaustionInsideTheDllReachesTheHostAndLeavesTheStoreWhole) {
     ballast.fill(std::size_t{24} << 20);
     ASSERT_GT(ballast.held(), std::size_t{1} << 30) << "the address space did not fill";
 
+    // The host's own buffers exist before memory runs short and are reused
+    // for every word, so the only allocations left in the loop are the
+    // store's, inside the DLL.
     long inserted = 0;
     bool thrownByStore = false;
+    std::string text = wordNumber(0);
+    CString word = toC(text);
     for (;;) {
         bool insideStore = false;
         try {
-            const CString word = toC(wordNumber(inserted));
+            writeWord(inserted, text);
+            word = text.c_str();  // same length: the buffer is reused
             insideStore = true;
             ASSERT_TRUE(store.insertString(word)) << "word " << inserted;
             insideStore = false;
