@@ -75,16 +75,23 @@ public:
                 largest = i;
         free[largest].size -= std::min(free[largest].size, leave);
 
-        ranges_.reserve(free.size());
-        for (const Range& range : free) {
+        // A range that Windows calls free may still hold some of Wine's own
+        // mappings; such a range is reserved in halves, down to one granule.
+        ranges_.reserve(kMaxRanges);
+        while (!free.empty() && ranges_.size() < kMaxRanges) {
+            const Range range = free.back();
+            free.pop_back();
             if (range.size == 0)
                 continue;
-            void* held = VirtualAlloc(reinterpret_cast<void*>(range.base), range.size, MEM_RESERVE,
-                                      PAGE_NOACCESS);
-            if (held == nullptr)
-                continue;
-            ranges_.push_back({range.base, range.size});
-            held_ += range.size;
+            if (VirtualAlloc(reinterpret_cast<void*>(range.base), range.size, MEM_RESERVE,
+                             PAGE_NOACCESS) != nullptr) {
+                ranges_.push_back(range);
+                held_ += range.size;
+            } else if (range.size > granule && free.size() + 2 <= free.capacity()) {
+                const std::size_t half = range.size / 2 / granule * granule;
+                free.push_back({range.base + half, range.size - half});
+                free.push_back({range.base, half});
+            }
         }
     }
 
