@@ -17,6 +17,7 @@
 
 #include "framework/Framework.h"
 #include "module/Export.h"
+#include "module/Module.h"
 #include "wordstore/LinkedTrieNode.h"
 
 class RORIRER_API LinkedTrie {

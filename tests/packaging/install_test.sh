@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs a built tree into a fresh prefix and builds and runs a tiny host
+# against it twice: through find_package(RorIrer 3) and through pkg-config.
+#   install_test.sh BUILD_DIR SOURCE_DIR CMAKE CXX
+set -euo pipefail
+build_dir=$1 source_dir=$2 cmake=$3 cxx=$4
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/rorirer-install.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+"$cmake" --install "$build_dir" --prefix "$prefix" >"$work/install.log"
+
+fail() { echo "install test: $*" >&2; exit 1; }
+
+# The layout hosts rely on: the public headers under one include directory,
+# the internal walk helpers not among them, the library with both links.
+inc=$prefix/include/RorIrer
+for header in wordstore/LinkedTrie.h wordstore/LinkedTrieNode.h framework/Framework.h \
+              framework/CString.h framework/CStringArray.h module/Export.h module/Module.h \
+              module/Version.h; do
+    [ -f "$inc/$header" ] || fail "missing header $header"
+done
+[ ! -e "$inc/wordstore/TreeWalk.h" ] || fail "internal TreeWalk.h was installed"
+libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | head -n1)")
+[ -n "$libdir" ] && [ "$libdir" != . ] || fail "libRorIrer.so.3.0.0.183 not installed"
+[ "$(readlink "$libdir/libRorIrer.so.3")" = libRorIrer.so.3.0.0.183 ] || fail "bad libRorIrer.so.3"
+[ "$(readlink "$libdir/libRorIrer.so")" = libRorIrer.so.3 ] || fail "bad libRorIrer.so"
+
+# Way 1: the CMake package.
+"$cmake" -S "$source_dir/tests/packaging/host" -B "$work/cmake-host" \
+    -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_BUILD_RPATH="$libdir" >"$work/configure.log" || { cat "$work/configure.log"; exit 1; }
+"$cmake" --build "$work/cmake-host" >"$work/build.log" || { cat "$work/build.log"; exit 1; }
+"$work/cmake-host/host"
+
+# A package asking for another major version must not be satisfied.
+mkdir -p "$work/v4"
+printf 'cmake_minimum_required(VERSION 3.20)\nproject(v4 LANGUAGES NONE)\nfind_package(RorIrer 4 REQUIRED)\n' \
+    >"$work/v4/CMakeLists.txt"
+if "$cmake" -S "$work/v4" -B "$work/v4/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null 2>&1; then
+    fail "find_package(RorIrer 4) accepted version 3"
+fi
+
+# Way 2: pkg-config, with nothing but the flags it prints.
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+[ "$(pkg-config --modversion rorirer)" = 3.0.0.183 ] || fail "pkg-config version"
+# shellcheck disable=SC2046
+"$cxx" -std=c++17 -o "$work/pc-host" "$source_dir/tests/packaging/host/main.cpp" \
+    $(pkg-config --cflags --libs rorirer) -Wl,-rpath,"$libdir"
+"$work/pc-host"
+echo "install test: both hosts built and ran against $prefix"
