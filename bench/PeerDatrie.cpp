@@ -8,15 +8,12 @@
 
 namespace {
 
-Trie* asTrie(void* p) {
-    return static_cast<Trie*>(p);
-}
+Trie* asTrie(void* p) { return static_cast<Trie*>(p); }
 
 // A terminated key for `word`, in a buffer reused across calls.
 const AlphaChar* toKey(const std::string& word, std::vector<unsigned>& key) {
     key.resize(word.size() + 1);
-    for (size_t i = 0; i < word.size(); ++i)
-        key[i] = static_cast<unsigned char>(word[i]);
+    for (size_t i = 0; i < word.size(); ++i) key[i] = static_cast<unsigned char>(word[i]);
     key[word.size()] = 0;
     return reinterpret_cast<const AlphaChar*>(key.data());
 }
@@ -52,8 +49,7 @@ void DatriePeer::clear() {
 }
 
 void DatriePeer::destroy() {
-    if (trie_ != nullptr)
-        trie_free(asTrie(trie_));
+    if (trie_ != nullptr) trie_free(asTrie(trie_));
     trie_ = nullptr;
 }
 
@@ -72,14 +68,12 @@ bool DatriePeer::remove(const std::string& word) {
 int DatriePeer::list(const std::string& prefix) {
     listing_.clear();
     TrieState* state = walk(asTrie(trie_), prefix);
-    if (state == nullptr)
-        return 0;
+    if (state == nullptr) return 0;
     TrieIterator* it = trie_iterator_new(state);
     while (trie_iterator_next(it)) {
         AlphaChar* key = trie_iterator_get_key(it);
         std::string word = prefix;
-        for (AlphaChar* k = key; *k != 0; ++k)
-            word += static_cast<char>(*k);
+        for (AlphaChar* k = key; *k != 0; ++k) word += static_cast<char>(*k);
         std::free(key);
         listing_.push_back(std::move(word));
     }
@@ -94,14 +88,12 @@ int DatriePeer::list(const std::string& prefix) {
 int DatriePeer::complete(const std::string& prefix) {
     text_ = prefix;
     TrieState* state = walk(asTrie(trie_), prefix);
-    if (state == nullptr)
-        return -1;
+    if (state == nullptr) return -1;
     AlphaChar next[256];
     int single = 0;
     for (;;) {
         const int n = trie_state_walkable_chars(state, next, 256);
-        if (n != 1)
-            break;
+        if (n != 1) break;
         if (next[0] == 0) {
             single = 1;
             break;
@@ -113,10 +105,6 @@ int DatriePeer::complete(const std::string& prefix) {
     return single;
 }
 
-bool DatriePeer::longest(const std::string& prefix) {
-    return complete(prefix) >= 0;
-}
+bool DatriePeer::longest(const std::string& prefix) { return complete(prefix) >= 0; }
 
-bool DatriePeer::unique(const std::string& prefix) {
-    return complete(prefix) == 1;
-}
+bool DatriePeer::unique(const std::string& prefix) { return complete(prefix) == 1; }

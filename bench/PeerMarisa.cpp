@@ -14,21 +14,16 @@ struct MarisaPeer::State {
 MarisaPeer::MarisaPeer() = default;
 MarisaPeer::~MarisaPeer() = default;
 
-void MarisaPeer::clear() {
-    state_.reset();
-}
+void MarisaPeer::clear() { state_.reset(); }
 
 void MarisaPeer::build(const WordList& words) {
     state_ = std::make_unique<State>();
     marisa::Keyset keys;
-    for (const std::string& word : words)
-        keys.push_back(word.data(), word.size());
+    for (const std::string& word : words) keys.push_back(word.data(), word.size());
     state_->trie.build(keys, MARISA_LABEL_ORDER);
 }
 
-void MarisaPeer::destroy() {
-    state_.reset();
-}
+void MarisaPeer::destroy() { state_.reset(); }
 
 bool MarisaPeer::contains(const std::string& word) {
     state_->agent.set_query(word.data(), word.size());
@@ -60,8 +55,7 @@ bool MarisaPeer::longest(const std::string& prefix) {
         }
         const size_t n = std::min(text_.size(), key.length());
         size_t i = prefix.size();
-        while (i < n && text_[i] == key.ptr()[i])
-            ++i;
+        while (i < n && text_[i] == key.ptr()[i]) ++i;
         text_.resize(i);
     }
     return found > 0 || prefix.empty();
@@ -73,11 +67,9 @@ bool MarisaPeer::unique(const std::string& prefix) {
     agent.set_query(prefix.data(), prefix.size());
     size_t found = 0;
     while (found < 2 && state_->trie.predictive_search(agent)) {
-        if (found++ == 0)
-            text_.assign(agent.key().ptr(), agent.key().length());
+        if (found++ == 0) text_.assign(agent.key().ptr(), agent.key().length());
     }
-    if (found == 1)
-        return true;
+    if (found == 1) return true;
     longest(prefix);
     return false;
 }

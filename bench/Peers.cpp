@@ -37,16 +37,13 @@ int StdSetPeer::list(const std::string& prefix) {
 bool StdSetPeer::longest(const std::string& prefix) {
     text_ = prefix;
     // The empty word is stored and ends the walk at once.
-    if (prefix.empty())
-        return true;
+    if (prefix.empty()) return true;
     auto first = store_->lower_bound(prefix);
-    if (first == store_->end() || !startsWith(*first, prefix))
-        return false;
+    if (first == store_->end() || !startsWith(*first, prefix)) return false;
     std::string bound = prefix;
     // The first string past every word that begins with `prefix`: the prefix
     // with its last byte below 0xFF raised by one, the bytes after it dropped.
-    while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
-        bound.pop_back();
+    while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF) bound.pop_back();
     auto end = store_->end();
     if (!bound.empty()) {
         bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);

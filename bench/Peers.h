@@ -147,8 +147,7 @@ private:
 template <typename Peer>
 void buildPeer(Peer& peer, const WordList& words) {
     peer.clear();
-    for (const std::string& word : words)
-        peer.insert(word);
+    for (const std::string& word : words) peer.insert(word);
 }
 #ifdef RORIRER_BENCH_MARISA
 template <>

@@ -21,8 +21,7 @@ namespace {
 template <typename Peer>
 size_t runOnce(const std::string& op, const Workload& w) {
     Peer peer;
-    if (op != "build")
-        buildPeer(peer, w.words);
+    if (op != "build") buildPeer(peer, w.words);
     size_t items = 0;
     size_t answers = 0;
     CALLGRIND_START_INSTRUMENTATION;
@@ -30,12 +29,10 @@ size_t runOnce(const std::string& op, const Workload& w) {
         buildPeer(peer, w.words);
         items = w.words.size();
     } else if (op == "membership") {
-        for (const std::string& probe : w.probes)
-            answers += peer.contains(probe);
+        for (const std::string& probe : w.probes) answers += peer.contains(probe);
         items = w.probes.size();
     } else if (op == "listing") {
-        for (const std::string& prefix : w.listed)
-            answers += peer.list(prefix);
+        for (const std::string& prefix : w.listed) answers += peer.list(prefix);
         items = w.listedWords;
     } else if (op == "completion") {
         for (const std::string& prefix : w.completed) {
@@ -44,8 +41,7 @@ size_t runOnce(const std::string& op, const Workload& w) {
         }
         items = 2 * w.completed.size();
     } else if (op == "removal") {
-        for (const std::string& word : w.removed)
-            answers += peer.remove(word);
+        for (const std::string& word : w.removed) answers += peer.remove(word);
         items = w.removed.size();
     } else if (op == "destruction") {
         peer.destroy();
@@ -65,9 +61,7 @@ int main(int argc, char** argv) {
     }
     const Workload w = makeWorkload("profile", readWordList(argv[3]));
     const std::string op = argv[2];
-    if (std::strcmp(argv[1], "LinkedTrie") == 0)
-        return runOnce<LinkedTriePeer>(op, w) ? 0 : 1;
-    if (std::strcmp(argv[1], "std::set") == 0)
-        return runOnce<StdSetPeer>(op, w) ? 0 : 1;
+    if (std::strcmp(argv[1], "LinkedTrie") == 0) return runOnce<LinkedTriePeer>(op, w) ? 0 : 1;
+    if (std::strcmp(argv[1], "std::set") == 0) return runOnce<StdSetPeer>(op, w) ? 0 : 1;
     return 2;
 }

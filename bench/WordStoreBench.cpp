@@ -37,8 +37,7 @@ bool g_agree = true;
 
 template <typename Peer>
 void expectSame(const char* what, const std::string& query, const Workload& w, bool same) {
-    if (same)
-        return;
+    if (same) return;
     if (g_agree) {
         std::fprintf(stderr, "DISAGREEMENT on %s: %s and std::set differ on %s \"%s\"\n",
                      w.name.c_str(), Peer::name(), what, query.c_str());
@@ -50,8 +49,7 @@ void expectSame(const char* what, const std::string& query, const Workload& w, b
 // answers. Measures the peer's memory on the way.
 template <typename Peer>
 void checkAgainstSet(const Workload& w, StdSetPeer& set) {
-    if (w.words.size() > Peer::kMaxWords)
-        return;
+    if (w.words.size() > Peer::kMaxWords) return;
     Peer peer;
     const size_t before = heapInUse();
     buildPeer(peer, w.words);
@@ -68,8 +66,7 @@ void checkAgainstSet(const Workload& w, StdSetPeer& set) {
         const WordList theirs = set.lastListing();
         // LinkedTrie promises byte-wise order; the other tries are compared
         // as sets of words.
-        if (std::string(Peer::name()) != "LinkedTrie")
-            std::sort(mine.begin(), mine.end());
+        if (std::string(Peer::name()) != "LinkedTrie") std::sort(mine.begin(), mine.end());
         expectSame<Peer>("the completions of", prefix, w, mine == theirs);
     }
     for (const std::string& prefix : w.completed) {
@@ -100,15 +97,13 @@ void checkAgainstSet(const Workload& w, StdSetPeer& set) {
 // outside the timing: enough to smooth the noise, few enough to finish.
 // A peer whose build is slow gets one run on large lists.
 benchmark::IterationCount rebuildIterations(size_t words, bool slowBuild = false) {
-    if (slowBuild && words > 50'000)
-        return 1;
+    if (slowBuild && words > 50'000) return 1;
     return static_cast<benchmark::IterationCount>(std::clamp<size_t>(1'000'000 / words, 3, 30));
 }
 
 template <typename Peer>
 void registerPeer(const Workload& w) {
-    if (w.words.size() > Peer::kMaxWords)
-        return;
+    if (w.words.size() > Peer::kMaxWords) return;
     const std::string tail = std::string("/") + Peer::name() + "/" + w.name;
     const auto items = [](benchmark::State& state, size_t n) {
         state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(n));
@@ -145,8 +140,7 @@ void registerPeer(const Workload& w) {
         buildPeer(peer, w.words);
         for (auto _ : state) {
             size_t listed = 0;
-            for (const std::string& prefix : w.listed)
-                listed += peer.list(prefix);
+            for (const std::string& prefix : w.listed) listed += peer.list(prefix);
             benchmark::DoNotOptimize(listed);
         }
         items(state, w.listedWords);
@@ -176,8 +170,7 @@ void registerPeer(const Workload& w) {
                 buildPeer(peer, w.words);
                 state.ResumeTiming();
                 size_t removed = 0;
-                for (const std::string& word : w.removed)
-                    removed += peer.remove(word);
+                for (const std::string& word : w.removed) removed += peer.remove(word);
                 benchmark::DoNotOptimize(removed);
                 state.PauseTiming();
                 peer.destroy();
@@ -233,8 +226,7 @@ void registerLongWord(size_t length) {
     static std::vector<std::string> words;
     words.reserve(8);
     std::string word(length, 'a');
-    for (size_t i = 0; i < length; i += 7)
-        word[i] = static_cast<char>('a' + i % 26);
+    for (size_t i = 0; i < length; i += 7) word[i] = static_cast<char>('a' + i % 26);
     words.push_back(word);
     const std::string& w = words.back();
     const std::string tail = "/LinkedTrie/" + std::to_string(length);
@@ -260,8 +252,7 @@ void registerLongWord(size_t length) {
                                      store.insertString(CString(w.c_str()));
                                      CStringArray out;
                                      const CString prefix(w.substr(0, 3).c_str());
-                                     for (auto _ : state)
-                                         store.getPossibleCompletions(prefix, out);
+                                     for (auto _ : state) store.getPossibleCompletions(prefix, out);
                                      chars(state);
                                  });
     benchmark::RegisterBenchmark(("longword-destroy" + tail).c_str(),
@@ -279,8 +270,7 @@ void registerLongWord(size_t length) {
 
 bool takeFlag(const std::string& arg, const char* name, std::string& value) {
     const std::string key = std::string("--") + name + "=";
-    if (arg.compare(0, key.size(), key) != 0)
-        return false;
+    if (arg.compare(0, key.size(), key) != 0) return false;
     value = arg.substr(key.size());
     return true;
 }
@@ -325,10 +315,8 @@ int main(int argc, char** argv) {
         }
         workloads.push_back(makeWorkload("smoke", sampleWords(americanWords, 5000)));
     } else {
-        if (!americanWords.empty())
-            workloads.push_back(makeWorkload("wamerican", americanWords));
-        if (!insaneWords.empty())
-            workloads.push_back(makeWorkload("insane", insaneWords));
+        if (!americanWords.empty()) workloads.push_back(makeWorkload("wamerican", americanWords));
+        if (!insaneWords.empty()) workloads.push_back(makeWorkload("insane", insaneWords));
         const WordList& base = insaneWords.empty() ? americanWords : insaneWords;
         for (size_t at = 0; at < scale.size();) {
             const size_t comma = std::min(scale.find(',', at), scale.size());
@@ -341,10 +329,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    for (const Workload& w : workloads)
-        addWorkload(w);
-    if (!g_agree)
-        return 1;
+    for (const Workload& w : workloads) addWorkload(w);
+    if (!g_agree) return 1;
     if (!smoke) {
         registerLongWord(10'000);
         registerLongWord(1'000'000);
@@ -352,8 +338,7 @@ int main(int argc, char** argv) {
 
     int count = static_cast<int>(rest.size());
     benchmark::Initialize(&count, rest.data());
-    if (benchmark::ReportUnrecognizedArguments(count, rest.data()))
-        return 2;
+    if (benchmark::ReportUnrecognizedArguments(count, rest.data())) return 2;
     benchmark::AddCustomContext("stores",
                                 "LinkedTrie std::set"
 #ifdef RORIRER_BENCH_DATRIE

@@ -17,10 +17,8 @@ WordList readWordList(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            words.push_back(line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) words.push_back(line);
     }
     return words;
 }
@@ -43,11 +41,9 @@ WordList sampleWords(const WordList& base, size_t size) {
             std::string variant = words[i];
             for (size_t r = round;; r /= std::size(kSuffixes)) {
                 variant += kSuffixes[r % std::size(kSuffixes)];
-                if (r < std::size(kSuffixes))
-                    break;
+                if (r < std::size(kSuffixes)) break;
             }
-            if (seen.insert(variant).second)
-                words.push_back(std::move(variant));
+            if (seen.insert(variant).second) words.push_back(std::move(variant));
         }
     }
     return words;
@@ -80,13 +76,11 @@ Workload makeWorkload(std::string name, WordList words) {
         for (size_t n = 1; n <= 3 && n <= word.size(); ++n)
             prefixes[n - 1].insert(word.substr(0, n));
     }
-    for (const auto& set : prefixes)
-        w.listed.insert(w.listed.end(), set.begin(), set.end());
+    for (const auto& set : prefixes) w.listed.insert(w.listed.end(), set.begin(), set.end());
     std::shuffle(w.listed.begin(), w.listed.end(), rng);
     w.completed.assign(prefixes[2].begin(), prefixes[2].end());
     std::shuffle(w.completed.begin(), w.completed.end(), rng);
-    for (const std::string& word : w.words)
-        w.listedWords += std::min<size_t>(word.size(), 3);
+    for (const std::string& word : w.words) w.listedWords += std::min<size_t>(word.size(), 3);
 
     w.removed.assign(w.words.begin(), w.words.begin() + static_cast<long>(w.words.size() / 2));
     return w;

@@ -102,9 +102,7 @@ public:
         return a.text_ == b.text_;
     }
     friend bool operator!=(const CString& a, const CString& b) noexcept { return !(a == b); }
-    friend bool operator<(const CString& a, const CString& b) noexcept {
-        return a.text_ < b.text_;
-    }
+    friend bool operator<(const CString& a, const CString& b) noexcept { return a.text_ < b.text_; }
     // Exact overloads for plain strings: otherwise `str == "abc"` would be
     // ambiguous with comparing two `const char*`.
     friend bool operator==(const CString& a, const char* b) { return a == CString(b); }

@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
         const std::filesystem::path path(argv[i]);
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::directory_iterator(path)) {
-                if (entry.is_regular_file())
-                    files.push_back(entry.path());
+                if (entry.is_regular_file()) files.push_back(entry.path());
             }
         } else {
             files.push_back(path);
@@ -39,8 +38,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no inputs to replay\n");
         return 1;
     }
-    for (const auto& file : files)
-        replay(file);
+    for (const auto& file : files) replay(file);
     std::printf("replayed %zu inputs\n", files.size());
     return 0;
 }

@@ -54,8 +54,7 @@ std::string escaped(const std::string& s) {
             out += hex[c & 15];
         }
     }
-    if (s.size() > 200)
-        out += "...(" + std::to_string(s.size()) + " bytes)";
+    if (s.size() > 200) out += "...(" + std::to_string(s.size()) + " bytes)";
     return out;
 }
 
@@ -66,8 +65,7 @@ std::string escaped(const std::string& s) {
 }
 
 void expect(bool ok, const std::string& what, const std::string& subject) {
-    if (!ok)
-        fail(what, subject);
+    if (!ok) fail(what, subject);
 }
 
 // A store under test and the model it must match.
@@ -75,7 +73,8 @@ struct Pair {
     std::unique_ptr<TrieProbe> trie;
     ReferenceModel model;
 
-    explicit Pair(long minLength) : trie(std::make_unique<TrieProbe>(minLength)), model(minLength) {}
+    explicit Pair(long minLength)
+        : trie(std::make_unique<TrieProbe>(minLength)), model(minLength) {}
 
     void checkTree(const std::string& after) const {
         const std::string broken = checkInvariants(*trie);
@@ -92,16 +91,14 @@ public:
     explicit Run(Input& in) : in_(in), store_(static_cast<long>(in.byte() % 9) - 1) {}
 
     void execute() {
-        while (!in_.empty())
-            step(in_.byte() % 16);
+        while (!in_.empty()) step(in_.byte() % 16);
     }
 
 private:
     std::string storedWord() {
         const auto& words = store_.model.words();
         const unsigned pick = in_.byte();
-        if (words.empty())
-            return std::string();
+        if (words.empty()) return std::string();
         auto it = words.begin();
         std::advance(it, static_cast<long>(pick % words.size()));
         return *it;
@@ -109,8 +106,7 @@ private:
 
     std::string readWord() {
         const unsigned n = in_.byte();
-        if (n < 0xE0)
-            return in_.bytes(n);
+        if (n < 0xE0) return in_.bytes(n);
         if (n < 0xE8) {
             std::string word = storedWord();
             switch (n & 3) {
@@ -139,11 +135,9 @@ private:
         const unsigned length = ((in_.byte() << 8) | in_.byte()) % 2000;
         const std::string pattern = in_.bytes(in_.byte() % 8 + 1);
         std::string word;
-        if (pattern.empty())
-            return word;
+        if (pattern.empty()) return word;
         word.reserve(length);
-        while (word.size() < length)
-            word += pattern[word.size() % pattern.size()];
+        while (word.size() < length) word += pattern[word.size() % pattern.size()];
         return word;
     }
 

@@ -33,7 +33,8 @@ TEST(Aliasing, PrefixThatIsAnElementOfTheOutputArray) {
     out.Add("ca");
     trie.generateAllCombinations(out[0], CString("r"), trie.rootNode()->nextSibling->firstChild,
                                  out);
-    EXPECT_EQ(toVector(out), std::vector<std::string>({"ca", "carar", "carart", "cararton", "carat"}));
+    EXPECT_EQ(toVector(out),
+              std::vector<std::string>({"ca", "carar", "carart", "cararton", "carat"}));
 }
 
 TEST(Aliasing, TextThatPointsIntoMatched) {

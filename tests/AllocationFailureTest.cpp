@@ -16,20 +16,16 @@ long g_failAfter = -1;
 long g_live = 0;
 
 void* allocate(std::size_t size) {
-    if (g_failAfter == 0)
-        throw std::bad_alloc();
-    if (g_failAfter > 0)
-        --g_failAfter;
+    if (g_failAfter == 0) throw std::bad_alloc();
+    if (g_failAfter > 0) --g_failAfter;
     void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr)
-        throw std::bad_alloc();
+    if (p == nullptr) throw std::bad_alloc();
     ++g_live;
     return p;
 }
 
 void release(void* p) noexcept {
-    if (p == nullptr)
-        return;
+    if (p == nullptr) return;
     --g_live;
     std::free(p);
 }
@@ -84,8 +80,7 @@ Snapshot snapshot(TrieProbe& trie) {
 
 TrieProbe sample() {
     TrieProbe trie(0);
-    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"})
-        trie.insertString(w);
+    for (const char* w : {"ab", "abc", "abd", "b", "xyz", "\xFFq"}) trie.insertString(w);
     return trie;
 }
 
@@ -96,8 +91,7 @@ std::vector<TrieProbe> stores() {
     out.emplace_back(0);
     out.push_back(sample());
     out.emplace_back(1);
-    for (int length : {1, 2, 5, 9})
-        out.back().insertString(toC(std::string(length, '\xFF')));
+    for (int length : {1, 2, 5, 9}) out.back().insertString(toC(std::string(length, '\xFF')));
     out.emplace_back(3);
     const std::string deep(300, 'd');
     out.back().insertString(toC(deep));
@@ -128,8 +122,7 @@ int failEachAllocation(TrieProbe& trie, Operation operation, bool keepsOutput = 
         }
         EXPECT_TRUE(snapshot(trie) == before) << "changed after failing allocation " << fail;
         EXPECT_EQ(checkInvariants(trie), "");
-        if (!failedBefore && ::testing::Test::HasFailure())
-            return -1;
+        if (!failedBefore && ::testing::Test::HasFailure()) return -1;
     }
 }
 

@@ -52,7 +52,8 @@ private:
             if (c >= 0x20 && c < 0x7F) {
                 out += static_cast<char>(c);
             } else {
-                out += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+                out +=
+                    "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
             }
         }
         return out;

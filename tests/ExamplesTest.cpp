@@ -106,9 +106,9 @@ TEST(Contains, ReportsHowMuchOfTheTextTheTreeHolds) {
         bool stored;
         const char* matched;
     } const rows[] = {
-        {"abcd", true, "abcd"},  {"abc", false, "abc"},   // a prefix of words only
-        {"abxy", false, "ab"},   {"hello", true, "hello"}, {"hellos", false, "hello"},
-        {"", true, ""},          {"q", false, ""},
+        {"abcd", true, "abcd"}, {"abc", false, "abc"},  // a prefix of words only
+        {"abxy", false, "ab"},  {"hello", true, "hello"}, {"hellos", false, "hello"},
+        {"", true, ""},         {"q", false, ""},
     };
     for (const Row& row : rows) {
         CString matched("stale");
@@ -190,10 +190,11 @@ TEST(Listing, WorkedExamples) {
         {"abc", {"abc"}},
         {"abe", {}},
         {"", {"ab", "abc", "abd"}},
-        {std::string("\0x", 2), {std::string("\0x", 2), std::string("\0xab", 4),
-                                 std::string("\0xabc", 5), std::string("\0xabd", 5)}},
-        {std::string("a\0q", 3), {std::string("a\0qb", 4), std::string("a\0qbc", 5),
-                                  std::string("a\0qbd", 5)}},
+        {std::string("\0x", 2),
+         {std::string("\0x", 2), std::string("\0xab", 4), std::string("\0xabc", 5),
+          std::string("\0xabd", 5)}},
+        {std::string("a\0q", 3),
+         {std::string("a\0qb", 4), std::string("a\0qbc", 5), std::string("a\0qbd", 5)}},
     };
     for (const Row& row : rows) EXPECT_EQ(listed(trie, row.prefix), row.expected) << row.prefix;
 

@@ -47,8 +47,7 @@ std::vector<std::string> randomWords(std::size_t count, unsigned seed) {
     std::vector<std::string> words(count);
     for (std::string& w : words) {
         w.resize(4 + rng() % 9);
-        for (char& c : w)
-            c = alphabet[rng() % (sizeof alphabet - 1)];
+        for (char& c : w) c = alphabet[rng() % (sizeof alphabet - 1)];
     }
     return words;
 }
@@ -61,12 +60,10 @@ void exerciseRandomStore(std::size_t count) {
     const std::vector<std::string> words = randomWords(count, static_cast<unsigned>(count));
     std::vector<CString> inputs;
     inputs.reserve(words.size());
-    for (const std::string& w : words)
-        inputs.push_back(toC(w));
+    for (const std::string& w : words) inputs.push_back(toC(w));
     ReferenceModel model(4);
     std::vector<bool> added(words.size());
-    for (std::size_t i = 0; i < words.size(); ++i)
-        added[i] = model.insert(words[i]);
+    for (std::size_t i = 0; i < words.size(); ++i) added[i] = model.insert(words[i]);
 
     auto* trie = new TrieProbe(4);
     {
@@ -122,11 +119,9 @@ void exerciseRandomStore(std::size_t count) {
     ASSERT_EQ(checkInvariants(copy), "");
     {
         Phase phase(name.c_str(), "removeString", kSample);
-        for (long i = 0; i < kSample; ++i)
-            copy.removeString(inputs[i]);
+        for (long i = 0; i < kSample; ++i) copy.removeString(inputs[i]);
     }
-    for (long i = 0; i < kSample; ++i)
-        model.remove(words[i]);
+    for (long i = 0; i < kSample; ++i) model.remove(words[i]);
     ASSERT_EQ(copy.getNodeCount(), model.nodeCount());
     ASSERT_EQ(checkInvariants(copy), "");
     const long nodes = trie->getNodeCount();
@@ -142,8 +137,7 @@ TEST(Huge, RandomWordsByTheMillion) {
     // Two sizes, to show how each phase's cost per element grows.
     for (std::size_t count : {500'000u, 2'000'000u}) {
         onDefaultStack([count] { exerciseRandomStore(count); });
-        if (HasFailure())
-            return;
+        if (HasFailure()) return;
     }
 }
 
@@ -169,8 +163,7 @@ TEST(Huge, OnlyTheHighestByte) {
             trie.getPossibleCompletions("\xFF", list);
         }
         ASSERT_EQ(list.GetSize(), runs);
-        for (int i = 0; i < runs; ++i)
-            ASSERT_EQ(list[i].GetLength(), i + 1);
+        for (int i = 0; i < runs; ++i) ASSERT_EQ(list[i].GetLength(), i + 1);
 
         // One 0xFF-only word of two million characters beside them.
         const std::string longRun(2'000'000, '\xFF');

@@ -27,8 +27,7 @@ std::vector<std::string> randomWords(size_t count, unsigned seed) {
     while (words.size() < count) {
         std::string w;
         const size_t length = 1 + rng() % 9;
-        for (size_t i = 0; i < length; ++i)
-            w += "abcdexyz\x80\xFF"[rng() % 10];
+        for (size_t i = 0; i < length; ++i) w += "abcdexyz\x80\xFF"[rng() % 10];
         words.insert(w);
     }
     std::vector<std::string> out(words.begin(), words.end());
@@ -45,8 +44,7 @@ public:
     // the node becomes a leaf, so the counts are fixed up from the tree.
     LinkedTrieNode* detachBelow(char first) {
         for (LinkedTrieNode* node = root; node != nullptr; node = node->nextSibling) {
-            if (node->character != static_cast<unsigned char>(first))
-                continue;
+            if (node->character != static_cast<unsigned char>(first)) continue;
             LinkedTrieNode* list = node->firstChild;
             node->firstChild = nullptr;
             recount();
@@ -101,8 +99,7 @@ TEST(NodePool, ReuseAfterRemovalKeepsInvariantsAndMemory) {
         // again, so the heap does not grow.
         std::vector<std::string> half;
         for (const auto& w : words) {
-            if (rng() % 2)
-                half.push_back(w);
+            if (rng() % 2) half.push_back(w);
         }
         for (const auto& w : half) {
             ASSERT_TRUE(trie.removeString(toC(w)));
@@ -112,11 +109,9 @@ TEST(NodePool, ReuseAfterRemovalKeepsInvariantsAndMemory) {
         ASSERT_EQ(wordsInTree(trie), std::vector<std::string>(model.begin(), model.end()));
         std::vector<CString> again;
         again.reserve(half.size());
-        for (const auto& w : half)
-            again.push_back(toC(w));
+        for (const auto& w : half) again.push_back(toC(w));
         const size_t halved = heapInUse();
-        for (const auto& w : again)
-            ASSERT_TRUE(trie.insertString(w));
+        for (const auto& w : again) ASSERT_TRUE(trie.insertString(w));
         const size_t full = heapInUse();
         model.insert(half.begin(), half.end());
         ASSERT_EQ(checkInvariants(trie), "");
@@ -127,8 +122,7 @@ TEST(NodePool, ReuseAfterRemovalKeepsInvariantsAndMemory) {
 
 TEST(NodePool, SubclassFreesSublistsWithKillTrieNodesAndDelete) {
     ListSurgeon trie(1);
-    for (const auto& w : randomWords(500, 3))
-        trie.insertString(toC(w));
+    for (const auto& w : randomWords(500, 3)) trie.insertString(toC(w));
     const long before = trie.getNodeCount();
 
     LinkedTrieNode* list = trie.detachBelow('a');
@@ -156,8 +150,7 @@ TEST(NodePool, SubclassFreesSublistsWithKillTrieNodesAndDelete) {
     EXPECT_TRUE(trie.containsString("qrs", matched));
 
     // The freed slots are taken again by later insertions.
-    for (const auto& w : randomWords(500, 4))
-        trie.insertString(toC(w));
+    for (const auto& w : randomWords(500, 4)) trie.insertString(toC(w));
     EXPECT_EQ(checkInvariants(trie), "");
     TrieProbe copy(trie);
     EXPECT_EQ(describeTree(copy.rootNode()), describeTree(trie.rootNode()));
@@ -165,13 +158,11 @@ TEST(NodePool, SubclassFreesSublistsWithKillTrieNodesAndDelete) {
 
 TEST(NodePool, NodesMayOutliveTheirStore) {
     auto* trie = new ListSurgeon(1);
-    for (const auto& w : randomWords(300, 9))
-        trie->insertString(toC(w));
+    for (const auto& w : randomWords(300, 9)) trie->insertString(toC(w));
     LinkedTrieNode* kept = trie->detachBelow('x');
     ASSERT_NE(kept, nullptr);
     trie->reset();
-    for (const auto& w : randomWords(300, 10))
-        trie->insertString(toC(w));
+    for (const auto& w : randomWords(300, 10)) trie->insertString(toC(w));
     delete trie;
     // The pool stays until its last node goes, whoever frees it.
     ListSurgeon other(1);
@@ -183,21 +174,18 @@ TEST(NodePool, NodesMayOutliveTheirStore) {
 TEST(NodePool, CopiesHaveTheirOwnPools) {
     const std::vector<std::string> words = randomWords(1000, 21);
     auto* source = new TrieProbe(1);
-    for (const auto& w : words)
-        source->insertString(toC(w));
+    for (const auto& w : words) source->insertString(toC(w));
     TrieProbe copy(*source);
     TrieProbe assigned(1);
     assigned.insertString("old tree");
     assigned = *source;
     // Emptying and destroying the source must not touch either copy's nodes.
-    for (size_t i = 0; i < words.size(); i += 2)
-        source->removeString(toC(words[i]));
+    for (size_t i = 0; i < words.size(); i += 2) source->removeString(toC(words[i]));
     delete source;
     for (TrieProbe* t : {&copy, &assigned}) {
         EXPECT_EQ(checkInvariants(*t), "");
         EXPECT_EQ(t->getWordCount(), static_cast<long>(words.size()));
-        for (size_t i = 1; i < words.size(); i += 2)
-            EXPECT_TRUE(t->removeString(toC(words[i])));
+        for (size_t i = 1; i < words.size(); i += 2) EXPECT_TRUE(t->removeString(toC(words[i])));
         EXPECT_EQ(checkInvariants(*t), "");
     }
 }

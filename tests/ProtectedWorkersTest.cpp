@@ -12,8 +12,7 @@ namespace {
 
 TrieProbe sample() {
     TrieProbe trie(0);
-    for (const char* w : {"ab", "abc", "abd", "xyz"})
-        trie.insertString(w);
+    for (const char* w : {"ab", "abc", "abd", "xyz"}) trie.insertString(w);
     return trie;
 }
 

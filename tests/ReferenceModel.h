@@ -64,8 +64,12 @@ public:
         return {t.empty() || words_.count(t) == 1, t};
     }
 
-    Answer longest(const std::string& prefix, bool skip) const { return complete(prefix, skip, false); }
-    Answer unique(const std::string& prefix, bool skip) const { return complete(prefix, skip, true); }
+    Answer longest(const std::string& prefix, bool skip) const {
+        return complete(prefix, skip, false);
+    }
+    Answer unique(const std::string& prefix, bool skip) const {
+        return complete(prefix, skip, true);
+    }
 
     std::vector<std::string> list(const std::string& prefix) const {
         const std::string t = untilNul(prefix);

@@ -23,14 +23,14 @@ TEST(Removal, LeavesCanonicalTree) {
         Words stored;
         std::string removed;
     } const rows[] = {
-        {{"ab", "abc"}, "abc"},            // the marker left alone goes; b is a leaf again
-        {{"ab", "abc"}, "ab"},             // only the end marker goes
-        {{"ab", "abc", "abd"}, "abc"},     // the marker keeps its sibling
-        {{"ab", "abcdef"}, "abcdef"},      // a whole chain below a word
-        {{"abc", "abd"}, "abd"},           // the tail of a list
-        {{"abc", "abd"}, "abc"},           // the head of a list
-        {{"a", "b", "c"}, "b"},            // the top-level list
-        {{"hello"}, "hello"},              // back to the root marker alone
+        {{"ab", "abc"}, "abc"},         // the marker left alone goes; b is a leaf again
+        {{"ab", "abc"}, "ab"},          // only the end marker goes
+        {{"ab", "abc", "abd"}, "abc"},  // the marker keeps its sibling
+        {{"ab", "abcdef"}, "abcdef"},   // a whole chain below a word
+        {{"abc", "abd"}, "abd"},        // the tail of a list
+        {{"abc", "abd"}, "abc"},        // the head of a list
+        {{"a", "b", "c"}, "b"},         // the top-level list
+        {{"hello"}, "hello"},           // back to the root marker alone
         {{"a", "ab", "abc", "abcd"}, "ab"},
         {{"a", "ab", "abc", "abcd"}, "abcd"},
     };

@@ -10,7 +10,6 @@
 
 class TrieProbe : public LinkedTrie {
 public:
-    using LinkedTrie::LinkedTrie;
     using LinkedTrie::completeAmbiguousEntry;
     using LinkedTrie::completeUniqueEntry;
     using LinkedTrie::containsString;
@@ -20,6 +19,7 @@ public:
     using LinkedTrie::getUniqueCompletion;
     using LinkedTrie::insertString;
     using LinkedTrie::killTrieNodes;
+    using LinkedTrie::LinkedTrie;
 
     LinkedTrieNode* rootNode() { return root; }
     long minimumLength() { return minLength; }

@@ -30,11 +30,11 @@ LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, long& co
 
 // Where the nodes of a new word's remaining characters are linked in.
 enum class Placement {
-    kNone,         // every character was found
-    kFirstChild,   // `parent` had no list: the chain becomes it
-    kBeforeHead,   // in front of the head of `parent`'s list
-    kAfterPrev,    // after `prev`, ahead of whatever followed it
-    kBelowLeaf,    // below the leaf `parent`, behind a new end marker
+    kNone,        // every character was found
+    kFirstChild,  // `parent` had no list: the chain becomes it
+    kBeforeHead,  // in front of the head of `parent`'s list
+    kAfterPrev,   // after `prev`, ahead of whatever followed it
+    kBelowLeaf,   // below the leaf `parent`, behind a new end marker
 };
 
 }  // namespace

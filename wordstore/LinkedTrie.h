@@ -60,8 +60,8 @@ protected:
     void killTrieNodes(LinkedTrieNode* list);
 
     bool containsString(const char* text, LinkedTrieNode* list, CString& matched);
-    bool getLongestUnambiguousCompletion(const char* text, CString& completion,
-                                         bool skipPrefixWord, LinkedTrieNode* list);
+    bool getLongestUnambiguousCompletion(const char* text, CString& completion, bool skipPrefixWord,
+                                         LinkedTrieNode* list);
     bool completeAmbiguousEntry(LinkedTrieNode* list, CString& completion, bool skipPrefixWord);
     bool getUniqueCompletion(const char* text, CString& completion, bool skipPrefixWord,
                              LinkedTrieNode* list);

@@ -21,13 +21,11 @@ void PooledNode::operator delete(void* slot) noexcept {
 }
 
 RootMarker::~RootMarker() {
-    if (pool != nullptr)
-        pool->orphan();
+    if (pool != nullptr) pool->orphan();
 }
 
 void NodePool::reserve(std::size_t count) {
-    if (count <= spare_)
-        return;
+    if (count <= spare_) return;
     const std::size_t needed = (count - spare_ + kSlotsPerPage - 1) / kSlotsPerPage;
     const std::size_t pages = needed > nextPages_ ? needed : nextPages_;
     // The only allocation; everything after it cannot fail.
@@ -37,8 +35,7 @@ void NodePool::reserve(std::size_t count) {
     first->nextChunk = chunks_;
     first->pages = pages;
     chunks_ = first;
-    if (nextPages_ < kMaxChunkPages)
-        nextPages_ *= 2;
+    if (nextPages_ < kMaxChunkPages) nextPages_ *= 2;
     // Slots go on the free list last first, so nodes made one after another
     // (a new word's chain) take ascending addresses.
     for (std::size_t page = pages; page-- > 0;) {
@@ -60,13 +57,11 @@ void NodePool::release(void* slot) noexcept {
     free->next = free_;
     free_ = free;
     ++spare_;
-    if (--live_ != 0)
-        return;
+    if (--live_ != 0) return;
     // The last node is gone: the memory goes back, and the pool with it when
     // no root marker holds it.
     releaseChunks();
-    if (orphaned_)
-        delete this;
+    if (orphaned_) delete this;
 }
 
 void NodePool::orphan() noexcept {
@@ -108,8 +103,7 @@ void NodePool::releaseChunks() noexcept {
 }
 
 void NodeMaker::reserve(std::size_t count) {
-    if (marker_ == nullptr)
-        return;
+    if (marker_ == nullptr) return;
     if (marker_->pool != nullptr) {
         marker_->pool->reserve(count);
         return;

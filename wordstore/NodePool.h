@@ -125,8 +125,7 @@ public:
     void reserve(std::size_t count);
     // From the pool: cannot fail after reserve(). From the heap: may throw.
     LinkedTrieNode* make(std::uint32_t character) {
-        if (marker_ != nullptr)
-            return marker_->pool->make(character);
+        if (marker_ != nullptr) return marker_->pool->make(character);
         return new LinkedTrieNode(character);
     }
 

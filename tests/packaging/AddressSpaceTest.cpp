@@ -58,8 +58,7 @@ public:
         while (address < static_cast<char*>(system.lpMaximumApplicationAddress) &&
                free.size() < kMaxRanges) {
             MEMORY_BASIC_INFORMATION info;
-            if (VirtualQuery(address, &info, sizeof info) == 0)
-                break;
+            if (VirtualQuery(address, &info, sizeof info) == 0) break;
             const auto begin = reinterpret_cast<std::uintptr_t>(info.BaseAddress);
             const std::uintptr_t end = begin + info.RegionSize;
             const std::uintptr_t first = (begin + granule - 1) / granule * granule;
@@ -67,12 +66,10 @@ public:
                 free.push_back({first, (end - first) / granule * granule});
             address = reinterpret_cast<char*>(end);
         }
-        if (free.empty())
-            return;
+        if (free.empty()) return;
         std::size_t largest = 0;
         for (std::size_t i = 1; i < free.size(); ++i)
-            if (free[i].size > free[largest].size)
-                largest = i;
+            if (free[i].size > free[largest].size) largest = i;
         free[largest].size -= std::min(free[largest].size, leave);
 
         // A range that Windows calls free may still hold some of Wine's own
@@ -81,8 +78,7 @@ public:
         while (!free.empty() && ranges_.size() < kMaxRanges) {
             const Range range = free.back();
             free.pop_back();
-            if (range.size == 0)
-                continue;
+            if (range.size == 0) continue;
             if (VirtualAlloc(reinterpret_cast<void*>(range.base), range.size, MEM_RESERVE,
                              PAGE_NOACCESS) != nullptr) {
                 ranges_.push_back(range);
@@ -112,8 +108,7 @@ public:
         auto* address = static_cast<char*>(system.lpMinimumApplicationAddress);
         while (address < static_cast<char*>(system.lpMaximumApplicationAddress)) {
             MEMORY_BASIC_INFORMATION info;
-            if (VirtualQuery(address, &info, sizeof info) == 0)
-                break;
+            if (VirtualQuery(address, &info, sizeof info) == 0) break;
             if (info.State == MEM_FREE && info.RegionSize >= system.dwAllocationGranularity)
                 left += info.RegionSize;
             address = static_cast<char*>(info.BaseAddress) + info.RegionSize;
@@ -175,8 +170,7 @@ TEST(AddressSpace, ExhaustionInsideTheDllReachesTheHostAndLeavesTheStoreWhole) {
     EXPECT_EQ(checkInvariants(store), "");
     const std::vector<std::string> words = wordsInTree(store);
     ASSERT_EQ(words.size(), static_cast<std::size_t>(inserted));
-    for (long n = 0; n < inserted; ++n)
-        ASSERT_EQ(words[n], wordNumber(n)) << "word " << n;
+    for (long n = 0; n < inserted; ++n) ASSERT_EQ(words[n], wordNumber(n)) << "word " << n;
 
     CString matched;
     EXPECT_TRUE(store.containsString(toC(wordNumber(inserted - 1)), matched));

@@ -26,8 +26,7 @@ std::string formatReport(const CompletionReport& report) {
     if (static_cast<long long>(report.listed.size()) < report.count)
         out += " (" + std::to_string(report.listed.size()) + " shown)";
     out += "\n";
-    for (const std::string& word : report.listed)
-        out += "  " + word + "\n";
+    for (const std::string& word : report.listed) out += "  " + word + "\n";
     return out;
 }
 
@@ -40,15 +39,13 @@ public:
             reportCompletions(store_, prefix, options_.skipPrefixWord,
                               options_.unique && !options_.json ? 0 : options_.maxCompletions);
         const bool matched = options_.unique ? report.hasUnique : report.anyMatch;
-        if (!matched)
-            status_ = kExitNoMatch;
+        if (!matched) status_ = kExitNoMatch;
         if (options_.json) {
             writeOut(jsonReport(report) + "\n");
         } else if (options_.unique) {
             writeOut((report.hasUnique ? report.unique : std::string()) + "\n");
         } else {
-            if (reported_ > 0)
-                writeOut("\n");
+            if (reported_ > 0) writeOut("\n");
             writeOut(formatReport(report));
         }
         ++reported_;
@@ -73,11 +70,9 @@ int runComplete(LinkedTrie& store, const Options& options) {
         InputFile input("-");
         LineReader lines(input);
         std::string prefix;
-        while (lines.readLine(prefix))
-            completer.complete(prefix);
+        while (lines.readLine(prefix)) completer.complete(prefix);
     } else {
-        for (const std::string& prefix : options.prefixes)
-            completer.complete(prefix);
+        for (const std::string& prefix : options.prefixes) completer.complete(prefix);
     }
     return completer.status();
 }

@@ -7,8 +7,7 @@ namespace rorirer {
 size_t displayWidth(const std::string& text) {
     size_t width = 0;
     for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80)
-            ++width;
+        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80) ++width;
     return width;
 }
 
@@ -41,18 +40,15 @@ std::string formatListing(const std::vector<std::string>& words, long long total
         std::string line;
         for (long long column = 0; column < perRow; ++column) {
             const long long index = column * rowsUsed + row;
-            if (index >= shown)
-                break;
+            if (index >= shown) break;
             const std::string& word = words[static_cast<size_t>(index)];
             line += word;
             line.append(cellWidth - displayWidth(word), ' ');
         }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
+        while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\n";
     }
-    if (shown < total)
-        out += "... and " + std::to_string(total - shown) + " more\n";
+    if (shown < total) out += "... and " + std::to_string(total - shown) + " more\n";
     return out;
 }
 

@@ -18,8 +18,7 @@ CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
     report.anyMatch = store.getLongestUnambiguousCompletion(text, completion, skipPrefixWord);
     report.longest = toStdString(completion);
     report.hasUnique = store.getUniqueCompletion(text, completion, skipPrefixWord);
-    if (report.hasUnique)
-        report.unique = toStdString(completion);
+    if (report.hasUnique) report.unique = toStdString(completion);
 
     CStringArray completions;
     store.getPossibleCompletions(text, completions);
@@ -33,8 +32,7 @@ CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
     }
     const long long shown = max < 0 || max > report.count ? report.count : max;
     report.listed.reserve(static_cast<size_t>(shown));
-    for (int i = 0; i < shown; ++i)
-        report.listed.push_back(toStdString(completions[i]));
+    for (int i = 0; i < shown; ++i) report.listed.push_back(toStdString(completions[i]));
     return report;
 }
 

@@ -23,29 +23,24 @@ InputFile::InputFile(const std::string& path) {
     } else {
         name_ = path;
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw ToolError(name_ + ": " + std::strerror(errno));
+        if (fd_ < 0) throw ToolError(name_ + ": " + std::strerror(errno));
         ownsFd_ = true;
     }
     struct stat info {};
     if (::fstat(fd_, &info) != 0) {
         const int error = errno;
-        if (ownsFd_)
-            ::close(fd_);
+        if (ownsFd_) ::close(fd_);
         throw ToolError(name_ + ": " + std::strerror(error));
     }
     if (S_ISDIR(info.st_mode)) {
-        if (ownsFd_)
-            ::close(fd_);
+        if (ownsFd_) ::close(fd_);
         throw ToolError(name_ + ": is a directory");
     }
-    if (S_ISREG(info.st_mode))
-        size_ = static_cast<long long>(info.st_size);
+    if (S_ISREG(info.st_mode)) size_ = static_cast<long long>(info.st_size);
 }
 
 InputFile::~InputFile() {
-    if (ownsFd_)
-        ::close(fd_);
+    if (ownsFd_) ::close(fd_);
 }
 
 bool InputFile::readChunk(std::vector<char>& chunk) {
@@ -54,12 +49,10 @@ bool InputFile::readChunk(std::vector<char>& chunk) {
     do {
         got = ::read(fd_, chunk.data(), chunk.size());
     } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        throw ToolError(name_ + ": " + std::strerror(errno));
+    if (got < 0) throw ToolError(name_ + ": " + std::strerror(errno));
     chunk.resize(static_cast<size_t>(got));
     if (got == 0) {
-        if (bytesRead_ == 0)
-            throw ToolError(name_ + ": empty input");
+        if (bytesRead_ == 0) throw ToolError(name_ + ": empty input");
         return false;
     }
     if (const void* nul = std::memchr(chunk.data(), 0, chunk.size())) {
@@ -71,9 +64,7 @@ bool InputFile::readChunk(std::vector<char>& chunk) {
     return true;
 }
 
-std::string InputFile::where(long line) const {
-    return name_ + ":" + std::to_string(line) + ": ";
-}
+std::string InputFile::where(long line) const { return name_ + ":" + std::to_string(line) + ": "; }
 
 bool LineReader::readLine(std::string& line) {
     line.clear();
@@ -84,8 +75,7 @@ bool LineReader::readLine(std::string& line) {
                 ended_ = true;
                 chunk_.clear();
                 at_ = 0;
-                if (!any)
-                    return false;
+                if (!any) return false;
                 break;
             }
             at_ = 0;
@@ -109,8 +99,7 @@ bool LineReader::readLine(std::string& line) {
         }
     }
     ++lineNumber_;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() > kMaxLineLength) {
         throw ToolError(input_.where(lineNumber_) + "line longer than " +
                         std::to_string(kMaxLineLength) + " bytes");

@@ -54,16 +54,13 @@ private:
         std::vector<std::string> learned;
         WordSplitter splitter(chars_, options_.numbers);
         auto insert = [&](const std::string& word) {
-            if (insertWord(word))
-                learned.push_back(word);
+            if (insertWord(word)) learned.push_back(word);
         };
         splitter.feed(line.data(), line.size(), insert);
         splitter.finish(insert);
-        if (learned.empty())
-            return;
+        if (learned.empty()) return;
         std::string note = "learned:";
-        for (const std::string& word : learned)
-            note += " " + word;
+        for (const std::string& word : learned) note += " " + word;
         std::printf("%s\n", note.c_str());
     }
 
@@ -87,18 +84,15 @@ private:
 
     void trackHeap(long long before) {
         const long long after = heapBytesInUse();
-        if (storeHeapBytes_ >= 0 && before >= 0 && after >= 0)
-            storeHeapBytes_ += after - before;
+        if (storeHeapBytes_ >= 0 && before >= 0 && after >= 0) storeHeapBytes_ += after - before;
     }
 
     void runCommand(const std::string& line) {
         const size_t space = line.find(' ');
         const std::string name = line.substr(0, space);
         std::string argument = space == std::string::npos ? "" : line.substr(space + 1);
-        while (!argument.empty() && argument.front() == ' ')
-            argument.erase(0, 1);
-        while (!argument.empty() && argument.back() == ' ')
-            argument.pop_back();
+        while (!argument.empty() && argument.front() == ' ') argument.erase(0, 1);
+        while (!argument.empty() && argument.back() == ' ') argument.pop_back();
 
         if (name == ":forget") {
             if (argument.empty()) {

@@ -22,16 +22,13 @@ size_t utf8SequenceLength(const std::string& text, size_t at) {
     } else {
         return 0;
     }
-    if (at + length > text.size())
-        return 0;
+    if (at + length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i) {
         const unsigned char next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xc0) != 0x80)
-            return 0;
+        if ((next & 0xc0) != 0x80) return 0;
         code = (code << 6) | (next & 0x3fu);
     }
-    if (code < minimum || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
-        return 0;
+    if (code < minimum || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
     return length;
 }
 
@@ -97,8 +94,7 @@ std::string jsonReport(const CompletionReport& report) {
     out += ",\"count\":" + std::to_string(report.count);
     out += ",\"completions\":[";
     for (size_t i = 0; i < report.listed.size(); ++i) {
-        if (i > 0)
-            out += ',';
+        if (i > 0) out += ',';
         out += jsonString(report.listed[i]);
     }
     out += "],\"truncated\":";

@@ -35,8 +35,7 @@ EditorState editor;
 
 char* copyForReadline(const std::string& text) {
     char* copy = static_cast<char*>(std::malloc(text.size() + 1));
-    if (copy == nullptr)
-        return nullptr;
+    if (copy == nullptr) return nullptr;
     std::memcpy(copy, text.c_str(), text.size() + 1);
     return copy;
 }
@@ -54,8 +53,7 @@ char** listMatches(const char* text) {
     const CompletionReport report =
         reportCompletions(*editor.store, text, *editor.skipPrefixWord, kMaxMatches);
     editor.matchTotal = report.count;
-    if (!report.anyMatch)
-        return nullptr;
+    if (!report.anyMatch) return nullptr;
 
     std::vector<std::string> matches;
     if (report.hasUnique) {
@@ -65,13 +63,11 @@ char** listMatches(const char* text) {
         matches.insert(matches.end(), report.listed.begin(), report.listed.end());
     }
     char** array = static_cast<char**>(std::calloc(matches.size() + 1, sizeof(char*)));
-    if (array == nullptr)
-        return nullptr;
+    if (array == nullptr) return nullptr;
     for (size_t i = 0; i < matches.size(); ++i) {
         array[i] = copyForReadline(matches[i]);
         if (array[i] == nullptr) {
-            for (size_t j = 0; j < i; ++j)
-                std::free(array[j]);
+            for (size_t j = 0; j < i; ++j) std::free(array[j]);
             std::free(array);
             return nullptr;
         }
@@ -110,11 +106,9 @@ void displayMatches(char** matches, int count, int) {
 }
 
 std::string hintForLine() {
-    if (rl_point != rl_end)
-        return std::string();
+    if (rl_point != rl_end) return std::string();
     const std::string word = wordBeforeCursor();
-    if (word.empty())
-        return std::string();
+    if (word.empty()) return std::string();
     const CString prefix(word.data(), static_cast<int>(word.size()));
     CString completion;
     if (!editor.store->getUniqueCompletion(prefix, completion, *editor.skipPrefixWord))
@@ -129,16 +123,14 @@ std::string hintForLine() {
     const char* prompt = rl_display_prompt != nullptr ? rl_display_prompt : "";
     const size_t used = displayWidth(prompt) + displayWidth(rl_line_buffer);
     const long room = columns > 0 ? columns - 1 - static_cast<long>(used % columns) : 0;
-    if (room <= 0)
-        return std::string();
+    if (room <= 0) return std::string();
     size_t cut = 0;
     long width = 0;
     while (cut < rest.size()) {
         size_t next = cut + 1;
         while (next < rest.size() && (static_cast<unsigned char>(rest[next]) & 0xc0) == 0x80)
             ++next;
-        if (++width > room)
-            break;
+        if (++width > room) break;
         cut = next;
     }
     rest.resize(cut);
@@ -242,11 +234,9 @@ LineEditor::~LineEditor() {
 
 bool LineEditor::readLine(const std::string& prompt, std::string& line) {
     char* text = readline(prompt.c_str());
-    if (text == nullptr)
-        return false;
+    if (text == nullptr) return false;
     line = text;
-    if (*text != '\0')
-        add_history(text);
+    if (*text != '\0') add_history(text);
     std::free(text);
     return true;
 }

@@ -36,12 +36,9 @@ bool takesValue(const std::string& name) {
 }
 
 Command commandNamed(const std::string& name) {
-    if (name == "complete")
-        return Command::kComplete;
-    if (name == "stats")
-        return Command::kStats;
-    if (name == "help")
-        return Command::kHelp;
+    if (name == "complete") return Command::kComplete;
+    if (name == "stats") return Command::kStats;
+    if (name == "help") return Command::kHelp;
     throw ToolError("unknown command '" + name + "' (try 'rorirer --help')");
 }
 
@@ -74,8 +71,7 @@ Options parseOptions(int argc, char** argv) {
         const bool inlineValue = splitInlineValue(arg, name, value);
         if (takesValue(name)) {
             if (!inlineValue) {
-                if (i + 1 >= argc)
-                    throw ToolError(name + ": missing value");
+                if (i + 1 >= argc) throw ToolError(name + ": missing value");
                 value = argv[++i];
             }
         } else if (inlineValue) {
@@ -83,13 +79,11 @@ Options parseOptions(int argc, char** argv) {
         }
 
         if (name == "--dict" || name == "--text") {
-            if (value.empty())
-                throw ToolError(name + ": empty file name");
+            if (value.empty()) throw ToolError(name + ": empty file name");
             options.sources.push_back(
                 {name == "--dict" ? WordSource::kDict : WordSource::kText, value});
         } else if (name == "--word-chars") {
-            if (value.empty())
-                throw ToolError("--word-chars: the set is empty");
+            if (value.empty()) throw ToolError("--word-chars: the set is empty");
             options.wordChars = value;
         } else if (name == "--min-length") {
             options.minLength = parseCount(name, value);

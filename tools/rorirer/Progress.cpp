@@ -16,9 +16,7 @@ constexpr int kBarWidth = 24;
 
 Progress::Progress() : enabled_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()) {}
 
-Progress::~Progress() {
-    finish();
-}
+Progress::~Progress() { finish(); }
 
 void Progress::startSource(const std::string& name, long long totalBytes) {
     name_ = name;
@@ -26,14 +24,11 @@ void Progress::startSource(const std::string& name, long long totalBytes) {
 }
 
 void Progress::update(long long words, long long bytes) {
-    if (!enabled_ || (++calls_ & 0xfff) != 0)
-        return;
+    if (!enabled_ || (++calls_ & 0xfff) != 0) return;
     const Clock::time_point now = Clock::now();
     const double seconds = std::chrono::duration<double>(now - start_).count();
-    if (seconds < kQuietSeconds)
-        return;
-    if (drawn_ && std::chrono::duration<double>(now - lastDraw_).count() < kRedrawSeconds)
-        return;
+    if (seconds < kQuietSeconds) return;
+    if (drawn_ && std::chrono::duration<double>(now - lastDraw_).count() < kRedrawSeconds) return;
     lastDraw_ = now;
     draw(words, bytes, seconds);
 }
@@ -44,12 +39,10 @@ void Progress::draw(long long words, long long bytes, double seconds) {
     if (totalBytes_ > 0) {
         percent =
             static_cast<int>(100.0 * static_cast<double>(bytes) / static_cast<double>(totalBytes_));
-        if (percent > 100)
-            percent = 100;
+        if (percent > 100) percent = 100;
     }
     const int filled = percent < 0 ? 0 : percent * kBarWidth / 100;
-    for (int i = 0; i < kBarWidth; ++i)
-        bar[i] = i < filled ? '#' : '.';
+    for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
     bar[kBarWidth] = '\0';
     const double wordsPerSecond = static_cast<double>(words) / seconds;
     const double megabytesPerSecond = static_cast<double>(bytes) / 1e6 / seconds;
@@ -65,8 +58,7 @@ void Progress::draw(long long words, long long bytes, double seconds) {
 }
 
 void Progress::finish() {
-    if (!drawn_)
-        return;
+    if (!drawn_) return;
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
     drawn_ = false;

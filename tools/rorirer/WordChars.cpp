@@ -10,19 +10,15 @@ bool isHexDigit(char c) {
 }
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return c - 'A' + 10;
 }
 
 // Reads one character of a set, an escape included, and moves `at` past it.
 unsigned char readSetChar(const std::string& written, size_t& at) {
-    if (written[at] != '\\')
-        return static_cast<unsigned char>(written[at++]);
-    if (at + 1 >= written.size())
-        throw ToolError("--word-chars: '\\' at the end of the set");
+    if (written[at] != '\\') return static_cast<unsigned char>(written[at++]);
+    if (at + 1 >= written.size()) throw ToolError("--word-chars: '\\' at the end of the set");
     const char escaped = written[at + 1];
     if (escaped == 'x') {
         if (at + 3 >= written.size() || !isHexDigit(written[at + 2]) ||
@@ -39,15 +35,11 @@ unsigned char readSetChar(const std::string& written, size_t& at) {
 }  // namespace
 
 WordChars::WordChars() {
-    for (int c = 'a'; c <= 'z'; ++c)
-        set_.set(static_cast<size_t>(c));
-    for (int c = 'A'; c <= 'Z'; ++c)
-        set_.set(static_cast<size_t>(c));
-    for (int c = '0'; c <= '9'; ++c)
-        set_.set(static_cast<size_t>(c));
+    for (int c = 'a'; c <= 'z'; ++c) set_.set(static_cast<size_t>(c));
+    for (int c = 'A'; c <= 'Z'; ++c) set_.set(static_cast<size_t>(c));
+    for (int c = '0'; c <= '9'; ++c) set_.set(static_cast<size_t>(c));
     set_.set('_');
-    for (int c = 0x80; c <= 0xff; ++c)
-        set_.set(static_cast<size_t>(c));
+    for (int c = 0x80; c <= 0xff; ++c) set_.set(static_cast<size_t>(c));
 }
 
 WordChars WordChars::parse(const std::string& written) {
@@ -64,21 +56,18 @@ WordChars WordChars::parse(const std::string& written) {
                 throw ToolError("--word-chars: range '" + written.substr(0, at) +
                                 "' runs backwards");
         }
-        for (unsigned c = first; c <= last; ++c)
-            chars.set_.set(c);
+        for (unsigned c = first; c <= last; ++c) chars.set_.set(c);
     }
     // NUL ends every string the store sees, so it can never be part of a word.
     chars.set_.reset(0);
-    if (chars.set_.none())
-        throw ToolError("--word-chars: the set is empty");
+    if (chars.set_.none()) throw ToolError("--word-chars: the set is empty");
     return chars;
 }
 
 std::string WordChars::breakCharacters() const {
     std::string breaks;
     for (unsigned c = 1; c < 256; ++c)
-        if (!set_[c])
-            breaks.push_back(static_cast<char>(c));
+        if (!set_[c]) breaks.push_back(static_cast<char>(c));
     return breaks;
 }
 

@@ -49,8 +49,7 @@ public:
     // Emits the word the text ended in, if any.
     template <typename Emit>
     void finish(Emit&& emit) {
-        if (!current_.empty() && (keepNumbers_ || !allDigits_))
-            emit(current_);
+        if (!current_.empty() && (keepNumbers_ || !allDigits_)) emit(current_);
         current_.clear();
         allDigits_ = true;
     }

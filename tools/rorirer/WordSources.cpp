@@ -37,8 +37,7 @@ public:
             const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
             line.assign(at, lineEnd);
             trimTrailingBlanks(line);
-            if (!line.empty())
-                offer(line, lineEnd - words.data);
+            if (!line.empty()) offer(line, lineEnd - words.data);
             at = lineEnd + 1;
         }
     }
@@ -50,8 +49,7 @@ public:
         std::string line;
         while (lines.readLine(line)) {
             trimTrailingBlanks(line);
-            if (!line.empty())
-                offer(line, input.bytesRead());
+            if (!line.empty()) offer(line, input.bytesRead());
         }
     }
 
@@ -76,8 +74,7 @@ public:
                 if (splitter.pendingLength() > kMaxLineLength)
                     throw ToolError(input.where(line) + "word longer than " +
                                     std::to_string(kMaxLineLength) + " bytes");
-                if (newline != nullptr)
-                    ++line;
+                if (newline != nullptr) ++line;
                 at = end;
             }
         }
@@ -111,8 +108,7 @@ LoadSummary loadWordSources(LinkedTrie& store, const Options& options, const Wor
         // Scoped so that the loader's buffers are gone before the heap is
         // measured again.
         Loader loader(store, chars, options.numbers);
-        if (options.sources.empty())
-            loader.loadBuiltin();
+        if (options.sources.empty()) loader.loadBuiltin();
         for (const WordSource& source : options.sources) {
             if (source.kind == WordSource::kDict)
                 loader.loadDict(source.path);
@@ -125,8 +121,7 @@ LoadSummary loadWordSources(LinkedTrie& store, const Options& options, const Wor
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long long heapAfter = heapBytesInUse();
-    if (heapBefore >= 0 && heapAfter >= 0)
-        summary.heapBytes = heapAfter - heapBefore;
+    if (heapBefore >= 0 && heapAfter >= 0) summary.heapBytes = heapAfter - heapBefore;
     return summary;
 }
 

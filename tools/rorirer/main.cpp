@@ -26,10 +26,8 @@ namespace {
 void checkStandardInputUse(const Options& options) {
     int readers = options.prefixesFromStdin ? 1 : 0;
     for (const WordSource& source : options.sources)
-        if (source.path == "-")
-            ++readers;
-    if (readers > 1)
-        throw ToolError("standard input is given more than once");
+        if (source.path == "-") ++readers;
+    if (readers > 1) throw ToolError("standard input is given more than once");
 }
 
 int run(int argc, char** argv) {
@@ -59,10 +57,8 @@ int run(int argc, char** argv) {
     LinkedTrie store(options.minLength);
     const LoadSummary load = loadWordSources(store, options, chars);
 
-    if (interactive)
-        return runInteractive(store, options, chars, load);
-    if (options.command == Command::kStats)
-        return runStats(store, options, load);
+    if (interactive) return runInteractive(store, options, chars, load);
+    if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);
 }
 

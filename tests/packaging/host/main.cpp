@@ -55,7 +55,6 @@ int main() {
            "copies are independent");
 
     expect(std::strcmp(RORIRER_VERSION_STRING, "3.0.0.183") == 0, "version header");
-    if (failures == 0)
-        std::puts("host: all answers right");
+    if (failures == 0) std::puts("host: all answers right");
     return failures == 0 ? 0 : 1;
 }
