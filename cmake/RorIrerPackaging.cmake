@@ -42,8 +42,12 @@ if(WIN32)
     endif()
 elseif(CMAKE_SYSTEM_NAME MATCHES "Linux|BSD")
     set(_rorirer_map "${PROJECT_SOURCE_DIR}/module/RorIrer.map")
-    target_link_options(RorIrer PRIVATE "LINKER:--version-script=${_rorirer_map}"
-                        "LINKER:--no-undefined")
+    target_link_options(RorIrer PRIVATE "LINKER:--version-script=${_rorirer_map}")
+    # Sanitizer runtimes come with the executable under clang, so a
+    # sanitized shared library legitimately leaves their symbols undefined.
+    if(NOT RORIRER_SANITIZE)
+        target_link_options(RorIrer PRIVATE "LINKER:--no-undefined")
+    endif()
     set_property(TARGET RorIrer APPEND PROPERTY LINK_DEPENDS "${_rorirer_map}")
 endif()
 
