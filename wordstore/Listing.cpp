@@ -21,10 +21,8 @@ void LinkedTrie::getPossibleCompletions(const CString& prefix, CStringArray& com
 
 void LinkedTrie::getPossibleCompletions(const CString& prefix, const char* text,
                                         LinkedTrieNode* list, CStringArray& completions) {
-    if (text == nullptr) return;
     LinkedTrieNode* after = nullptr;
-    std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length)) return;
+    if (!rorirer::findListAfter(text, list, after)) return;
     generateAllCombinations(prefix, CString(""), after, completions);
 }
 

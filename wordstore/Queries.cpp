@@ -71,10 +71,8 @@ bool LinkedTrie::getLongestUnambiguousCompletion(const CString& prefix, CString&
 
 bool LinkedTrie::getLongestUnambiguousCompletion(const char* text, CString& completion,
                                                  bool skipPrefixWord, LinkedTrieNode* list) {
-    if (text == nullptr) return false;
     LinkedTrieNode* after = nullptr;
-    std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length)) return false;
+    if (!rorirer::findListAfter(text, list, after)) return false;
     return completeAmbiguousEntry(after, completion, skipPrefixWord);
 }
 
@@ -92,10 +90,8 @@ bool LinkedTrie::getUniqueCompletion(const CString& prefix, CString& completion,
 
 bool LinkedTrie::getUniqueCompletion(const char* text, CString& completion, bool skipPrefixWord,
                                      LinkedTrieNode* list) {
-    if (text == nullptr) return false;
     LinkedTrieNode* after = nullptr;
-    std::size_t length = 0;
-    if (!rorirer::walkPrefix(text, list, after, length)) return false;
+    if (!rorirer::findListAfter(text, list, after)) return false;
     return completeUniqueEntry(after, completion, skipPrefixWord);
 }
 

@@ -45,6 +45,13 @@ inline bool walkPrefix(const char* text, LinkedTrieNode* list, LinkedTrieNode*& 
     return true;
 }
 
+// The list that follows `text` below `list`, for the walks that need only
+// that. A null text leads nowhere.
+inline bool findListAfter(const char* text, LinkedTrieNode* list, LinkedTrieNode*& after) noexcept {
+    std::size_t matched = 0;
+    return text != nullptr && walkPrefix(text, list, after, matched);
+}
+
 // Frees `list`, its siblings and everything below them in constant space:
 // a node's first child is rotated up in front of it until the node has no
 // children, then the node is freed. Never allocates, never throws.
