@@ -65,11 +65,16 @@ public:
     void reserve(std::size_t count);
     // A new node in a reserved slot.
     PooledNode* make(std::uint32_t character) noexcept {
-        FreeSlot* slot = free_;
-        free_ = slot->next;
+        void* slot;
+        if (free_ != nullptr) {
+            slot = free_;
+            free_ = free_->next;
+        } else {
+            slot = takeFresh();
+        }
         --spare_;
         ++live_;
-        return new (static_cast<void*>(slot)) PooledNode(character);
+        return new (slot) PooledNode(character);
     }
     // Takes back the slot of a destroyed node. When the last node goes, the
     // chunks go too; when the root marker has let go as well, so does the pool.
@@ -100,10 +105,25 @@ private:
     static constexpr std::size_t kSlotsPerPage = kPage / kSlot - 1;
     static constexpr std::size_t kMaxChunkPages = 64;
 
+    // The next never-used slot of the newest chunk, skipping page headers.
+    void* takeFresh() noexcept {
+        char* slot = fresh_;
+        if (--freshLeft_ != 0) {
+            fresh_ += kSlot;
+            if ((reinterpret_cast<std::uintptr_t>(fresh_) & (kPage - 1)) == 0) fresh_ += kSlot;
+        }
+        return slot;
+    }
     void releaseChunks() noexcept;
 
+    // Slots come from the free list first (those of destroyed nodes), then
+    // from the never-used tail of the newest chunk. Only that tail is left
+    // unwritten: older chunks are wholly nodes or free-list slots, which is
+    // what the sweep of destroyAll() relies on.
     FreeSlot* free_ = nullptr;
-    std::size_t spare_ = 0;  // slots on the free list
+    char* fresh_ = nullptr;
+    std::size_t freshLeft_ = 0;
+    std::size_t spare_ = 0;  // slots on the free list and in the fresh tail
     std::size_t live_ = 0;   // nodes in this pool's slots
     PageHeader* chunks_ = nullptr;
     std::size_t nextPages_ = 1;
