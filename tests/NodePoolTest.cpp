@@ -7,6 +7,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <set>
 #include <string>
@@ -187,6 +188,43 @@ TEST(NodePool, CopiesHaveTheirOwnPools) {
         EXPECT_EQ(t->getWordCount(), static_cast<long>(words.size()));
         for (size_t i = 1; i < words.size(); i += 2) EXPECT_TRUE(t->removeString(toC(words[i])));
         EXPECT_EQ(checkInvariants(*t), "");
+    }
+}
+
+// A store built in random order scatters each list over its pool; a copy
+// makes the members of each list one after another, so they sit in adjacent
+// slots (the page header at the start of each page aside), which is what
+// lookups in a copy gain from.
+TEST(NodePool, CopiesLayEachListOutInAdjacentSlots) {
+    std::vector<std::string> words = randomWords(3000, 33);
+    std::shuffle(words.begin(), words.end(), std::mt19937(34));
+    TrieProbe source(1);
+    for (const auto& w : words) source.insertString(toC(w));
+    for (TrieProbe* copy : {new TrieProbe(source), new TrieProbe(1)}) {
+        if (copy->getWordCount() == 0) *copy = source;
+        constexpr std::uintptr_t kSlot = sizeof(LinkedTrieNode);
+        constexpr std::uintptr_t kPage = 4096;
+        size_t pairs = 0;
+        size_t apart = 0;
+        std::vector<LinkedTrieNode*> lists{copy->rootNode()->nextSibling};
+        while (!lists.empty()) {
+            LinkedTrieNode* node = lists.back();
+            lists.pop_back();
+            for (; node != nullptr; node = node->nextSibling) {
+                if (node->firstChild != nullptr) lists.push_back(node->firstChild);
+                if (node->nextSibling == nullptr) continue;
+                const auto here = reinterpret_cast<std::uintptr_t>(node);
+                const auto next = reinterpret_cast<std::uintptr_t>(node->nextSibling);
+                const bool adjacent =
+                    next == here + kSlot || (next == here + 2 * kSlot && next % kPage == kSlot);
+                ++pairs;
+                apart += adjacent ? 0 : 1;
+            }
+        }
+        EXPECT_GT(pairs, words.size() / 2);
+        EXPECT_EQ(apart, 0u) << "of " << pairs << " neighbours in lists";
+        EXPECT_EQ(checkInvariants(*copy), "");
+        delete copy;
     }
 }
 

@@ -45,9 +45,26 @@ void NodePool::reserve(std::size_t count) {
     if (count <= spare_) return;
     const std::size_t needed = (count - spare_ + kSlotsPerPage - 1) / kSlotsPerPage;
     const std::size_t pages = needed > nextPages_ ? needed : nextPages_;
+    if (pages > SIZE_MAX / kPage) throw std::bad_alloc();
     // The only allocation; everything after it cannot fail.
     void* memory = ::operator new(pages* kPage, kPageAlignment);
     prefault(memory, pages * kPage);
+
+    // What is left of the newest chunk's fresh tail joins the free list, so
+    // that only the chunk added now has slots nobody has written. They go on
+    // it last first, so that they are taken in address order.
+    if (freshLeft_ != 0) {
+        char* slot = reinterpret_cast<char*>(chunks_) + chunks_->pages * kPage;
+        for (; freshLeft_ != 0; --freshLeft_) {
+            slot -= kSlot;
+            if ((reinterpret_cast<std::uintptr_t>(slot) & (kPage - 1)) == 0) slot -= kSlot;
+            auto* free = reinterpret_cast<FreeSlot*>(slot);
+            free->zero = nullptr;
+            free->next = free_;
+            free_ = free;
+        }
+    }
+
     char* base = static_cast<char*>(memory);
     auto* first = reinterpret_cast<PageHeader*>(base);
     first->nextChunk = chunks_;
@@ -56,14 +73,6 @@ void NodePool::reserve(std::size_t count) {
     if (nextPages_ < kMaxChunkPages) nextPages_ *= 2;
     for (std::size_t page = 0; page < pages; ++page)
         reinterpret_cast<PageHeader*>(base + page * kPage)->pool = this;
-    // What is left of the older chunk's fresh tail joins the free list, so
-    // that only the newest chunk has slots nobody has written.
-    while (freshLeft_ != 0) {
-        auto* free = static_cast<FreeSlot*>(takeFresh());
-        free->zero = nullptr;
-        free->next = free_;
-        free_ = free;
-    }
     // Fresh slots are taken in address order, so the nodes of a new word's
     // chain, made one after another, lie next to each other.
     fresh_ = base + kSlot;
