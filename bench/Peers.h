@@ -24,6 +24,8 @@ class LinkedTriePeer {
 public:
     static const char* name() { return "LinkedTrie"; }
     static constexpr bool kCanRemove = true;
+    // Lists completions in byte-wise order, not merely the same words.
+    static constexpr bool kListsInOrder = true;
     static constexpr size_t kMaxWords = SIZE_MAX;
     void clear() { store_ = std::make_unique<LinkedTrie>(1); }
     void insert(const std::string& word) { store_->insertString(CString(word.c_str())); }
@@ -40,6 +42,8 @@ public:
     }
     bool remove(const std::string& word) { return store_->removeString(CString(word.c_str())); }
     void destroy() { store_.reset(); }
+    // Replaces the store with a copy of itself, which lays it out anew.
+    void copyOver() { store_ = std::make_unique<LinkedTrie>(*store_); }
 
     WordList lastListing() const;
     std::string lastText() const { return std::string(text_, text_.GetLength()); }
@@ -50,10 +54,21 @@ private:
     CString text_;
 };
 
+// The same store, copied once it is built. A copy makes the members of each
+// sibling list one after another, side by side in its pool, which a store
+// built from a shuffled list cannot have: this shows what that layout is
+// worth, and what a host that loads its words once and then copies the store
+// pays for it (the copy is part of this peer's build).
+class CopiedLinkedTriePeer : public LinkedTriePeer {
+public:
+    static const char* name() { return "LinkedTrie-copied"; }
+};
+
 class StdSetPeer {
 public:
     static const char* name() { return "std::set"; }
     static constexpr bool kCanRemove = true;
+    static constexpr bool kListsInOrder = true;
     static constexpr size_t kMaxWords = SIZE_MAX;
     void clear() { store_ = std::make_unique<std::set<std::string>>(); }
     void insert(const std::string& word) { store_->insert(word); }
@@ -83,6 +98,7 @@ public:
     DatriePeer& operator=(const DatriePeer&) = delete;
     static const char* name() { return "libdatrie"; }
     static constexpr bool kCanRemove = true;
+    static constexpr bool kListsInOrder = false;
     // Building the double array from a shuffled list costs tens of
     // microseconds a word, and removing from it more: on the insane list the
     // check and the timings alone would take most of an hour on this machine.
@@ -120,6 +136,7 @@ public:
     MarisaPeer& operator=(const MarisaPeer&) = delete;
     static const char* name() { return "marisa-trie"; }
     static constexpr bool kCanRemove = false;
+    static constexpr bool kListsInOrder = false;
     static constexpr size_t kMaxWords = SIZE_MAX;
     // A static trie cannot take words one by one: build() takes them all.
     void clear();
@@ -148,6 +165,12 @@ template <typename Peer>
 void buildPeer(Peer& peer, const WordList& words) {
     peer.clear();
     for (const std::string& word : words) peer.insert(word);
+}
+template <>
+inline void buildPeer<CopiedLinkedTriePeer>(CopiedLinkedTriePeer& peer, const WordList& words) {
+    peer.clear();
+    for (const std::string& word : words) peer.insert(word);
+    peer.copyOver();
 }
 #ifdef RORIRER_BENCH_MARISA
 template <>

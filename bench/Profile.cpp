@@ -5,7 +5,7 @@
 //
 //   valgrind --tool=callgrind --instr-atstart=no WordStoreProfile STORE OP FILE
 //
-// STORE is LinkedTrie or std::set; OP one of build, membership, listing,
+// STORE is LinkedTrie, LinkedTrie-copied or std::set; OP one of build, membership, listing,
 // completion, removal, destruction. Prints the items the operation handled.
 #include <valgrind/callgrind.h>
 
@@ -62,6 +62,8 @@ int main(int argc, char** argv) {
     const Workload w = makeWorkload("profile", readWordList(argv[3]));
     const std::string op = argv[2];
     if (std::strcmp(argv[1], "LinkedTrie") == 0) return runOnce<LinkedTriePeer>(op, w) ? 0 : 1;
+    if (std::strcmp(argv[1], "LinkedTrie-copied") == 0)
+        return runOnce<CopiedLinkedTriePeer>(op, w) ? 0 : 1;
     if (std::strcmp(argv[1], "std::set") == 0) return runOnce<StdSetPeer>(op, w) ? 0 : 1;
     return 2;
 }

@@ -66,7 +66,7 @@ void checkAgainstSet(const Workload& w, StdSetPeer& set) {
         const WordList theirs = set.lastListing();
         // LinkedTrie promises byte-wise order; the other tries are compared
         // as sets of words.
-        if (std::string(Peer::name()) != "LinkedTrie") std::sort(mine.begin(), mine.end());
+        if (!Peer::kListsInOrder) std::sort(mine.begin(), mine.end());
         expectSame<Peer>("the completions of", prefix, w, mine == theirs);
     }
     for (const std::string& prefix : w.completed) {
@@ -199,6 +199,7 @@ void addWorkload(const Workload& w) {
     StdSetPeer set;
     buildPeer(set, w.words);
     checkAgainstSet<LinkedTriePeer>(w, set);
+    checkAgainstSet<CopiedLinkedTriePeer>(w, set);
 #ifdef RORIRER_BENCH_DATRIE
     checkAgainstSet<DatriePeer>(w, set);
 #endif
@@ -212,6 +213,7 @@ void addWorkload(const Workload& w) {
 
     registerPeer<StdSetPeer>(w);
     registerPeer<LinkedTriePeer>(w);
+    registerPeer<CopiedLinkedTriePeer>(w);
 #ifdef RORIRER_BENCH_DATRIE
     registerPeer<DatriePeer>(w);
 #endif
@@ -340,7 +342,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&count, rest.data());
     if (benchmark::ReportUnrecognizedArguments(count, rest.data())) return 2;
     benchmark::AddCustomContext("stores",
-                                "LinkedTrie std::set"
+                                "LinkedTrie LinkedTrie-copied std::set"
 #ifdef RORIRER_BENCH_DATRIE
                                 " libdatrie"
 #endif

@@ -10,7 +10,7 @@ import os
 import sys
 
 OPS = ["build", "membership", "listing", "completion", "removal", "destruction"]
-STORES = ["std::set", "LinkedTrie", "libdatrie", "marisa-trie"]
+STORES = ["std::set", "LinkedTrie", "LinkedTrie-copied", "libdatrie", "marisa-trie"]
 ITEMS = {
     "build": "per word inserted",
     "membership": "per probe (half are near-misses)",
