@@ -58,6 +58,14 @@ public:
         items_.push_back(std::move(value));
         return GetSize() - 1;
     }
+    // Appends the `length` bytes at `text` as a new string built in place:
+    // no temporary to move and destroy, which counts when a listing adds
+    // one string per stored word. `text` must not point into this array.
+    int Add(const char* text, int length) {
+        reserveFor(items_.size() + 1);
+        items_.emplace_back(text, length);
+        return GetSize() - 1;
+    }
 
     void RemoveAll() noexcept { items_.clear(); }
 

@@ -68,6 +68,18 @@ TEST(CStringArrayTest, GrowsClearsAndCopiesElementsOfItself) {
     EXPECT_THROW(array.GetAt(0), std::out_of_range);
     EXPECT_THROW(array.SetAtGrow(-1, "x"), std::out_of_range);
     EXPECT_THROW(array.SetSize(-1), std::invalid_argument);
+
+    // Built in place from bytes: every byte kept, no length or pointer
+    // taken for more than it is.
+    const char bytes[] = {'a', '\0', '\xff', 'b', 'c'};
+    EXPECT_EQ(array.Add(bytes, 4), 0);
+    EXPECT_EQ(array.Add(bytes, 0), 1);
+    EXPECT_EQ(array.Add(bytes, -2), 2);
+    EXPECT_EQ(array.Add(nullptr, 3), 3);
+    ASSERT_EQ(array.GetSize(), 4);
+    EXPECT_EQ(array[0].GetLength(), 4);
+    EXPECT_EQ(std::string(static_cast<const char*>(array[0]), 4), std::string(bytes, 4));
+    for (int i = 1; i < 4; ++i) EXPECT_TRUE(array[i].IsEmpty()) << i;
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     append(suffix, static_cast<std::size_t>(suffix.GetLength()));
     auto emit = [&]() {
         if (length == 0) return;  // the empty word is never listed
-        completions.Add(CString(line.data(), static_cast<int>(length)));
+        completions.Add(line.data(), static_cast<int>(length));
     };
     if (list == nullptr) {
         emit();
