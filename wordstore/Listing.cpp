@@ -63,7 +63,12 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
     std::vector<Pending> pending;
     LinkedTrieNode* node = list;
     for (;;) {
-        if (node->nextSibling != nullptr) pending.push_back({node->nextSibling, length});
+        if (node->nextSibling != nullptr) {
+            // It is visited once the subtree below this node is listed; asking
+            // for it now overlaps its cache miss with that work.
+            __builtin_prefetch(node->nextSibling);
+            pending.push_back({node->nextSibling, length});
+        }
         if (node->character != 0) {
             if (length == line.size()) line.resize(2 * length + 32);
             line[length++] = rorirer::narrow(node->character);
