@@ -7,6 +7,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <random>
 #include <set>
@@ -225,6 +226,35 @@ TEST(NodePool, CopiesLayEachListOutInAdjacentSlots) {
         EXPECT_EQ(apart, 0u) << "of " << pairs << " neighbours in lists";
         EXPECT_EQ(checkInvariants(*copy), "");
         delete copy;
+    }
+}
+
+// A subclass may set the node count to anything. A copy sizes its first
+// chunk from that count, but never beyond what the source's pool holds: a
+// huge count must neither fail the copy nor make it take (and fault in)
+// memory the tree does not need.
+TEST(NodePool, CopiesOfAStoreWithAWrongNodeCountAreWhole) {
+    class Miscounted : public TrieProbe {
+    public:
+        using TrieProbe::TrieProbe;
+        void setNodeCount(long count) { nodeCount = count; }
+    };
+    const std::vector<std::string> words = randomWords(500, 41);
+    std::vector<std::string> sorted = words;
+    std::sort(sorted.begin(), sorted.end());
+    for (const long wrong : {LONG_MAX, LONG_MAX / 2, 50'000'000L, 3L, 0L, -7L}) {
+        Miscounted source(1);
+        for (const auto& w : words) source.insertString(toC(w));
+        source.setNodeCount(wrong);
+        const size_t before = heapInUse();
+        TrieProbe copy(source);
+        EXPECT_LT(heapInUse() - before, size_t{4} << 20) << "count " << wrong;
+        TrieProbe assigned(1);
+        assigned = source;
+        for (TrieProbe* t : {&copy, &assigned}) {
+            EXPECT_EQ(wordsInTree(*t), sorted) << "count " << wrong;
+            EXPECT_EQ(t->getNodeCount(), wrong);
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 // Deep copies: the copy constructor and copy assignment.
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <vector>
@@ -45,23 +46,26 @@ void copyNodes(const LinkedTrieNode* source, LinkedTrieNode* head, rorirer::Node
 }
 
 // A new root marker with its own pool, heading a copy of the tree that
-// `source` heads (an empty one when `source` is null). `nodes` is what the
-// source's count says the tree holds: the pool takes room for all of them at
-// once, so the copy lies in one chunk without a gap. On failure nothing
+// `source` heads (an empty one when `source` is null). The pool first takes
+// room for as many nodes as the source's count says, so the copy lies in one
+// chunk without a gap, but never for more than the source's own pool holds:
+// a count a subclass got wrong must not make a copy ask for (and, faulting
+// it in, touch) memory far beyond what the tree uses. On failure nothing
 // remains allocated.
 LinkedTrieNode* copyTree(const LinkedTrieNode* source, long nodes) {
     auto* root = new rorirer::RootMarker();
     try {
         rorirer::NodeMaker maker(root);
-        if (source != nullptr && nodes > 1) {
-            // Only a hint: a count a subclass got wrong, or a chunk that big
-            // not to be had, leaves the copy to take its room list by list.
+        if (source != nullptr) {
+            const std::size_t counted = nodes > 1 ? static_cast<std::size_t>(nodes - 1) : 0;
+            const std::size_t room = std::min(counted, rorirer::pooledNodes(source));
+            // Only a hint: without that room the copy takes it list by list.
             try {
-                maker.reserve(static_cast<std::size_t>(nodes - 1));
+                if (room > 0) maker.reserve(room);
             } catch (const std::bad_alloc&) {
             }
+            copyNodes(source->nextSibling, root, maker);
         }
-        if (source != nullptr) copyNodes(source->nextSibling, root, maker);
     } catch (...) {
         rorirer::freeNodes(root);
         throw;

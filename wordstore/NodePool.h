@@ -130,6 +130,15 @@ private:
     bool orphaned_ = false;
 };
 
+// How many nodes the pool of the store headed by `root` holds: 0 for a root
+// of a subclass's own, which has no pool. Unlike a store's node count, which
+// a subclass may set to anything, this is memory the store really uses.
+inline std::size_t pooledNodes(const LinkedTrieNode* root) noexcept {
+    if (root == nullptr || typeid(*root) != typeid(RootMarker)) return 0;
+    const NodePool* pool = static_cast<const RootMarker*>(root)->pool;
+    return pool != nullptr ? pool->live() : 0;
+}
+
 // Makes the nodes of one operation of a store: from the pool of its root
 // marker, or one by one from the heap when a subclass has put a root of its
 // own in place.
