@@ -66,7 +66,7 @@ void LinkedTrie::generateAllCombinations(const CString& prefix, CString suffix,
         if (node->nextSibling != nullptr) {
             // It is visited once the subtree below this node is listed; asking
             // for it now overlaps its cache miss with that work.
-            __builtin_prefetch(node->nextSibling);
+            rorirer::prefetch(node->nextSibling);
             pending.push_back({node->nextSibling, length});
         }
         if (node->character != 0) {

@@ -15,11 +15,11 @@ namespace {
 
 constexpr std::align_val_t kPageAlignment{NodePool::kPage};
 
-// A chunk's pages are all written at once below, to thread the free list.
-// Where the allocator hands out fresh pages, faulting them in one call costs
-// far less than a fault per page, most of all in a virtual machine (a 32 MiB
-// chunk: 85 ms page by page, 5 ms in one call, measured in a Firecracker
-// guest). Pages already there make it a cheap no-op; a kernel that does not
+// Every page of a new chunk is written at once below (its header names the
+// pool). Where the allocator hands out fresh pages, faulting them in one
+// call costs far less than a fault per page, most of all in a virtual
+// machine (a 32 MiB chunk: 85 ms page by page, 5 ms in one call, measured in
+// a Firecracker guest). Pages already there make it a cheap no-op; a kernel that does not
 // know the request leaves the pages to fault in as before.
 void prefault([[maybe_unused]] void* chunk, [[maybe_unused]] std::size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
