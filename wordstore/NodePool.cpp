@@ -101,7 +101,32 @@ void NodePool::orphan() noexcept {
     }
 }
 
-void NodePool::destroyAll() noexcept {
+namespace {
+
+// Adds and takes away addresses, mixed so that different multisets of
+// addresses give different sums but by a coincidence of about 2^-64. The mix
+// (SplitMix64's finalizer) is a bijection that keeps 0 at 0, so a null
+// pointer weighs nothing and needs no test.
+struct Fingerprint {
+    std::uint64_t sum = 0;
+
+    void add(const void* node) noexcept { sum += mix(address(node)); }
+    void remove(const void* node) noexcept { sum -= mix(address(node)); }
+
+    static std::uint64_t address(const void* node) noexcept {
+        return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
+    }
+    static std::uint64_t mix(std::uint64_t x) noexcept {
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+        return x ^ (x >> 31);
+    }
+};
+
+}  // namespace
+
+template <typename Visit>
+void NodePool::forEachLive(Visit visit) const noexcept {
     for (PageHeader* chunk = chunks_; chunk != nullptr; chunk = chunk->nextChunk) {
         char* base = reinterpret_cast<char*>(chunk);
         // The newest chunk is written only up to its fresh tail.
@@ -115,11 +140,26 @@ void NodePool::destroyAll() noexcept {
                 // A free slot's first word is 0; a node's is its virtual table.
                 void* first;
                 std::memcpy(&first, at, sizeof first);
-                if (first != nullptr)
-                    std::launder(reinterpret_cast<LinkedTrieNode*>(at))->~LinkedTrieNode();
+                if (first != nullptr) visit(std::launder(reinterpret_cast<LinkedTrieNode*>(at)));
             }
         }
     }
+}
+
+bool NodePool::holdsExactly(const LinkedTrieNode* root) const noexcept {
+    Fingerprint balance;
+    balance.remove(root->firstChild);
+    balance.remove(root->nextSibling);
+    forEachLive([&balance](const LinkedTrieNode* node) {
+        balance.add(node);
+        balance.remove(node->firstChild);
+        balance.remove(node->nextSibling);
+    });
+    return balance.sum == 0;
+}
+
+void NodePool::destroyAll() noexcept {
+    forEachLive([](LinkedTrieNode* node) { node->~LinkedTrieNode(); });
     live_ = 0;
     releaseChunks();
 }

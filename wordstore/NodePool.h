@@ -81,6 +81,16 @@ public:
     void release(void* slot) noexcept;
     // The root marker's end of the ownership.
     void orphan() noexcept;
+    // True when the tree below `root` is made of exactly this pool's live
+    // nodes: `root` (not a node of the pool) and every live node point only
+    // at live nodes of the pool, and each of those is pointed at exactly
+    // once. Read in one pass over the pool's memory in address order,
+    // without following a pointer: the pointers' targets and the nodes'
+    // addresses are compared as two multisets through a sum of hashes,
+    // which a kept sublist, a node of the subclass's own, a node of another
+    // store or a node pointed at twice all unbalance. The tree is assumed
+    // free of cycles, as every walk of it does.
+    bool holdsExactly(const LinkedTrieNode* root) const noexcept;
     // Destroys every node in the pool, through its virtual destructor, in
     // address order, and hands the chunks back. For tearing down a whole
     // tree: a walk down the tree would meet the same nodes in random order.
@@ -115,6 +125,9 @@ private:
         return slot;
     }
     void releaseChunks() noexcept;
+    // Calls `visit` on every live node, in address order.
+    template <typename Visit>
+    void forEachLive(Visit visit) const noexcept;
 
     // Slots come from the free list first (those of destroyed nodes), then
     // from the never-used tail of the newest chunk. Only that tail is left

@@ -24,12 +24,18 @@ void rorirer::freeNodes(LinkedTrieNode* list) noexcept {
 
 void LinkedTrie::killTrieNodes(LinkedTrieNode* list) {
     // The whole tree of a store whose pool holds exactly the tree's nodes
-    // (the counts say so: no node of a subclass's own in the tree, no pooled
-    // node kept outside it) goes by one sweep over the pool's memory.
+    // goes by one sweep over the pool's memory. The counts agreeing is not
+    // enough: a subclass may keep pooled nodes outside the tree and link as
+    // many of its own into it, or set the count to anything, so the pool
+    // checks the tree's pointers against its nodes first (a pass in address
+    // order, still far cheaper than a walk that misses the cache at every
+    // node). Otherwise the walk frees just what the tree holds.
     if (list != nullptr && list == root && typeid(*list) == typeid(rorirer::RootMarker)) {
         auto* marker = static_cast<rorirer::RootMarker*>(list);
         if (marker->pool != nullptr && marker->nextSibling != nullptr &&
-            static_cast<long>(marker->pool->live()) == nodeCount - 1) {
+            marker->firstChild == nullptr &&
+            static_cast<long>(marker->pool->live()) == nodeCount - 1 &&
+            marker->pool->holdsExactly(marker)) {
             marker->pool->destroyAll();
             marker->nextSibling = nullptr;
         }
