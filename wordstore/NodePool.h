@@ -112,6 +112,9 @@ private:
     };
     static_assert(sizeof(PageHeader) <= kSlot, "a page header takes one slot");
     static_assert(sizeof(FreeSlot) <= kSlot, "a free slot fits a node's slot");
+    // Slots tile a page exactly: stepping from slot to slot meets every page
+    // boundary, where the next page's header is skipped.
+    static_assert(kPage % kSlot == 0, "slots tile a page");
     static constexpr std::size_t kSlotsPerPage = kPage / kSlot - 1;
     static constexpr std::size_t kMaxChunkPages = 64;
 
