@@ -76,7 +76,7 @@ trap 'wineserver -k || true' EXIT
 wineboot >/dev/null 2>&1 || true
 ctest --test-dir build-win -R '^WindowsSuite$' --no-tests=error --output-on-failure
 # AddressSpaceTest (std::bad_alloc from RORIRER.dll caught in the host) is
-# built and registered but not run here: it passed in three of four CI runs
-# on this kind of machine, and in the fourth ctest kept waiting after it,
+# built and registered but not run here: it passed in two of three CI runs
+# on this kind of machine, and in the third ctest kept waiting after it,
 # while Wine's services, started during the test, held its output open.
 # Run it by hand: ctest --test-dir build-win -R AddressSpaceTest
