@@ -21,11 +21,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Each test program starts under Wine in a prefix of the build tree's own,
-# with its debug chatter off. Start `wineserver -p` and `wineboot` for that
-# prefix before ctest, or every test waits for Wine to set itself up.
+# with its debug chatter off, its output passed on through a file (see
+# wine-test.sh). Start `wineserver -p` and `wineboot` for that prefix before
+# ctest, or every test waits for Wine to set itself up.
 find_program(RORIRER_WINE NAMES wine)
 if(RORIRER_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-        WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ${RORIRER_WINE})
+        WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY=
+        sh ${CMAKE_CURRENT_LIST_DIR}/wine-test.sh ${RORIRER_WINE})
 endif()
