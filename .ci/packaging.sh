@@ -67,12 +67,21 @@ echo "== Windows: the suite against RORIRER.dll under Wine"
 # The same prefix and settings as the tests' emulator line in the toolchain
 # file; no Mono, no Gecko, no menu entries.
 export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all DISPLAY=
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 mkdir -p "$WINEPREFIX"
+echo "== setting up Wine's prefix ($(date -u +%T))"
 # Wine's services start once, here, rather than inside each test.
 wineserver -p
 trap 'wineserver -k || true' EXIT
-# wineboot may give up waiting for the slower services; they carry on.
+# wineboot may give up waiting while the new prefix is still being set up;
+# a test started then shares the machine with the set-up and takes several
+# times as long. Wait for the set-up to end, for 20 minutes at most.
 wineboot >/dev/null 2>&1 || true
+# The bracket keeps grep from matching its own command line.
+for _ in $(seq 240); do
+    grep -qs 'wineboo[t]' /proc/[0-9]*/cmdline || break
+    sleep 5
+done
+echo "== Wine's prefix is set up ($(date -u +%T))"
 ctest --test-dir build-win -R '^(WindowsSuite|AddressSpaceTest)$' --no-tests=error \
     --output-on-failure

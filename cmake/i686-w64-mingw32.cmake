@@ -28,6 +28,6 @@ find_program(RORIRER_WINE NAMES wine)
 if(RORIRER_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-        WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY=
+        WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe= DISPLAY=
         sh ${CMAKE_CURRENT_LIST_DIR}/wine-test.sh ${RORIRER_WINE})
 endif()
