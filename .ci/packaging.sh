@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # RORIRER_WINE=0 leaves the Wine run out: where the kernel runs no 32-bit
-# programs, Wine runs under qemu and the step takes 10 to 25 minutes.
+# programs, Wine runs under qemu and the step takes a long time.
 WINE=${RORIRER_WINE:-1}
 
 apt_install() {

@@ -28,19 +28,24 @@ public:
     static constexpr bool kListsInOrder = true;
     static constexpr size_t kMaxWords = SIZE_MAX;
     void clear() { store_ = std::make_unique<LinkedTrie>(1); }
-    void insert(const std::string& word) { store_->insertString(CString(word.c_str())); }
+    // Built with the length, so a word's bytes after an embedded NUL reach
+    // the store as they would from any host.
+    static CString text(const std::string& word) {
+        return CString(word.data(), static_cast<int>(word.size()));
+    }
+    void insert(const std::string& word) { store_->insertString(text(word)); }
     bool contains(const std::string& word) { return store_->containsString(word.c_str(), text_); }
     int list(const std::string& prefix) {
-        store_->getPossibleCompletions(CString(prefix.c_str()), listing_);
+        store_->getPossibleCompletions(text(prefix), listing_);
         return listing_.GetSize();
     }
     bool longest(const std::string& prefix) {
-        return store_->getLongestUnambiguousCompletion(CString(prefix.c_str()), text_, false);
+        return store_->getLongestUnambiguousCompletion(text(prefix), text_, false);
     }
     bool unique(const std::string& prefix) {
-        return store_->getUniqueCompletion(CString(prefix.c_str()), text_, false);
+        return store_->getUniqueCompletion(text(prefix), text_, false);
     }
-    bool remove(const std::string& word) { return store_->removeString(CString(word.c_str())); }
+    bool remove(const std::string& word) { return store_->removeString(text(word)); }
     void destroy() { store_.reset(); }
     // Replaces the store with a copy of itself, which lays it out anew.
     void copyOver() { store_ = std::make_unique<LinkedTrie>(*store_); }

@@ -10,7 +10,6 @@
 // completed, words removed or destroyed); build also reports the allocator's
 // bytes per word.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "HeapUse.h"
 #include "Peers.h"
 #include "Workload.h"
 
@@ -27,8 +27,8 @@ namespace {
 
 // Bytes the allocator holds for the program, its own overhead included.
 size_t heapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
+    const long long bytes = rorirer::heapBytesInUse();
+    return bytes > 0 ? static_cast<size_t>(bytes) : 0;
 }
 
 std::map<std::string, double> g_bytesPerWord;  // "store/list"

@@ -60,13 +60,12 @@ if(RORIRER_IS_TOP_LEVEL)
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
     # The public headers, laid out as in the source tree so hosts write the
-    # same #include lines. TreeWalk.h is the library's own business.
-    install(FILES wordstore/LinkedTrie.h wordstore/LinkedTrieNode.h
-            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/RorIrer/wordstore)
-    install(FILES framework/Framework.h framework/CString.h framework/CStringArray.h
-            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/RorIrer/framework)
-    install(FILES module/Export.h module/Module.h module/Version.h
-            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/RorIrer/module)
+    # same #include lines. Headers are public by folder: whatever sits in an
+    # internal/ folder is the library's own business and stays behind.
+    foreach(_dir framework module wordstore)
+        install(DIRECTORY ${_dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/RorIrer/${_dir}
+                FILES_MATCHING PATTERN "*.h" PATTERN "internal" EXCLUDE)
+    endforeach()
 
     install(EXPORT RorIrerTargets NAMESPACE RorIrer:: DESTINATION ${_rorirer_cmake_dir})
     configure_package_config_file(cmake/RorIrerConfig.cmake.in

@@ -4,23 +4,26 @@
 // root marker. Run under AddressSanitizer, these also catch a slot handed
 // out twice, a node freed twice and a pool freed while its nodes live.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "HeapUse.h"
 #include "TrieProbe.h"
 
 namespace {
 
+// The tests that weigh the heap need the C library to tell its size.
 size_t heapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
+    const long long bytes = rorirer::heapBytesInUse();
+    if (bytes < 0) throw std::runtime_error("the C library does not report its heap use");
+    return static_cast<size_t>(bytes);
 }
 
 std::vector<std::string> randomWords(size_t count, unsigned seed) {

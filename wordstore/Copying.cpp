@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/NodePool.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/NodePool.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace {
 
@@ -15,11 +15,10 @@ namespace {
 // after another, so they lie side by side in the pool, and the lists below a
 // list follow it: a lookup in the copy scans adjacent slots instead of
 // chasing nodes that a store built in random order scattered over its whole
-// pool (on a shuffled 663,000-word list, membership tests ran in about a
-// third of the time on the copy). Each new node is linked into the copy as
-// soon as it exists, so on failure freeing `head` frees all of it. The stack
-// holds the lists still to copy: the members' child lists of the lists on
-// the current path, never an entry per character of a branch-free path.
+// pool. Each new node is linked into the copy as soon as it exists, so on
+// failure freeing `head` frees all of it. The stack holds the lists still to
+// copy: the members' child lists of the lists on the current path, never an
+// entry per character of a branch-free path.
 void copyNodes(const LinkedTrieNode* source, LinkedTrieNode* head, rorirer::NodeMaker& maker) {
     struct Pending {
         const LinkedTrieNode* list;

@@ -3,8 +3,8 @@
 #include <new>
 
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/NodePool.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/NodePool.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace {
 
@@ -70,18 +70,14 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
             break;
         }
         const std::uint32_t ch = rorirer::widen(*rest);
-        prev = nullptr;
-        LinkedTrieNode* node = cur;
-        while (node != nullptr && node->character < ch) {
-            prev = node;
-            node = node->nextSibling;
-        }
-        if (node == nullptr || node->character != ch) {
+        const rorirer::ListPosition at = rorirer::scanList(cur, ch);
+        prev = at.prev;
+        if (!at.holds(ch)) {
             placement = prev == nullptr ? Placement::kBeforeHead : Placement::kAfterPrev;
             break;
         }
-        parent = node;
-        cur = node->firstChild;
+        parent = at.node;
+        cur = at.node->firstChild;
         if (cur == nullptr && rest[1] != '\0') {
             // A stored word ends at this leaf; it keeps an end marker.
             ++rest;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/TreeWalk.h"
 
 void LinkedTrie::getPossibleCompletions(const CString& prefix, CStringArray& completions) {
     if (completions.Holds(&prefix)) {

@@ -1,6 +1,6 @@
 // The node pool: chunks of page-aligned slots, a free list, and the hand-back
 // of a deleted node's slot.
-#include "wordstore/NodePool.h"
+#include "wordstore/internal/NodePool.h"
 
 #include <cstdint>
 #include <cstring>
@@ -18,9 +18,8 @@ constexpr std::align_val_t kPageAlignment{NodePool::kPage};
 // Every page of a new chunk is written at once below (its header names the
 // pool). Where the allocator hands out fresh pages, faulting them in one
 // call costs far less than a fault per page, most of all in a virtual
-// machine (a 32 MiB chunk: 85 ms page by page, 5 ms in one call, measured in
-// a Firecracker guest). Pages already there make it a cheap no-op; a kernel that does not
-// know the request leaves the pages to fault in as before.
+// machine. Pages already there make it a cheap no-op; a kernel that does
+// not know the request leaves the pages to fault in as before.
 void prefault([[maybe_unused]] void* chunk, [[maybe_unused]] std::size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
     constexpr std::size_t kWorthACall = 16 * NodePool::kPage;

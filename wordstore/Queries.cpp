@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Removal of a stored word.
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/TreeWalk.h"
 
 bool LinkedTrie::removeString(const CString& word) {
     const char* text = word;
@@ -20,22 +20,17 @@ bool LinkedTrie::removeString(const CString& word) {
     LinkedTrieNode* list = root;
     for (const char* p = text; *p != '\0'; ++p) {
         const std::uint32_t ch = rorirer::widen(*p);
-        LinkedTrieNode* prev = nullptr;
-        LinkedTrieNode* node = list;
-        while (node != nullptr && node->character < ch) {
-            prev = node;
-            node = node->nextSibling;
-        }
-        if (node == nullptr || node->character != ch) return false;
-        if (prev != nullptr || node->nextSibling != nullptr) {
+        const rorirer::ListPosition at = rorirer::scanList(list, ch);
+        if (!at.holds(ch)) return false;
+        if (at.prev != nullptr || at.node->nextSibling != nullptr) {
             cutOwner = owner;
-            cutPrev = prev;
-            cut = node;
+            cutPrev = at.prev;
+            cut = at.node;
             chainLength = 0;
         }
         ++chainLength;
-        owner = node;
-        list = node->firstChild;
+        owner = at.node;
+        list = at.node->firstChild;
     }
 
     if (list != nullptr) {

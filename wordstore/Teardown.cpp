@@ -2,8 +2,8 @@
 #include <typeinfo>
 
 #include "wordstore/LinkedTrie.h"
-#include "wordstore/NodePool.h"
-#include "wordstore/TreeWalk.h"
+#include "wordstore/internal/NodePool.h"
+#include "wordstore/internal/TreeWalk.h"
 
 void rorirer::freeNodes(LinkedTrieNode* list) noexcept {
     LinkedTrieNode* node = list;

@@ -21,7 +21,10 @@ for header in wordstore/LinkedTrie.h wordstore/LinkedTrieNode.h framework/Framew
               module/Version.h; do
     [ -f "$inc/$header" ] || fail "missing header $header"
 done
-[ ! -e "$inc/wordstore/TreeWalk.h" ] || fail "internal TreeWalk.h was installed"
+[ ! -e "$inc/wordstore/internal" ] || fail "the internal headers were installed"
+extra=$(cd "$inc" && find . -type f ! -path ./wordstore/LinkedTrie.h ! -path ./wordstore/LinkedTrieNode.h \
+        ! -path './framework/*.h' ! -path './module/*.h')
+[ -z "$extra" ] || fail "unexpected files installed: $extra"
 libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | head -n1)")
 [ -n "$libdir" ] && [ "$libdir" != . ] || fail "libRorIrer.so.3.0.0.183 not installed"
 [ "$(readlink "$libdir/libRorIrer.so.3")" = libRorIrer.so.3.0.0.183 ] || fail "bad libRorIrer.so.3"
@@ -49,4 +52,13 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 "$cxx" -std=c++17 -o "$work/pc-host" "$source_dir/tests/packaging/host/main.cpp" \
     $(pkg-config --cflags --libs rorirer) -Wl,-rpath,"$libdir"
 "$work/pc-host"
+# The program finds the library relative to itself, wherever the prefix is.
+if [ -x "$prefix/bin/rorirer" ]; then
+    moved=$work/moved
+    mv "$prefix" "$moved"
+    answer=$(env -u LD_LIBRARY_PATH "$moved/bin/rorirer" --json --max 1 complete hippopotam) ||
+        fail "the installed rorirer does not run from a moved prefix"
+    case "$answer" in *'"completions":["hippopotami"]'*) ;; *) fail "installed rorirer said: $answer" ;; esac
+    mv "$moved" "$prefix"
+fi
 echo "install test: both hosts built and ran against $prefix"

@@ -1,16 +1,14 @@
 #include "CompletionReport.h"
 
-namespace rorirer {
+#include "StringBridge.h"
 
-std::string toStdString(const CString& text) {
-    return std::string(static_cast<const char*>(text), static_cast<size_t>(text.GetLength()));
-}
+namespace rorirer {
 
 CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
                                    bool skipPrefixWord, long max) {
     CompletionReport report;
     report.prefix = prefix;
-    const CString text(prefix.data(), static_cast<int>(prefix.size()));
+    const CString text = toCString(prefix);
     CString matched;
     report.stored = !prefix.empty() && store.containsString(text, matched);
 

@@ -25,8 +25,6 @@ struct CompletionReport {
 CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
                                    bool skipPrefixWord, long max);
 
-std::string toStdString(const CString& text);
-
 }  // namespace rorirer
 
 #endif  // RORIRER_TOOLS_COMPLETIONREPORT_H

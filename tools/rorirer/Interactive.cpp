@@ -7,6 +7,7 @@
 #include "HeapUse.h"
 #include "LineEditor.h"
 #include "StoreStats.h"
+#include "StringBridge.h"
 #include "ToolError.h"
 
 namespace rorirer {
@@ -68,16 +69,14 @@ private:
     // editor and its history allocate too, and are no part of the store.
     bool insertWord(const std::string& word) {
         const long long before = heapBytesInUse();
-        const bool inserted =
-            store_.insertString(CString(word.data(), static_cast<int>(word.size())));
+        const bool inserted = store_.insertString(toCString(word));
         trackHeap(before);
         return inserted;
     }
 
     bool removeWord(const std::string& word) {
         const long long before = heapBytesInUse();
-        const bool removed =
-            store_.removeString(CString(word.data(), static_cast<int>(word.size())));
+        const bool removed = store_.removeString(toCString(word));
         trackHeap(before);
         return removed;
     }

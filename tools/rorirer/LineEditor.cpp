@@ -11,6 +11,7 @@
 
 #include "CompletionListing.h"
 #include "CompletionReport.h"
+#include "StringBridge.h"
 
 namespace rorirer {
 namespace {
@@ -109,7 +110,7 @@ std::string hintForLine() {
     if (rl_point != rl_end) return std::string();
     const std::string word = wordBeforeCursor();
     if (word.empty()) return std::string();
-    const CString prefix(word.data(), static_cast<int>(word.size()));
+    const CString prefix = toCString(word);
     CString completion;
     if (!editor.store->getUniqueCompletion(prefix, completion, *editor.skipPrefixWord))
         return std::string();

@@ -9,6 +9,7 @@
 #include "HeapUse.h"
 #include "InputFile.h"
 #include "Progress.h"
+#include "StringBridge.h"
 #include "ToolError.h"
 
 namespace rorirer {
@@ -86,7 +87,7 @@ public:
 
 private:
     void offer(const std::string& word, long long bytesSoFar) {
-        store_.insertString(CString(word.data(), static_cast<int>(word.size())));
+        store_.insertString(toCString(word));
         ++offered_;
         progress_.update(offered_, bytesSoFar);
     }

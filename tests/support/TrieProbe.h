@@ -1,7 +1,7 @@
 // Test access to a LinkedTrie's protected members, and a checker for the
 // invariants of its tree.
-#ifndef RORIRER_TESTS_TRIEPROBE_H
-#define RORIRER_TESTS_TRIEPROBE_H
+#ifndef RORIRER_TESTS_SUPPORT_TRIEPROBE_H
+#define RORIRER_TESTS_SUPPORT_TRIEPROBE_H
 
 #include <string>
 #include <vector>
@@ -43,4 +43,4 @@ inline std::string toStd(const CString& s) {
 inline CString toC(const std::string& s) { return CString(s.data(), static_cast<int>(s.size())); }
 std::vector<std::string> toVector(const CStringArray& array);
 
-#endif  // RORIRER_TESTS_TRIEPROBE_H
+#endif  // RORIRER_TESTS_SUPPORT_TRIEPROBE_H

@@ -1,7 +1,7 @@
 // A plain model of the word store: a sorted set of words and the rules of
 // each query, written without a tree, to check the store against.
-#ifndef RORIRER_TESTS_REFERENCEMODEL_H
-#define RORIRER_TESTS_REFERENCEMODEL_H
+#ifndef RORIRER_TESTS_SUPPORT_REFERENCEMODEL_H
+#define RORIRER_TESTS_SUPPORT_REFERENCEMODEL_H
 
 #include <cstring>
 #include <set>
@@ -146,4 +146,4 @@ private:
     std::set<std::string> words_;
 };
 
-#endif  // RORIRER_TESTS_REFERENCEMODEL_H
+#endif  // RORIRER_TESTS_SUPPORT_REFERENCEMODEL_H

@@ -1,6 +1,6 @@
 // Bytes the program holds on the heap, to say what the store costs per word.
-#ifndef RORIRER_TOOLS_HEAPUSE_H
-#define RORIRER_TOOLS_HEAPUSE_H
+#ifndef RORIRER_TOOLS_SUPPORT_HEAPUSE_H
+#define RORIRER_TOOLS_SUPPORT_HEAPUSE_H
 
 namespace rorirer {
 
@@ -9,4 +9,4 @@ long long heapBytesInUse() noexcept;
 
 }  // namespace rorirer
 
-#endif  // RORIRER_TOOLS_HEAPUSE_H
+#endif  // RORIRER_TOOLS_SUPPORT_HEAPUSE_H

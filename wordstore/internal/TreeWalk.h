@@ -1,6 +1,6 @@
 // Helpers shared by the members that walk the tree. Internal to the library.
-#ifndef RORIRER_WORDSTORE_TREEWALK_H
-#define RORIRER_WORDSTORE_TREEWALK_H
+#ifndef RORIRER_WORDSTORE_INTERNAL_TREEWALK_H
+#define RORIRER_WORDSTORE_INTERNAL_TREEWALK_H
 
 #include <cstddef>
 #include <cstdint>
@@ -28,8 +28,31 @@ inline void prefetch([[maybe_unused]] const LinkedTrieNode* node) noexcept {
 #endif
 }
 
-// The node of `list` holding `character`, or null. Every list is sorted, so
-// the scan stops at the first greater character.
+// Where a character stands, or would stand, in a sorted list.
+struct ListPosition {
+    LinkedTrieNode* prev;  // the last node with a smaller character; null when none is
+    LinkedTrieNode* node;  // the first node with a character not smaller; null at the end
+
+    bool holds(std::uint32_t character) const noexcept {
+        return node != nullptr && node->character == character;
+    }
+};
+
+// Every list is sorted, so the scan stops at the first character not
+// smaller than the one sought. Insertion links a new node after `prev`;
+// removal unlinks `node` from after it.
+inline ListPosition scanList(LinkedTrieNode* list, std::uint32_t character) noexcept {
+    ListPosition at{nullptr, list};
+    while (at.node != nullptr && at.node->character < character) {
+        at.prev = at.node;
+        at.node = at.node->nextSibling;
+    }
+    return at;
+}
+
+// The node of `list` holding `character`, or null. The lookups need no
+// predecessor, and testing for the match first lets the scan of a hit end
+// one comparison sooner.
 inline LinkedTrieNode* findInList(LinkedTrieNode* list, std::uint32_t character) noexcept {
     for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
         if (node->character == character) return node;
@@ -67,4 +90,4 @@ void freeNodes(LinkedTrieNode* list) noexcept;
 
 }  // namespace rorirer
 
-#endif  // RORIRER_WORDSTORE_TREEWALK_H
+#endif  // RORIRER_WORDSTORE_INTERNAL_TREEWALK_H

@@ -12,8 +12,8 @@
 // outlives whichever of the root marker and its nodes goes last, so nodes
 // can be freed in any order, by killTrieNodes on any sublist, before or
 // after the root marker.
-#ifndef RORIRER_WORDSTORE_NODEPOOL_H
-#define RORIRER_WORDSTORE_NODEPOOL_H
+#ifndef RORIRER_WORDSTORE_INTERNAL_NODEPOOL_H
+#define RORIRER_WORDSTORE_INTERNAL_NODEPOOL_H
 
 #include <cstddef>
 #include <cstdint>
@@ -180,4 +180,4 @@ private:
 
 }  // namespace rorirer
 
-#endif  // RORIRER_WORDSTORE_NODEPOOL_H
+#endif  // RORIRER_WORDSTORE_INTERNAL_NODEPOOL_H
