@@ -32,7 +32,7 @@ void onDefaultStack(const std::function<void()>& body) {
     pthread_attr_t attr;
     check(pthread_attr_init(&attr), "pthread_attr_init");
     Job job{&body, nullptr};
-    pthread_t thread;
+    pthread_t thread{};
     int error = pthread_attr_setstacksize(&attr, 8u << 20);
     if (error == 0) error = pthread_create(&thread, &attr, runJob, &job);
     pthread_attr_destroy(&attr);
