@@ -42,7 +42,10 @@ class Terminal:
         self.tmux = [TMUX, "-L", self.socket, "-f", "/dev/null"]
         subprocess.run(self.tmux + ["new-session", "-d", "-x", "80", "-y", "24", "-c", workdir,
                                     command], check=True, env=env)
-        self.wait_for(lambda screen: "Tab completes" in screen, "the banner")
+        # Keys sent before readline has the terminal would be echoed by the
+        # terminal and read later: wait for the prompt, not just the banner.
+        self.wait_for(lambda screen: "Tab completes" in screen and
+                      ">" in [l.rstrip() for l in screen.splitlines()], "the banner and prompt")
 
     def close(self):
         subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
