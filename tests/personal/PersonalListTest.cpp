@@ -14,6 +14,8 @@
 
 namespace {
 
+using WordList = ListTest;
+
 using rorirer::ListChanges;
 using rorirer::PersonalList;
 
@@ -42,7 +44,7 @@ const std::vector<std::string> kOddWords = {
     std::string(PersonalList::kMaxWordBytes, 'w'),
 };
 
-TEST_F(ListTest, FileFormatWorkedExamples) {
+TEST_F(WordList, FileFormatWorkedExamples) {
     struct Row {
         WordSet learned, forgotten;
         std::string file;
@@ -67,7 +69,7 @@ TEST_F(ListTest, FileFormatWorkedExamples) {
     }
 }
 
-TEST_F(ListTest, OddWordsRoundTrip) {
+TEST_F(WordList, OddWordsRoundTrip) {
     for (int learnEven = 0; learnEven < 2; ++learnEven) {
         ::unlink(path().c_str());
         PersonalList list(path());
@@ -83,7 +85,7 @@ TEST_F(ListTest, OddWordsRoundTrip) {
     }
 }
 
-TEST_F(ListTest, RefusesWordsALineCannotHold) {
+TEST_F(WordList, RefusesWordsALineCannotHold) {
     PersonalList list(path());
     for (const std::string& word :
          {std::string(), std::string("a\nb"), std::string("a\0b", 3), std::string("\n"),
@@ -114,7 +116,7 @@ std::vector<std::string> minus(const WordSet& a, const WordSet& b) {
     return out;
 }
 
-TEST_F(ListTest, CopiesInterleavingChangesAndSavesMatchTheReference) {
+TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
     constexpr int kCopies = 3;
     std::mt19937 rng(11);
     std::vector<std::unique_ptr<PersonalList>> copies;
@@ -164,7 +166,7 @@ TEST_F(ListTest, CopiesInterleavingChangesAndSavesMatchTheReference) {
     }
 }
 
-TEST_F(ListTest, UnusableListIsNeverOverwritten) {
+TEST_F(WordList, UnusableListIsNeverOverwritten) {
     struct Row {
         std::string file;
         std::string problem;  // after the path
@@ -230,7 +232,7 @@ TEST_F(ListTest, UnusableListIsNeverOverwritten) {
     EXPECT_EQ(readBytes(path()), spoiled);
 }
 
-TEST_F(ListTest, UnreadableListIsNeverOverwritten) {
+TEST_F(WordList, UnreadableListIsNeverOverwritten) {
     ASSERT_EQ(::mkdir(path().c_str(), 0700), 0);
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     for (const auto& [name, problem] :
@@ -249,7 +251,7 @@ TEST_F(ListTest, UnreadableListIsNeverOverwritten) {
     EXPECT_TRUE(::stat(path("fifo").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
 }
 
-TEST_F(ListTest, MissingFoldersAreMadePrivateOnTheFirstSave) {
+TEST_F(WordList, MissingFoldersAreMadePrivateOnTheFirstSave) {
     ::umask(022);
     const std::string file = PersonalList::defaultPath();
     ASSERT_EQ(file, folder_ + "/data/rorirer/words.txt");
@@ -273,7 +275,7 @@ TEST_F(ListTest, MissingFoldersAreMadePrivateOnTheFirstSave) {
     EXPECT_EQ(modeOf(file), 0644u);
 }
 
-TEST_F(ListTest, DefaultPathFollowsTheEnvironment) {
+TEST_F(WordList, DefaultPathFollowsTheEnvironment) {
     const passwd* user = ::getpwuid(::getuid());
     ASSERT_NE(user, nullptr);
     const std::string fromDatabase = std::string(user->pw_dir) + "/.local/share/rorirer/words.txt";
@@ -303,7 +305,7 @@ TEST_F(ListTest, DefaultPathFollowsTheEnvironment) {
     }
 }
 
-TEST_F(ListTest, SymbolicLinkToTheListIsKept) {
+TEST_F(WordList, SymbolicLinkToTheListIsKept) {
     ASSERT_EQ(::mkdir(path("real").c_str(), 0700), 0);
     ASSERT_EQ(::symlink("real/list.txt", path().c_str()), 0);
     PersonalList list(path());
@@ -318,7 +320,7 @@ TEST_F(ListTest, SymbolicLinkToTheListIsKept) {
     EXPECT_EQ(loadSets(path("real/list.txt")).first, (WordSet{"first", "second"}));
 }
 
-TEST_F(ListTest, SaveWithNothingNewLeavesTheFileAlone) {
+TEST_F(WordList, SaveWithNothingNewLeavesTheFileAlone) {
     PersonalList mine(path()), theirs(path());
     std::string problem;
     mine.learn("mine");

@@ -89,6 +89,8 @@ int __wrap_fchmod(int fd, mode_t mode) {
 
 namespace {
 
+using WordListFailure = ListTest;
+
 using rorirer::PersonalList;
 
 // A session's changes on top of the list a test starts with.
@@ -98,7 +100,7 @@ void change(PersonalList& list) {
     list.learn("old");
 }
 
-TEST_F(ListTest, EveryFailingCallOfASaveLeavesTheOldList) {
+TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
     // Once with the list there, once with its folders still to make.
     for (const std::string& file : {path(), path("new/deeper/words.txt")}) {
         SCOPED_TRACE(file);
@@ -176,7 +178,7 @@ TEST_F(ListTest, EveryFailingCallOfASaveLeavesTheOldList) {
     }
 }
 
-TEST_F(ListTest, ListThatCannotBeOpenedIsLeftAlone) {
+TEST_F(WordListFailure, ListThatCannotBeOpenedIsLeftAlone) {
     writeBytes(path(), "# rorirer personal word list 1\nlearned\tkeep\n# end 1\n");
     const std::string before = readBytes(path());
     PersonalList list(path());
@@ -208,7 +210,7 @@ void learnMany(PersonalList& list, int count) {
     for (int i = 0; i < count; ++i) list.learn("word" + std::to_string(i));
 }
 
-TEST_F(ListTest, FileSizeLimitLeavesTheOldList) {
+TEST_F(WordListFailure, FileSizeLimitLeavesTheOldList) {
     PersonalList list(path());
     list.learn("keep");
     std::string problem;
@@ -229,7 +231,7 @@ TEST_F(ListTest, FileSizeLimitLeavesTheOldList) {
     EXPECT_EQ(loadSets(path()).first.size(), 2001u);
 }
 
-TEST_F(ListTest, PathThroughAFileIsReported) {
+TEST_F(WordListFailure, PathThroughAFileIsReported) {
     writeBytes(path("file"), "");
     PersonalList list(path("file/sub/words.txt"));
     std::string problem;
@@ -263,7 +265,7 @@ int fillSmallDisk(const std::string& folder) {
     return 0;
 }
 
-TEST_F(ListTest, FullDiskLeavesTheOldList) {
+TEST_F(WordListFailure, FullDiskLeavesTheOldList) {
     ASSERT_EQ(::mkdir(path("disk").c_str(), 0700), 0);
     std::fflush(nullptr);
     const pid_t child = ::fork();
