@@ -69,22 +69,6 @@ TEST_F(WordList, FileFormatWorkedExamples) {
     }
 }
 
-TEST_F(WordList, OddWordsRoundTrip) {
-    for (int learnEven = 0; learnEven < 2; ++learnEven) {
-        ::unlink(path().c_str());
-        PersonalList list(path());
-        WordSet learned, forgotten;
-        for (size_t i = 0; i < kOddWords.size(); ++i) {
-            const bool learn = (i % 2 == 0) == (learnEven != 0);
-            ASSERT_TRUE(learn ? list.learn(kOddWords[i]) : list.forget(kOddWords[i]));
-            (learn ? learned : forgotten).insert(kOddWords[i]);
-        }
-        std::string problem;
-        ASSERT_TRUE(list.save(problem)) << problem;
-        EXPECT_EQ(loadSets(path()), std::make_pair(learned, forgotten));
-    }
-}
-
 TEST_F(WordList, RefusesWordsALineCannotHold) {
     PersonalList list(path());
     for (const std::string& word :
@@ -100,6 +84,7 @@ TEST_F(WordList, RefusesWordsALineCannotHold) {
 
 // The reference: a running copy is its view and the changes it made since
 // its last save, in order, replayed on whatever the file holds at its save.
+// The words are the odd ones, so every save is also a round trip of them.
 struct ModelCopy {
     WordSet learned, forgotten;
     std::vector<std::pair<std::string, bool>> log;
@@ -128,7 +113,7 @@ TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
         const int c = static_cast<int>(rng() % kCopies);
         PersonalList& list = *copies[c];
         ModelCopy& m = model[c];
-        const std::string& word = kOddWords[rng() % 12];
+        const std::string& word = kOddWords[rng() % kOddWords.size()];
         const auto action = rng() % 10;
         std::string problem;
         if (action < 7) {
