@@ -16,10 +16,10 @@
 // Before timing, the peers are checked to hold the same words.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -74,10 +74,9 @@ void savePersonalList(benchmark::State& state) {
     rorirer::PersonalList list(g_file);
     std::string problem;
     if (!list.load(problem)) state.SkipWithError(problem.c_str());
-    bool learn = false;
+    const std::string word = "zzz-bench";
     for (auto _ : state) {
-        learn = !learn;
-        learn ? list.learn("zzz-bench") : list.forget("zzz-bench");
+        list.learned().count(word) == 0 ? list.learn(word) : list.forget(word);
         if (!list.save(problem)) state.SkipWithError(problem.c_str());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kWords));
@@ -122,9 +121,9 @@ std::string takeOption(int& argc, char** argv, const char* name, std::string fal
 
 int main(int argc, char** argv) {
     const std::string wordsFile = takeOption(argc, argv, "--words=", RORIRER_BENCH_WORDS);
-    std::string folder = takeOption(argc, argv, "--folder=",
-                                    std::filesystem::temp_directory_path().string()) +
-                         "/plistbench.XXXXXX";
+    std::string folder =
+        takeOption(argc, argv, "--folder=", std::filesystem::temp_directory_path().string()) +
+        "/plistbench.XXXXXX";
     if (::mkdtemp(&folder[0]) == nullptr) {
         std::perror("mkdtemp");
         return 1;

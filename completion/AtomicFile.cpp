@@ -68,10 +68,8 @@ bool makeFolders(const std::string& folder, std::string& problem) {
     for (size_t at = 1; at <= folder.size(); ++at) {
         if (at < folder.size() && (folder[at] != '/' || folder[at - 1] == '/')) continue;
         const std::string prefix = folder.substr(0, at);
-        if (isFolder(prefix)) continue;
         if (::mkdir(prefix.c_str(), kNewFolderMode) == 0) continue;
         const int error = errno;
-        // Made by someone else in the meantime is as good as made.
         if (error == EEXIST && isFolder(prefix)) continue;
         problem = describeError("creating the folder " + prefix, error == EEXIST ? ENOTDIR : error);
         return false;

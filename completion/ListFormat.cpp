@@ -187,8 +187,8 @@ static_assert(PersonalList::kMaxEntries < 1'000'000'000, "the end line's count h
 const char* findWordFault(const std::string& word) noexcept {
     if (word.empty()) return "an empty word";
     if (word.size() > PersonalList::kMaxWordBytes) return "a word longer than the list holds";
-    if (std::memchr(word.data(), '\0', word.size()) != nullptr) return "a word with a NUL byte";
-    if (std::memchr(word.data(), '\n', word.size()) != nullptr) return "a word with a line end";
+    if (word.find('\0') != std::string::npos) return "a word with a NUL byte";
+    if (word.find('\n') != std::string::npos) return "a word with a line end";
     return nullptr;
 }
 

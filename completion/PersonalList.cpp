@@ -1,11 +1,11 @@
 #include "completion/PersonalList.h"
 
-#include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <iterator>
 #include <utility>
@@ -52,8 +52,14 @@ std::string resolveLinks(const std::string& path) {
         if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
         const ssize_t size = ::readlink(current.c_str(), &target[0], target.size());
         if (size <= 0 || static_cast<size_t>(size) >= target.size()) return current;
-        const std::string link(target.data(), static_cast<size_t>(size));
-        current = link[0] == '/' ? link : folderOf(current) + "/" + link;
+        const std::string link = target.substr(0, static_cast<size_t>(size));
+        if (link[0] == '/') {
+            current = link;
+        } else {
+            current = folderOf(current);
+            current += '/';
+            current += link;
+        }
     }
     return current;  // a loop: opening it reports the fault
 }
@@ -119,9 +125,9 @@ bool PersonalList::forget(const std::string& word) { return record(word, Change:
 
 bool PersonalList::record(const std::string& word, Change kind) {
     if (findWordFault(word) != nullptr) return false;
-    const bool learn = kind == Change::kLearn;
-    std::set<std::string>& into = learn ? learned_ : forgotten_;
-    std::set<std::string>& from = learn ? forgotten_ : learned_;
+    const bool learning = kind == Change::kLearn;
+    std::set<std::string>& into = learning ? learned_ : forgotten_;
+    std::set<std::string>& from = learning ? forgotten_ : learned_;
     if (into.count(word) != 0) return true;
 
     // Every node is made before anything changes; what follows cannot fail.

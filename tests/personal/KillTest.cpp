@@ -2,11 +2,11 @@
 // copies saving side by side, run as separate processes (PersonalListSaver):
 // the list on disk is always one whole state a copy saved, and no copy's
 // changes are lost to another's save.
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <csignal>
 #include <random>
 #include <thread>
 #include <vector>
@@ -23,6 +23,7 @@ using WordListProcesses = ListTest;
 pid_t startSaver(std::vector<std::string> args) {
     args.insert(args.begin(), RORIRER_SAVER_PATH);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     pid_t child = -1;

@@ -4,9 +4,9 @@
 #define RORIRER_TESTS_PERSONAL_LISTFILES_H
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -107,6 +107,7 @@ TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
     std::vector<std::unique_ptr<PersonalList>> copies;
     std::vector<ModelCopy> model(kCopies);
     WordSet diskLearned, diskForgotten;
+    copies.reserve(kCopies);
     for (int i = 0; i < kCopies; ++i) copies.push_back(std::make_unique<PersonalList>(path()));
 
     for (int step = 0; step < 1500; ++step) {
@@ -180,7 +181,7 @@ TEST_F(WordList, UnusableListIsNeverOverwritten) {
         {kHeader + "# end zero\n", ":2: a malformed end line"},
         {kHeader + "learned\tfoo\nforgotten\tfoo\n# end 2\n",
          ":3: a word both learned and forgotten"},
-        {kHeader + std::string("learned\ta\0b\n# end 1\n", 21), ":2: a NUL byte"},
+        {kHeader + std::string("learned\ta\0b\n# end 1\n", 20), ":2: a NUL byte"},
         {kHeader + "learned\t" + std::string(PersonalList::kMaxWordBytes + 1, 'w') + "\n# end 1\n",
          ":2: a word longer than 4096 bytes"},
         {kHeader + std::string(5000, '#'), ":2: line longer than 4106 bytes"},

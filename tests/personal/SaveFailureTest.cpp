@@ -33,6 +33,8 @@ bool failHere(const char* name, int error) {
 
 }  // namespace
 
+// The names --wrap gives the linker's two sides of each call.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 int __real_open(const char* path, int flags, ...);
 ssize_t __real_read(int fd, void* buffer, size_t size);
@@ -86,6 +88,7 @@ int __wrap_fchmod(int fd, mode_t mode) {
     return failHere("fchmod", EPERM) ? -1 : __real_fchmod(fd, mode);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace {
 
@@ -142,7 +145,7 @@ TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
             }
             const std::string failed = g_failed;
             failedCalls.insert(failed);
-            SCOPED_TRACE("call " + std::to_string(n) + ", " + failed + ": " + problem);
+            SCOPED_TRACE(::testing::Message() << "call " << n << ", " << failed << ": " << problem);
             if (saved) {
                 // Closing what was only read or locked: nothing is lost.
                 EXPECT_EQ(failed, "close");
@@ -247,7 +250,8 @@ TEST_F(WordListFailure, PathThroughAFileIsReported) {
 // system allows no such namespace.
 int fillSmallDisk(const std::string& folder) {
     if (::unshare(CLONE_NEWNS) != 0) return 77;
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
+    // The source and type are ignored for a change of propagation.
+    if (::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
     if (::mount("plist", folder.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) return 77;
     const std::string file = folder + "/words.txt";
     PersonalList list(file);
