@@ -47,18 +47,20 @@ echo "== cppcheck"
 # useStlAlgorithm: the tests' plain loops read better and hold assertions.
 cppcheck --std=c++17 --language=c++ --library=googletest \
     --enable=warning,style,performance,portability --inline-suppr --error-exitcode=1 -q \
-    -I . -I tests/support -I tools/support --suppress=missingIncludeSystem \
+    -I . -I tests/support -I tools/support -I tests/personal --suppress=missingIncludeSystem \
     --suppress=noExplicitConstructor:framework/CString.h \
     --suppress=noExplicitConstructor:wordstore/LinkedTrie.h \
     --suppress=unusedStructMember:wordstore/Listing.cpp \
     --suppress=useStlAlgorithm \
-    framework wordstore module tests fuzz
+    framework wordstore module completion tests fuzz
 echo "cppcheck: no findings"
 
 echo "== clang-tidy (.clang-tidy)"
 mkdir -p build
-ls wordstore/*.cpp tests/*.cpp tests/support/*.cpp fuzz/*.cpp |
-    xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support 2>/dev/null >build/tidy.log || {
+ls wordstore/*.cpp tests/*.cpp tests/support/*.cpp fuzz/*.cpp completion/*.cpp tests/personal/*.cpp |
+    xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support \
+        -Itests/personal -DRORIRER_SAVER_PATH='"PersonalListSaver"' -DRORIRER_KILL_RUNS=200 \
+        2>/dev/null >build/tidy.log || {
     cat build/tidy.log
     echo "clang-tidy: findings"
     exit 1
@@ -92,6 +94,12 @@ memcheck build/default/tests/DepthTest --gtest_brief=1 \
     --gtest_filter=-Depth.OneWordOfTenMillionCharacters
 echo "-- WordStoreFuzzerReplay"
 memcheck build/default/fuzz/WordStoreFuzzerReplay fuzz/corpus
+# The kill test is left out: valgrind would watch only the test, not the
+# savers it kills.
+for test in PersonalListTest SaveFailureTest; do
+    echo "-- $test"
+    memcheck "build/default/tests/personal/$test" --gtest_brief=1
+done
 echo "valgrind: no errors, no definite leaks"
 
 # --- coverage ---------------------------------------------------------------

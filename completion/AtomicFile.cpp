@@ -1,0 +1,146 @@
+#include "completion/internal/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace rorirer {
+namespace {
+
+// A save holds the lock for one read and one write of the list; a holder
+// that keeps it longer is stopped or stuck, and waiting on would hang the
+// program.
+constexpr std::chrono::seconds kLockPatience{10};
+constexpr std::chrono::milliseconds kLongestPause{50};
+
+constexpr mode_t kNewFileMode = 0600;
+constexpr mode_t kNewFolderMode = 0700;
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Removes the temporary file unless the rename took it. Holds the name by
+// reference: destroying the guard must not allocate.
+class TemporaryGuard {
+public:
+    explicit TemporaryGuard(const std::string& path) noexcept : path_(path) {}
+    ~TemporaryGuard() {
+        if (armed_) ::unlink(path_.c_str());
+    }
+    TemporaryGuard(const TemporaryGuard&) = delete;
+    TemporaryGuard& operator=(const TemporaryGuard&) = delete;
+    void dismiss() noexcept { armed_ = false; }
+
+private:
+    const std::string& path_;
+    bool armed_ = true;
+};
+
+// Takes the error as an argument, read before any message is built: building
+// one allocates, which may change errno.
+Replacement fail(std::string& problem, int error, const char* step, const std::string& name) {
+    problem = describeError(step + name, error);
+    return Replacement::kFailed;
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    const size_t end = path.find_last_not_of('/', slash);
+    if (end == std::string::npos) return "/";
+    return path.substr(0, end + 1);
+}
+
+bool makeFolders(const std::string& folder, std::string& problem) {
+    if (isFolder(folder)) return true;
+    // Each prefix ending before a slash, then the whole: one step per
+    // character of the path at most.
+    for (size_t at = 1; at <= folder.size(); ++at) {
+        if (at < folder.size() && (folder[at] != '/' || folder[at - 1] == '/')) continue;
+        const std::string prefix = folder.substr(0, at);
+        if (::mkdir(prefix.c_str(), kNewFolderMode) == 0) continue;
+        const int error = errno;
+        if (error == EEXIST && isFolder(prefix)) continue;
+        problem = describeError("creating the folder " + prefix, error == EEXIST ? ENOTDIR : error);
+        return false;
+    }
+    return true;
+}
+
+bool lockFile(const std::string& lockPath, FileHandle& lock, std::string& problem) {
+    FileHandle file(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));
+    if (!file.isOpen()) {
+        fail(problem, errno, "opening the lock ", lockPath);
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    std::chrono::milliseconds pause{1};
+    while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
+            const int error = errno;
+            problem = describeError("locking " + lockPath, error);
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            problem = "another program has held the lock " + lockPath + " for " +
+                      std::to_string(kLockPatience.count()) + " seconds";
+            return false;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, kLongestPause);
+    }
+    lock = std::move(file);
+    return true;
+}
+
+Replacement replaceFile(const std::string& path, const std::function<int(int fd)>& write,
+                        std::string& problem) {
+    const std::string temporary = path + ".tmp";
+    const std::string folderPath = folderOf(path);
+    mode_t mode = kNewFileMode;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
+
+    // One left by a copy that was killed: under the lock no one else is
+    // writing it.
+    if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
+        return fail(problem, errno, "removing the stale ", temporary);
+    }
+    FileHandle file(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+    if (!file.isOpen()) return fail(problem, errno, "creating ", temporary);
+    TemporaryGuard guard(temporary);
+    if (const int error = write(file.get())) return fail(problem, error, "writing ", temporary);
+    if (::fchmod(file.get(), mode) != 0) {
+        return fail(problem, errno, "setting the mode of ", temporary);
+    }
+    if (::fsync(file.get()) != 0) return fail(problem, errno, "syncing ", temporary);
+    if (const int error = file.close()) return fail(problem, error, "closing ", temporary);
+    // Opened before the rename, so that once the new file is in place
+    // nothing can fail but the sync itself.
+    FileHandle folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen()) return fail(problem, errno, "opening the folder ", folderPath);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        return fail(problem, errno, "renaming ", temporary);
+    }
+    guard.dismiss();
+    // Without this the rename may not survive a crash, though the data would.
+    if (::fsync(folder.get()) != 0) {
+        fail(problem, errno, "syncing the folder ", folderPath);
+        return Replacement::kUnsynced;
+    }
+    return Replacement::kDone;
+}
+
+}  // namespace rorirer

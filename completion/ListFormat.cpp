@@ -1,0 +1,255 @@
+#include "completion/internal/ListFormat.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "completion/PersonalList.h"
+#include "completion/internal/FileHandle.h"
+
+namespace rorirer {
+namespace {
+
+constexpr char kHeader[] = "# rorirer personal word list 1";
+constexpr char kHeaderStart[] = "# rorirer personal word list ";
+constexpr char kLearnedTag[] = "learned\t";
+constexpr char kForgottenTag[] = "forgotten\t";
+constexpr char kEndTag[] = "# end ";
+
+constexpr size_t lengthOf(const char* text) noexcept {
+    return std::char_traits<char>::length(text);
+}
+
+// Longer than any line a list can hold: a file with such a line is not a
+// list, and reading it stops there instead of holding it in memory.
+constexpr size_t kMaxLineBytes = lengthOf(kForgottenTag) + PersonalList::kMaxWordBytes;
+constexpr size_t kChunkBytes = 1 << 16;
+
+bool startsWith(const char* line, size_t size, const char* tag) noexcept {
+    const size_t length = lengthOf(tag);
+    return size >= length && std::memcmp(line, tag, length) == 0;
+}
+
+// Checks the list line by line as its bytes arrive, so a file that is not a
+// list is refused at its first bad line whatever its size.
+class ListParser {
+public:
+    ListParser(const std::string& path, ListContents& out) : path_(path), out_(out) {}
+
+    // The next bytes of the file; false once a fault is found.
+    bool take(const char* data, size_t size);
+    // At the end of the file; false when the list is incomplete.
+    bool finish();
+    const std::string& problem() const noexcept { return problem_; }
+
+private:
+    bool takeLine(const char* line, size_t size);
+    bool takeHeader(const char* line, size_t size);
+    bool takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
+                   const char* word, size_t size);
+    bool takeEnd(const char* text, size_t size);
+    bool fail(long line, const std::string& reason);
+
+    const std::string& path_;
+    ListContents& out_;
+    std::string partial_;  // the start of a line split across reads
+    std::string problem_;
+    long lineNumber_ = 0;
+    size_t entries_ = 0;
+    bool ended_ = false;
+};
+
+bool ListParser::take(const char* data, size_t size) {
+    while (size > 0) {
+        const void* newline = std::memchr(data, '\n', size);
+        const size_t piece = newline != nullptr
+                                 ? static_cast<size_t>(static_cast<const char*>(newline) - data)
+                                 : size;
+        if (partial_.size() + piece > kMaxLineBytes) {
+            return fail(lineNumber_ + 1,
+                        "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+        }
+        if (newline == nullptr) {
+            partial_.append(data, piece);
+            return true;
+        }
+        bool good;
+        if (partial_.empty()) {
+            good = takeLine(data, piece);
+        } else {
+            partial_.append(data, piece);
+            good = takeLine(partial_.data(), partial_.size());
+            partial_.clear();
+        }
+        if (!good) return false;
+        data += piece + 1;
+        size -= piece + 1;
+    }
+    return true;
+}
+
+bool ListParser::finish() {
+    if (!partial_.empty()) {
+        return fail(lineNumber_ + 1, "the last line has no line end: the list was cut short");
+    }
+    if (lineNumber_ == 0) {
+        problem_ = path_ + ": empty, not a rorirer personal word list (remove it to start anew)";
+        return false;
+    }
+    if (!ended_) return fail(lineNumber_ + 1, "no end line: the list was cut short");
+    return true;
+}
+
+bool ListParser::takeLine(const char* line, size_t size) {
+    ++lineNumber_;
+    if (ended_) return fail(lineNumber_, "text after the end line");
+    if (std::memchr(line, '\0', size) != nullptr) return fail(lineNumber_, "a NUL byte");
+    if (lineNumber_ == 1) return takeHeader(line, size);
+    if (startsWith(line, size, kLearnedTag)) {
+        const size_t tag = lengthOf(kLearnedTag);
+        return takeEntry(out_.learned, out_.forgotten, line + tag, size - tag);
+    }
+    if (startsWith(line, size, kForgottenTag)) {
+        const size_t tag = lengthOf(kForgottenTag);
+        return takeEntry(out_.forgotten, out_.learned, line + tag, size - tag);
+    }
+    if (startsWith(line, size, kEndTag)) {
+        const size_t tag = lengthOf(kEndTag);
+        return takeEnd(line + tag, size - tag);
+    }
+    return fail(lineNumber_,
+                "not an entry: expected learned<TAB>WORD, forgotten<TAB>WORD or # end COUNT");
+}
+
+bool ListParser::takeHeader(const char* line, size_t size) {
+    const std::string text(line, size);
+    if (text == kHeader) return true;
+    if (text == std::string(kHeader) + "\r") {
+        return fail(lineNumber_, "lines end in CR LF; the list takes LF alone");
+    }
+    if (startsWith(line, size, kHeaderStart)) {
+        return fail(lineNumber_,
+                    "a version of the personal word list this program does not "
+                    "know (it reads \"" +
+                        std::string(kHeader) + "\")");
+    }
+    return fail(lineNumber_, "not a rorirer personal word list (the first line is not \"" +
+                                 std::string(kHeader) + "\")");
+}
+
+bool ListParser::takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
+                           const char* word, size_t size) {
+    if (size == 0) return fail(lineNumber_, "an empty word");
+    if (size > PersonalList::kMaxWordBytes) {
+        return fail(lineNumber_,
+                    "a word longer than " + std::to_string(PersonalList::kMaxWordBytes) + " bytes");
+    }
+    if (entries_ == PersonalList::kMaxEntries) {
+        return fail(lineNumber_,
+                    "more than " + std::to_string(PersonalList::kMaxEntries) + " entries");
+    }
+    std::string text(word, size);
+    if (other.count(text) != 0) return fail(lineNumber_, "a word both learned and forgotten");
+    // A word listed twice the same way is harmless, as a person may write it.
+    into.insert(std::move(text));
+    ++entries_;
+    return true;
+}
+
+bool ListParser::takeEnd(const char* text, size_t size) {
+    constexpr size_t kMaxDigits = 9;  // kMaxEntries fits
+    size_t count = 0;
+    if (size == 0 || size > kMaxDigits) return fail(lineNumber_, "a malformed end line");
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] < '0' || text[i] > '9') return fail(lineNumber_, "a malformed end line");
+        count = count * 10 + static_cast<size_t>(text[i] - '0');
+    }
+    if (count != entries_) {
+        return fail(lineNumber_, "the end line counts " + std::to_string(count) +
+                                     " entries but the list has " + std::to_string(entries_));
+    }
+    ended_ = true;
+    return true;
+}
+
+bool ListParser::fail(long line, const std::string& reason) {
+    problem_ = path_ + ":" + std::to_string(line) + ": " + reason;
+    return false;
+}
+
+static_assert(PersonalList::kMaxEntries < 1'000'000'000, "the end line's count has 9 digits");
+
+}  // namespace
+
+const char* findWordFault(const std::string& word) noexcept {
+    if (word.empty()) return "an empty word";
+    if (word.size() > PersonalList::kMaxWordBytes) return "a word longer than the list holds";
+    if (word.find('\0') != std::string::npos) return "a word with a NUL byte";
+    if (word.find('\n') != std::string::npos) return "a word with a line end";
+    return nullptr;
+}
+
+std::string readList(const std::string& path, ListContents& out, bool& missing) {
+    missing = false;
+    // Non-blocking, so that a FIFO put where the list should be cannot hang
+    // the open; it is refused below as not a regular file.
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.isOpen()) {
+        if (errno == ENOENT) {
+            missing = true;
+            return "";
+        }
+        return describeError(path, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return describeError(path, errno);
+    if (S_ISDIR(info.st_mode)) return path + ": is a directory, not a word list";
+    if (!S_ISREG(info.st_mode)) return path + ": not a regular file";
+
+    ListParser parser(path, out);
+    std::vector<char> chunk(kChunkBytes);
+    for (;;) {
+        const ssize_t got = readSome(file.get(), chunk.data(), chunk.size());
+        if (got < 0) return describeError(path, errno);
+        if (got == 0) break;
+        if (!parser.take(chunk.data(), static_cast<size_t>(got))) return parser.problem();
+    }
+    if (!parser.finish()) return parser.problem();
+    return "";
+}
+
+int writeList(int fd, const ListContents& contents) {
+    std::string buffer;
+    buffer.reserve(kChunkBytes + kMaxLineBytes + 1);
+    buffer += kHeader;
+    buffer += '\n';
+    auto learned = contents.learned.begin();
+    auto forgotten = contents.forgotten.begin();
+    for (;;) {
+        const bool haveLearned = learned != contents.learned.end();
+        const bool haveForgotten = forgotten != contents.forgotten.end();
+        if (!haveLearned && !haveForgotten) break;
+        // The sets are disjoint, so the words never tie.
+        if (haveLearned && (!haveForgotten || *learned < *forgotten)) {
+            buffer += kLearnedTag;
+            buffer += *learned++;
+        } else {
+            buffer += kForgottenTag;
+            buffer += *forgotten++;
+        }
+        buffer += '\n';
+        if (buffer.size() >= kChunkBytes) {
+            if (const int error = writeAll(fd, buffer.data(), buffer.size())) return error;
+            buffer.clear();
+        }
+    }
+    buffer += kEndTag;
+    buffer += std::to_string(contents.learned.size() + contents.forgotten.size());
+    buffer += '\n';
+    return writeAll(fd, buffer.data(), buffer.size());
+}
+
+}  // namespace rorirer

@@ -1,0 +1,43 @@
+// Replacing a file so that a crash or a kill at any moment leaves either the
+// old file or the new one, whole; and the lock that keeps two writers of one
+// file from interleaving their read-change-write cycles.
+#ifndef RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H
+#define RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H
+
+#include <functional>
+#include <string>
+
+#include "completion/internal/FileHandle.h"
+
+namespace rorirer {
+
+// The folder holding `path`: "." for a bare name, "/" for a file in the root.
+std::string folderOf(const std::string& path);
+
+// Creates `folder` and every missing folder above it with mode 0700. False
+// with `problem` set when one cannot be made or a part of the path is not a
+// folder; folders made before the failure stay.
+bool makeFolders(const std::string& folder, std::string& problem);
+
+// Takes an exclusive flock on `lockPath` (created with mode 0600 if need be)
+// into `lock`; it is released when `lock` closes. Waits at most a few
+// seconds for another holder, then gives up with `problem` set.
+bool lockFile(const std::string& lockPath, FileHandle& lock, std::string& problem);
+
+enum class Replacement {
+    kDone,      // the new file is in place and on disk
+    kFailed,    // the old file (or none) is in place, untouched
+    kUnsynced,  // the new file is in place, but its folder could not be synced
+};
+
+// Writes `path` anew: `write` fills a temporary file beside it (returning 0
+// or an errno), which is synced, given the old file's mode (0600 for a new
+// one) and renamed over `path`; then the folder is synced. The temporary
+// file never outlives a failure short of a kill. The caller holds the lock
+// that makes the temporary file's name its own.
+Replacement replaceFile(const std::string& path, const std::function<int(int fd)>& write,
+                        std::string& problem);
+
+}  // namespace rorirer
+
+#endif  // RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H

@@ -1,0 +1,327 @@
+// The personal list against a reference of plain sets, its file format by
+// worked examples, and what it does with files it cannot use.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "ListFiles.h"
+
+namespace {
+
+using WordList = ListTest;
+
+using rorirer::ListChanges;
+using rorirer::PersonalList;
+
+const std::string kHeader = "# rorirer personal word list 1\n";
+
+// Words a line-based format could easily get wrong.
+const std::vector<std::string> kOddWords = {
+    "#",
+    "# end 1",
+    "#hash",
+    "-dash",
+    "+plus",
+    " lead",
+    "trail ",
+    "\ttab",
+    "in\tside",
+    "cr\r",
+    "\r",
+    "\xff\xfe",
+    "\xc3",
+    "\x80",
+    "caf\xc3\xa9",
+    "learned\tx",
+    "forgotten",
+    "a",
+    std::string(PersonalList::kMaxWordBytes, 'w'),
+};
+
+TEST_F(WordList, FileFormatWorkedExamples) {
+    struct Row {
+        WordSet learned, forgotten;
+        std::string file;
+    } const rows[] = {
+        {{"hello"}, {}, kHeader + "learned\thello\n# end 1\n"},
+        {{}, {"gone"}, kHeader + "forgotten\tgone\n# end 1\n"},
+        {{"b", "a"}, {"ab"}, kHeader + "learned\ta\nforgotten\tab\nlearned\tb\n# end 3\n"},
+        {{"alpha", "Zeta", "\xc3\xa9t\xc3\xa9"},
+         {"#x"},
+         kHeader +
+             "forgotten\t#x\nlearned\tZeta\nlearned\talpha\nlearned\t\xc3\xa9t\xc3\xa9\n# end 4\n"},
+    };
+    for (const Row& row : rows) {
+        ::unlink(path().c_str());
+        PersonalList list(path());
+        for (const auto& w : row.learned) ASSERT_TRUE(list.learn(w));
+        for (const auto& w : row.forgotten) ASSERT_TRUE(list.forget(w));
+        std::string problem;
+        ASSERT_TRUE(list.save(problem)) << problem;
+        EXPECT_EQ(readBytes(path()), row.file);
+        EXPECT_EQ(loadSets(path()), std::make_pair(row.learned, row.forgotten));
+    }
+}
+
+TEST_F(WordList, RefusesWordsALineCannotHold) {
+    PersonalList list(path());
+    for (const std::string& word :
+         {std::string(), std::string("a\nb"), std::string("a\0b", 3), std::string("\n"),
+          std::string(PersonalList::kMaxWordBytes + 1, 'w')}) {
+        EXPECT_FALSE(list.learn(word));
+        EXPECT_FALSE(list.forget(word));
+    }
+    EXPECT_TRUE(list.learned().empty());
+    EXPECT_TRUE(list.forgotten().empty());
+    EXPECT_EQ(list.pendingCount(), 0u);
+}
+
+// The reference: a running copy is its view and the changes it made since
+// its last save, in order, replayed on whatever the file holds at its save.
+// The words are the odd ones, so every save is also a round trip of them.
+struct ModelCopy {
+    WordSet learned, forgotten;
+    std::vector<std::pair<std::string, bool>> log;
+};
+
+void applyTo(WordSet& learned, WordSet& forgotten, const std::string& word, bool learn) {
+    (learn ? forgotten : learned).erase(word);
+    (learn ? learned : forgotten).insert(word);
+}
+
+std::vector<std::string> minus(const WordSet& a, const WordSet& b) {
+    std::vector<std::string> out;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+    return out;
+}
+
+TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
+    constexpr int kCopies = 3;
+    std::mt19937 rng(11);
+    std::vector<std::unique_ptr<PersonalList>> copies;
+    std::vector<ModelCopy> model(kCopies);
+    WordSet diskLearned, diskForgotten;
+    copies.reserve(kCopies);
+    for (int i = 0; i < kCopies; ++i) copies.push_back(std::make_unique<PersonalList>(path()));
+
+    for (int step = 0; step < 1500; ++step) {
+        const int c = static_cast<int>(rng() % kCopies);
+        PersonalList& list = *copies[c];
+        ModelCopy& m = model[c];
+        const std::string& word = kOddWords[rng() % kOddWords.size()];
+        const auto action = rng() % 10;
+        std::string problem;
+        if (action < 7) {
+            const bool learn = action < 4;
+            ASSERT_TRUE(learn ? list.learn(word) : list.forget(word));
+            if ((learn ? m.learned : m.forgotten).count(word) == 0) {
+                applyTo(m.learned, m.forgotten, word, learn);
+                m.log.emplace_back(word, learn);
+            }
+        } else if (action < 9) {
+            ListChanges changes;
+            ASSERT_TRUE(list.save(problem, &changes)) << problem;
+            for (const auto& [w, learn] : m.log) applyTo(diskLearned, diskForgotten, w, learn);
+            m.log.clear();
+            EXPECT_EQ(changes.learned, minus(diskLearned, m.learned));
+            EXPECT_EQ(changes.unlearned, minus(m.learned, diskLearned));
+            EXPECT_EQ(changes.forgotten, minus(diskForgotten, m.forgotten));
+            EXPECT_EQ(changes.unforgotten, minus(m.forgotten, diskForgotten));
+            m.learned = diskLearned;
+            m.forgotten = diskForgotten;
+            if (exists(path())) {
+                EXPECT_EQ(loadSets(path()), std::make_pair(diskLearned, diskForgotten));
+            }
+        } else {
+            // A copy that quits without saving and starts again.
+            copies[c] = std::make_unique<PersonalList>(path());
+            ASSERT_TRUE(copies[c]->load(problem)) << problem;
+            m = ModelCopy{diskLearned, diskForgotten, {}};
+        }
+        ASSERT_EQ(copies[c]->learned(), m.learned) << "step " << step;
+        ASSERT_EQ(copies[c]->forgotten(), m.forgotten) << "step " << step;
+        WordSet touched;
+        for (const auto& entry : m.log) touched.insert(entry.first);
+        ASSERT_EQ(copies[c]->pendingCount(), touched.size());
+    }
+}
+
+TEST_F(WordList, UnusableListIsNeverOverwritten) {
+    struct Row {
+        std::string file;
+        std::string problem;  // after the path
+    } const rows[] = {
+        {"", ": empty, not a rorirer personal word list (remove it to start anew)"},
+        {"hello\n", ":1: not a rorirer personal word list (the first line is not \"" +
+                        kHeader.substr(0, kHeader.size() - 1) + "\")"},
+        {"# rorirer personal word list 2\n# end 0\n",
+         ":1: a version of the personal word list this program does not know (it reads \"" +
+             kHeader.substr(0, kHeader.size() - 1) + "\")"},
+        {"# rorirer personal word list 1\r\n# end 0\r\n",
+         ":1: lines end in CR LF; the list takes LF alone"},
+        {kHeader, ":2: no end line: the list was cut short"},
+        {kHeader + "learned\tfoo\n", ":3: no end line: the list was cut short"},
+        {kHeader + "learned\tfoo\n# end 1",
+         ":3: the last line has no line end: the list was cut short"},
+        {kHeader + "learned\tfo", ":2: the last line has no line end: the list was cut short"},
+        {kHeader + "learnt\tfoo\n# end 1\n",
+         ":2: not an entry: expected learned<TAB>WORD, forgotten<TAB>WORD or # end COUNT"},
+        {kHeader + "\n# end 0\n",
+         ":2: not an entry: expected learned<TAB>WORD, forgotten<TAB>WORD or # end COUNT"},
+        {kHeader + "learned\t\n# end 1\n", ":2: an empty word"},
+        {kHeader + "learned\tfoo\n# end 2\n",
+         ":3: the end line counts 2 entries but the list has 1"},
+        {kHeader + "# end 0\nlearned\tx\n", ":3: text after the end line"},
+        {kHeader + "# end zero\n", ":2: a malformed end line"},
+        {kHeader + "learned\tfoo\nforgotten\tfoo\n# end 2\n",
+         ":3: a word both learned and forgotten"},
+        {kHeader + std::string("learned\ta\0b\n# end 1\n", 20), ":2: a NUL byte"},
+        {kHeader + "learned\t" + std::string(PersonalList::kMaxWordBytes + 1, 'w') + "\n# end 1\n",
+         ":2: a word longer than 4096 bytes"},
+        {kHeader + std::string(5000, '#'), ":2: line longer than 4106 bytes"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.problem);
+        writeBytes(path(), row.file);
+        PersonalList list(path());
+        std::string problem;
+        EXPECT_FALSE(list.load(problem));
+        EXPECT_EQ(problem, path() + row.problem);
+        EXPECT_FALSE(list.enabled());
+        EXPECT_TRUE(list.learn("word"));
+        EXPECT_FALSE(list.save(problem));
+        EXPECT_NE(problem.find("not saved in this session"), std::string::npos) << problem;
+        EXPECT_TRUE(list.forget("other"));
+        EXPECT_FALSE(list.save(problem));
+        EXPECT_EQ(problem, "") << "the refusal is reported once";
+        EXPECT_EQ(readBytes(path()), row.file);
+        EXPECT_FALSE(exists(path("words.txt.tmp")));
+    }
+
+    // Spoiled while the session runs: found at the save, left alone.
+    const std::string spoiled = kHeader + "learned\tfoo\n";
+    ::unlink(path().c_str());
+    PersonalList list(path());
+    std::string problem;
+    ASSERT_TRUE(list.load(problem)) << problem;
+    writeBytes(path(), spoiled);
+    list.learn("bar");
+    EXPECT_FALSE(list.save(problem));
+    EXPECT_EQ(problem.rfind(path() + ":3: no end line", 0), 0u) << problem;
+    EXPECT_FALSE(list.enabled());
+    EXPECT_EQ(readBytes(path()), spoiled);
+}
+
+TEST_F(WordList, UnreadableListIsNeverOverwritten) {
+    ASSERT_EQ(::mkdir(path().c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    for (const auto& [name, problem] :
+         {std::make_pair(std::string("words.txt"),
+                         std::string(": is a directory, not a word list")),
+          std::make_pair(std::string("fifo"), std::string(": not a regular file"))}) {
+        PersonalList list(path(name));
+        std::string found;
+        EXPECT_FALSE(list.load(found));
+        EXPECT_EQ(found, path(name) + problem);
+        list.learn("word");
+        EXPECT_FALSE(list.save(found));
+    }
+    struct stat info {};
+    EXPECT_TRUE(::stat(path().c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    EXPECT_TRUE(::stat(path("fifo").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+}
+
+TEST_F(WordList, MissingFoldersAreMadePrivateOnTheFirstSave) {
+    ::umask(022);
+    const std::string file = PersonalList::defaultPath();
+    ASSERT_EQ(file, folder_ + "/data/rorirer/words.txt");
+    PersonalList list(file);
+    std::string problem;
+    ASSERT_TRUE(list.load(problem)) << problem;
+    ASSERT_TRUE(list.save(problem)) << problem;
+    EXPECT_FALSE(exists(folder_ + "/data")) << "a save with nothing to write made a folder";
+    list.learn("word");
+    ASSERT_TRUE(list.save(problem)) << problem;
+    EXPECT_EQ(modeOf(folder_ + "/data"), 0700u);
+    EXPECT_EQ(modeOf(folder_ + "/data/rorirer"), 0700u);
+    EXPECT_EQ(modeOf(file), 0600u);
+    EXPECT_TRUE(exists(file + ".lock"));
+    EXPECT_FALSE(exists(file + ".tmp"));
+
+    // The user's choice of mode stays.
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    list.learn("another");
+    ASSERT_TRUE(list.save(problem)) << problem;
+    EXPECT_EQ(modeOf(file), 0644u);
+}
+
+TEST_F(WordList, DefaultPathFollowsTheEnvironment) {
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string fromDatabase = std::string(user->pw_dir) + "/.local/share/rorirer/words.txt";
+    struct Row {
+        const char* dataHome;  // null: unset
+        const char* home;
+        std::string expected;
+    } const rows[] = {
+        {"/x/data", "/h", "/x/data/rorirer/words.txt"},
+        {"/x/data//", "/h", "/x/data/rorirer/words.txt"},
+        {"", "/h", "/h/.local/share/rorirer/words.txt"},
+        {nullptr, "/h/", "/h/.local/share/rorirer/words.txt"},
+        {"relative/data", "/h", "/h/.local/share/rorirer/words.txt"},
+        {"/", "/h", "/rorirer/words.txt"},
+        {nullptr, nullptr, fromDatabase},
+        {nullptr, "", fromDatabase},
+        {nullptr, "relative", fromDatabase},
+    };
+    for (const Row& row : rows) {
+        for (const auto& [name, value] :
+             {std::make_pair("XDG_DATA_HOME", row.dataHome), std::make_pair("HOME", row.home)}) {
+            value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+        }
+        EXPECT_EQ(PersonalList::defaultPath(), row.expected)
+            << (row.dataHome ? row.dataHome : "(unset)") << " "
+            << (row.home ? row.home : "(unset)");
+    }
+}
+
+TEST_F(WordList, SymbolicLinkToTheListIsKept) {
+    ASSERT_EQ(::mkdir(path("real").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("real/list.txt", path().c_str()), 0);
+    PersonalList list(path());
+    list.learn("first");
+    std::string problem;
+    ASSERT_TRUE(list.save(problem)) << problem;  // the link dangles until now
+    list.learn("second");
+    ASSERT_TRUE(list.save(problem)) << problem;
+    struct stat info {};
+    ASSERT_EQ(::lstat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(loadSets(path("real/list.txt")).first, (WordSet{"first", "second"}));
+}
+
+TEST_F(WordList, SaveWithNothingNewLeavesTheFileAlone) {
+    PersonalList mine(path()), theirs(path());
+    std::string problem;
+    mine.learn("mine");
+    ASSERT_TRUE(mine.save(problem)) << problem;
+    struct stat before {};
+    ASSERT_EQ(::stat(path().c_str(), &before), 0);
+
+    mine.learn("mine");  // already learned: nothing to write
+    EXPECT_EQ(mine.pendingCount(), 0u);
+    ASSERT_TRUE(mine.save(problem)) << problem;
+    theirs.learn("mine");  // new to that copy, but the file has it
+    ASSERT_TRUE(theirs.save(problem)) << problem;
+    struct stat after {};
+    ASSERT_EQ(::stat(path().c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino) << "the file was rewritten";
+}
+
+}  // namespace
