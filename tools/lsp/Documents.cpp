@@ -1,0 +1,74 @@
+#include "lsp/Documents.h"
+
+#include <utility>
+
+namespace rorirer::lsp {
+
+void Documents::addObserver(LineObserver& observer) { observers_.push_back(&observer); }
+
+const Document* Documents::find(const std::string& uri) const {
+    const auto found = documents_.find(uri);
+    return found == documents_.end() ? nullptr : found->second.get();
+}
+
+void Documents::notify(const Document& document, const LinesChange& change) {
+    for (LineObserver* observer : observers_) observer->linesChanged(document, change);
+}
+
+void Documents::open(const std::string& uri, std::string_view text, std::int64_t version) {
+    auto document = std::make_unique<Document>(uri, text, lineLimit_);
+    document->setVersion(version);
+    close(uri);
+    Document& opened = *document;
+    documents_.emplace(uri, std::move(document));
+    LinesChange change;
+    opened.describeAll(LinesChange::Kind::kOpen, change);
+    notify(opened, change);
+}
+
+bool Documents::change(const std::string& uri, std::int64_t version,
+                       const std::vector<TextChange>& changes, PositionEncoding encoding) {
+    const auto found = documents_.find(uri);
+    if (found == documents_.end()) return false;
+    Document& document = *found->second;
+    for (const TextChange& edit : changes) {
+        // A change of its own for each edit: what it keeps of the old text
+        // goes with it.
+        LinesChange change;
+        if (edit.whole) {
+            document.replaceAll(edit.text, change);
+        } else {
+            document.replace(document.toLinePosition(edit.start, encoding),
+                             document.toLinePosition(edit.end, encoding), edit.text, change);
+        }
+        notify(document, change);
+    }
+    document.setVersion(version);
+    return true;
+}
+
+bool Documents::close(const std::string& uri) {
+    const auto found = documents_.find(uri);
+    if (found == documents_.end()) return false;
+    LinesChange change;
+    found->second->describeAll(LinesChange::Kind::kClose, change);
+    notify(*found->second, change);
+    documents_.erase(found);
+    return true;
+}
+
+void Documents::setLineLimit(std::size_t limit) {
+    if (limit == lineLimit_) return;
+    for (auto& entry : documents_) {
+        Document& document = *entry.second;
+        LinesChange change;
+        document.describeAll(LinesChange::Kind::kClose, change);
+        notify(document, change);
+        document.setLineLimit(limit);
+        document.describeAll(LinesChange::Kind::kOpen, change);
+        notify(document, change);
+    }
+    lineLimit_ = limit;
+}
+
+}  // namespace rorirer::lsp
