@@ -16,14 +16,23 @@ void Documents::notify(const Document& document, const LinesChange& change) {
 }
 
 void Documents::open(const std::string& uri, std::string_view text, std::int64_t version) {
+    // Everything is built before anything is told or replaced, so a failure
+    // leaves the documents as they were.
     auto document = std::make_unique<Document>(uri, text, lineLimit_);
     document->setVersion(version);
-    close(uri);
-    Document& opened = *document;
-    documents_.emplace(uri, std::move(document));
-    LinesChange change;
-    opened.describeAll(LinesChange::Kind::kOpen, change);
-    notify(opened, change);
+    LinesChange opened;
+    document->describeAll(LinesChange::Kind::kOpen, opened);
+    const Document& added = *document;
+    const auto found = documents_.find(uri);
+    if (found == documents_.end()) {
+        documents_.emplace(uri, std::move(document));
+    } else {
+        LinesChange closed;
+        found->second->describeAll(LinesChange::Kind::kClose, closed);
+        notify(*found->second, closed);
+        found->second = std::move(document);
+    }
+    notify(added, opened);
 }
 
 bool Documents::change(const std::string& uri, std::int64_t version,

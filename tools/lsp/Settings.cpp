@@ -9,10 +9,14 @@ using nlohmann::json;
 
 constexpr std::size_t kMaxDictionaries = 1000;
 
+// A short account of a value the client sent. Arrays and objects are named,
+// never printed: printing recurses as deep as the value nests.
 std::string describe(const json& value) {
-    std::string text = value.dump(-1, ' ', false, json::error_handler_t::replace);
-    if (text.size() > 60) text = text.substr(0, 57) + "...";
-    return text;
+    if (value.is_structured()) return std::string("an ") + value.type_name();
+    if (!value.is_string()) return value.dump();
+    const std::string& text = value.get_ref<const std::string&>();
+    if (text.size() <= 60) return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+    return json(text.substr(0, 57)).dump(-1, ' ', false, json::error_handler_t::replace) + "...";
 }
 
 class Reader {

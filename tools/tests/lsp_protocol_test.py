@@ -23,6 +23,7 @@ import unittest
 
 EXE = None
 TIMEOUT = 30  # seconds for any one answer; sanitizer builds are slow
+DEEP = 1000000  # nesting depth of the deepest message sent
 
 WORDS = ["hello", "helium", "helicopter", "helmet", "hippopotamus", "zebra", "zebras",
          "\u00e9migr\u00e9", "caf\u00e9s", "quokka", "quokkas"]
@@ -340,6 +341,14 @@ class BadInput(ServerTest):
             (frame({"jsonrpc": "2.0", "id": 46, "method": "textDocument/completion",
                     "params": {"textDocument": {"uri": "file:///a"},
                                "position": {"line": 0, "character": 1.5}}}), -32602, 46),
+            # Nested a million deep: nothing may recurse that deep.
+            (raw_frame(b'{"jsonrpc":"2.0","id":47,"method":"textDocument/completion","params":'
+                       + b"[" * DEEP + b"]" * DEEP + b"}"), -32602, 47),
+            (raw_frame(b'{"jsonrpc":"2.0","id":' + b"[" * DEEP + b"]" * DEEP
+                       + b',"method":"shutdown"}'), -32600, None),
+            (raw_frame(b'{"jsonrpc":"2.0","method":"workspace/didChangeConfiguration",'
+                       b'"params":{"settings":{"maxItems":' + b"{\"a\":" * DEEP + b"1"
+                       + b"}" * DEEP + b"}}}"), None, None),
             # Notifications are never answered, good or bad.
             (frame({"jsonrpc": "2.0", "method": "no/such/notification"}), None, None),
             (frame({"jsonrpc": "2.0", "method": "$/no/such"}), None, None),
