@@ -41,16 +41,16 @@ bool Documents::change(const std::string& uri, std::int64_t version,
     if (found == documents_.end()) return false;
     Document& document = *found->second;
     for (const TextChange& edit : changes) {
-        // A change of its own for each edit: what it keeps of the old text
+        // A report of its own for each edit: what it keeps of the old text
         // goes with it.
-        LinesChange change;
+        LinesChange report;
         if (edit.whole) {
-            document.replaceAll(edit.text, change);
+            document.replaceAll(edit.text, report);
         } else {
             document.replace(document.toLinePosition(edit.start, encoding),
-                             document.toLinePosition(edit.end, encoding), edit.text, change);
+                             document.toLinePosition(edit.end, encoding), edit.text, report);
         }
-        notify(document, change);
+        notify(document, report);
     }
     document.setVersion(version);
     return true;
@@ -59,23 +59,23 @@ bool Documents::change(const std::string& uri, std::int64_t version,
 bool Documents::close(const std::string& uri) {
     const auto found = documents_.find(uri);
     if (found == documents_.end()) return false;
-    LinesChange change;
-    found->second->describeAll(LinesChange::Kind::kClose, change);
-    notify(*found->second, change);
+    LinesChange report;
+    found->second->describeAll(LinesChange::Kind::kClose, report);
+    notify(*found->second, report);
     documents_.erase(found);
     return true;
 }
 
 void Documents::setLineLimit(std::size_t limit) {
     if (limit == lineLimit_) return;
-    for (auto& entry : documents_) {
+    for (const auto& entry : documents_) {
         Document& document = *entry.second;
-        LinesChange change;
-        document.describeAll(LinesChange::Kind::kClose, change);
-        notify(document, change);
+        LinesChange report;
+        document.describeAll(LinesChange::Kind::kClose, report);
+        notify(document, report);
         document.setLineLimit(limit);
-        document.describeAll(LinesChange::Kind::kOpen, change);
-        notify(document, change);
+        document.describeAll(LinesChange::Kind::kOpen, report);
+        notify(document, report);
     }
     lineLimit_ = limit;
 }

@@ -88,9 +88,10 @@ bool FrameDecoder::next(Frame& frame) {
                 return false;
             case State::kResync: {
                 // The next message starts at the next Content-Length header.
-                const std::string_view held(buffer_.data() + start_, buffer_.size() - start_);
-                for (std::size_t at = 0; at + kLengthHeader.size() <= held.size(); ++at) {
-                    if (equalsIgnoringCase(held.substr(at, kLengthHeader.size()), kLengthHeader)) {
+                const std::string_view pending(buffer_.data() + start_, buffer_.size() - start_);
+                for (std::size_t at = 0; at + kLengthHeader.size() <= pending.size(); ++at) {
+                    if (equalsIgnoringCase(pending.substr(at, kLengthHeader.size()),
+                                           kLengthHeader)) {
                         consume(at);
                         state_ = State::kHeader;
                         break;
@@ -98,7 +99,7 @@ bool FrameDecoder::next(Frame& frame) {
                 }
                 if (state_ == State::kHeader) continue;
                 // Keep what could be the start of a header split across reads.
-                consume(held.size() - std::min(held.size(), kLengthHeader.size() - 1));
+                consume(pending.size() - std::min(pending.size(), kLengthHeader.size() - 1));
                 return false;
             }
             case State::kBody:
@@ -122,15 +123,15 @@ bool FrameDecoder::next(Frame& frame) {
 // in `frame`; otherwise the state says what comes next (still kHeader:
 // more bytes are needed).
 bool FrameDecoder::readHeaderBlock(Frame& frame) {
-    const std::string_view held(buffer_.data() + start_, buffer_.size() - start_);
+    const std::string_view pending(buffer_.data() + start_, buffer_.size() - start_);
     std::size_t blockStart = 0;  // stray line ends between messages are passed over
     bool sawLength = false;
     std::string_view lengthText;
     std::size_t at = 0;
     for (;;) {
-        const std::size_t newline = held.find('\n', at);
+        const std::size_t newline = pending.find('\n', at);
         if (newline == std::string_view::npos || newline - blockStart > kMaxHeaderBlock) {
-            if (held.size() - blockStart <= kMaxHeaderBlock) {
+            if (pending.size() - blockStart <= kMaxHeaderBlock) {
                 consume(blockStart);
                 return false;
             }
@@ -139,7 +140,7 @@ bool FrameDecoder::readHeaderBlock(Frame& frame) {
             return problem(frame, "a header block longer than " + std::to_string(kMaxHeaderBlock) +
                                       " bytes: skipped");
         }
-        std::string_view line = held.substr(at, newline - at);
+        std::string_view line = pending.substr(at, newline - at);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::size_t lineStart = at;
         at = newline + 1;
@@ -177,7 +178,7 @@ bool FrameDecoder::readHeaderBlock(Frame& frame) {
         const std::string declared =
             parsed == Length::kHuge ? excerpt(lengthText) : std::to_string(length);
         discarding_ = parsed == Length::kHuge ? std::numeric_limits<std::size_t>::max() : length;
-        const std::size_t take = std::min(discarding_, held.size() - at);
+        const std::size_t take = std::min(discarding_, pending.size() - at);
         consume(take);
         discarding_ -= take;
         state_ = discarding_ == 0 ? State::kHeader : State::kDiscard;

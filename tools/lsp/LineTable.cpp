@@ -187,13 +187,13 @@ std::string LineTable::checkInvariants() const {
     if (index_.size() != blocks_.size() + 1) return "the index does not match the blocks";
     std::size_t lines = 0;
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
-        const std::size_t size = blocks_[b].size();
-        if (size == 0) return "block " + std::to_string(b) + " is empty";
-        if (size > kMaxBlock) return "block " + std::to_string(b) + " is too large";
-        if (size < kMinBlock && blocks_.size() > 1)
+        const std::size_t held = blocks_[b].size();
+        if (held == 0) return "block " + std::to_string(b) + " is empty";
+        if (held > kMaxBlock) return "block " + std::to_string(b) + " is too large";
+        if (held < kMinBlock && blocks_.size() > 1)
             return "block " + std::to_string(b) + " is too small";
         if (linesBefore(b) != lines) return "the index is wrong before block " + std::to_string(b);
-        lines += size;
+        lines += held;
     }
     if (lines != lineCount_) return "the line count is wrong";
     return {};

@@ -1,7 +1,5 @@
 // The server's loop: read what the client sent, handle it, and watch that
 // the client is still there.
-#include <signal.h>
-
 #include <cerrno>
 #include <chrono>
 #include <csignal>

@@ -130,11 +130,11 @@ void readSettings(const json& message, Settings& settings, std::vector<std::stri
     static const CaseMode caseValues[] = {CaseMode::kSmart, CaseMode::kSensitive,
                                           CaseMode::kInsensitive};
     reader.readChoice("case", settings.caseMode, caseNames, caseValues,
-                      "\"smart\", \"sensitive\" or \"insensitive\"");
+                      R"("smart", "sensitive" or "insensitive")");
     static const char* const sortNames[] = {"frequency", "alphabetical"};
     static const SortOrder sortValues[] = {SortOrder::kFrequency, SortOrder::kAlphabetical};
     reader.readChoice("sort", settings.sort, sortNames, sortValues,
-                      "\"frequency\" or \"alphabetical\"");
+                      R"("frequency" or "alphabetical")");
     reader.readFlag("fuzzy", settings.fuzzy);
     reader.readFlag("learnFromDocuments", settings.learnFromDocuments);
     reader.readCount("lineLimit", settings.lineLimit, 1, 1LL << 30);

@@ -14,7 +14,7 @@ ProtocolPosition readPosition(const Json& parent, const char* key, const std::st
             requireUnsigned(position, "character", where)};
 }
 
-void Session::didOpen(Json& params) {
+void Session::didOpen(const Json& params) {
     const Json& item = requireObject(params, "textDocument", "");
     const std::string& uri = requireString(item, "uri", "textDocument");
     const std::string& text = requireString(item, "text", "textDocument");

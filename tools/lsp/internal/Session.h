@@ -50,7 +50,7 @@ private:
 
     Json initialize(const Json& params);
     Json complete(const Json& params);
-    void didOpen(Json& params);
+    void didOpen(const Json& params);
     void didChange(Json& params);
     void didClose(const Json& params);
     void applySettings(const Json& settings);

@@ -124,6 +124,7 @@ TEST(CompletionList, WorkedExamples) {
 
 TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
     std::vector<std::string> words;
+    words.reserve(120);
     for (int i = 0; i < 120; ++i) words.push_back("w" + std::to_string(1000 - i));
     FixedListProvider provider(words);
     const Settings settings;

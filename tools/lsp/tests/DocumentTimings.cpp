@@ -120,9 +120,11 @@ int run(const std::filesystem::path& directory) {
     // Random places, typed at as the user would: a letter, or Enter.
     std::mt19937 random(11);
     std::vector<Edit> edits;
+    edits.reserve(2000);
     for (int i = 0; i < 2000; ++i)
         edits.push_back({random() % (lines - 1), random() % 40, i % 10 == 9 ? "\n" : "x"});
     std::vector<std::string> messages;
+    messages.reserve(edits.size());
     for (std::size_t i = 0; i < edits.size(); ++i)
         messages.push_back(serialize(
             didChange(edits[i].line, edits[i].character, static_cast<int>(i) + 2, edits[i].text)));
@@ -187,5 +189,10 @@ int run(const std::filesystem::path& directory) {
 }  // namespace rorirer::lsp
 
 int main(int argc, char** argv) {
-    return rorirer::lsp::run(argc > 1 ? argv[1] : "/usr/share/games/fortunes");
+    try {
+        return rorirer::lsp::run(argc > 1 ? argv[1] : "/usr/share/games/fortunes");
+    } catch (const std::exception& error) {
+        std::printf("DocumentTimings: %s\n", error.what());
+        return 1;
+    }
 }

@@ -63,7 +63,7 @@ std::vector<Row> workedExamples() {
         {"Content-Length: -2\r\n\r\n{}" + next, {"P", "M:{\"next\":1}"}},
         {"Content-Length: 2x\r\n\r\n{}" + next, {"P", "M:{\"next\":1}"}},
         // Garbage where a header should be.
-        {"{\"no\":\"header\"}" + next, {"P", "M:{\"next\":1}"}},
+        {R"({"no":"header"})" + next, {"P", "M:{\"next\":1}"}},
         {"Content-Length 2\r\n\r\n{}" + next, {"P", "M:{\"next\":1}"}},
         // Over the limit (64 here): read and dropped, the next one kept.
         {framed(std::string(100, 'x')) + next, {"P", "M:{\"next\":1}"}},
