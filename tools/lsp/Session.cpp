@@ -90,6 +90,11 @@ void Session::handleFrames(std::vector<Frame>& frames) {
             incoming.problem = std::string("unparsable message: ") + error.what();
             incoming.unparsable = true;
             continue;
+        } catch (const std::bad_alloc&) {
+            // Its id is unknown, so there is no one to answer.
+            incoming.problem = "out of memory parsing a message of " +
+                               std::to_string(body.size()) + " bytes; it is skipped";
+            continue;
         }
         if (isRequest(incoming.message)) requests.insert(idKey(*incoming.message.find("id")));
     }
