@@ -19,9 +19,10 @@ local function fail(message)
   error(setmetatable({ message = message }, Failure), 0)
 end
 
+local dict = os.tmpname()
+
 local function main()
   local words = { "helicopter", "helium", "hello", "helmet", "hippopotamus", "zebra" }
-  local dict = os.tmpname()
   local file = io.open(dict, "w")
   file:write(table.concat(words, "\n") .. "\n")
   file:close()
@@ -136,13 +137,13 @@ local function main()
   if not vim.wait(20000, function() return exit_code ~= nil end) then
     fail("the server did not exit")
   end
-  os.remove(dict)
   if exit_code ~= 0 then fail("the server exited with " .. tostring(exit_code)) end
 end
 
 -- Any error, ours or Lua's, ends Neovim with status 1: headless, it would
 -- otherwise wait for input.
 local ok, err = pcall(main)
+os.remove(dict)
 if ok then
   print("lsp_neovim_test: 20 completions checked after 120 edits; the server exited with 0")
   vim.cmd("qall!")
