@@ -92,8 +92,8 @@ void Session::handleFrames(std::vector<Frame>& frames) {
             continue;
         } catch (const std::bad_alloc&) {
             // Its id is unknown, so there is no one to answer.
-            incoming.problem = "out of memory parsing a message of " +
-                               std::to_string(body.size()) + " bytes; it is skipped";
+            incoming.problem = "out of memory parsing a message of " + std::to_string(body.size()) +
+                               " bytes; it is skipped";
             continue;
         }
         if (isRequest(incoming.message)) requests.insert(idKey(*incoming.message.find("id")));
