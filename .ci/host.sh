@@ -2,13 +2,14 @@
 # The rorirer program in CI.
 #   .ci/host.sh --packages   installs what building and testing it needs
 #   .ci/host.sh              checks the README's first command on this clone
-# Its unit of tests (batch and interactive) runs with everyone else's in the
-# default and asan workflows.
+# Its tests (batch, language server and interactive) run with everyone
+# else's in the default and asan workflows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 need=()
 [ -f /usr/include/readline/readline.h ] || need+=(libreadline-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 command -v tmux >/dev/null || need+=(tmux)
 command -v python3 >/dev/null || need+=(python3)
 if [ ${#need[@]} -gt 0 ]; then
@@ -26,11 +27,11 @@ case "$answer" in
     *) echo "rorirer: unexpected answer from ./run" >&2; exit 1 ;;
 esac
 
-echo "== rorirer: both of its tests were registered (tmux and python3 found)"
+echo "== rorirer: its three tests were registered (tmux and python3 found)"
 for preset in default asan; do
     count=$(ctest --test-dir "build/$preset" -N -R '^rorirer\.' | sed -n 's/^Total Tests: //p')
-    if [ "$count" != 2 ]; then
-        echo "rorirer: build/$preset has $count rorirer tests, expected 2" >&2
+    if [ "$count" != 3 ]; then
+        echo "rorirer: build/$preset has $count rorirer tests, expected 3" >&2
         exit 1
     fi
 done

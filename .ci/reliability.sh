@@ -47,7 +47,8 @@ echo "== cppcheck"
 # useStlAlgorithm: the tests' plain loops read better and hold assertions.
 cppcheck --std=c++17 --language=c++ --library=googletest \
     --enable=warning,style,performance,portability --inline-suppr --error-exitcode=1 -q \
-    -I . -I tests/support -I tools/support -I tests/personal --suppress=missingIncludeSystem \
+    -I . -I tests/support -I tools/support -I tests/personal -I tools -I tools/lsp/tests \
+    --suppress=missingIncludeSystem \
     --suppress=noExplicitConstructor:framework/CString.h \
     --suppress=noExplicitConstructor:wordstore/LinkedTrie.h \
     --suppress=unusedStructMember:wordstore/Listing.cpp \
@@ -59,7 +60,8 @@ echo "== clang-tidy (.clang-tidy)"
 mkdir -p build
 ls wordstore/*.cpp tests/*.cpp tests/support/*.cpp fuzz/*.cpp completion/*.cpp tests/personal/*.cpp |
     xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support \
-        -Itests/personal -DRORIRER_SAVER_PATH='"PersonalListSaver"' -DRORIRER_KILL_RUNS=200 \
+        -Itests/personal -Itools -Itools/lsp/tests \
+        -DRORIRER_SAVER_PATH='"PersonalListSaver"' -DRORIRER_KILL_RUNS=200 \
         2>/dev/null >build/tidy.log || {
     cat build/tidy.log
     echo "clang-tidy: findings"

@@ -38,6 +38,7 @@ bool takesValue(const std::string& name) {
 Command commandNamed(const std::string& name) {
     if (name == "complete") return Command::kComplete;
     if (name == "stats") return Command::kStats;
+    if (name == "lsp") return Command::kLsp;
     if (name == "help") return Command::kHelp;
     throw ToolError("unknown command '" + name + "' (try 'rorirer --help')");
 }
@@ -99,6 +100,9 @@ Options parseOptions(int argc, char** argv) {
             options.skipPrefixWord = true;
         } else if (name == "-h" || name == "--help") {
             options.command = Command::kHelp;
+        } else if (name == "--stdio") {
+            // What editors pass to a language server they start on pipes.
+            options.command = Command::kLsp;
         } else if (name == "--version") {
             options.command = Command::kVersion;
         } else {
@@ -115,6 +119,8 @@ const char* usageText() {
            "       rorirer [OPTIONS] complete [PREFIX...]  report completions (prefixes one per\n"
            "                                                line on stdin when none are given)\n"
            "       rorirer [OPTIONS] stats                   words, nodes, memory, build time\n"
+           "       rorirer [OPTIONS] lsp                     language server on stdin and stdout\n"
+           "                                                (also --stdio), for editors\n"
            "\n"
            "word sources (repeatable, '-' is standard input; default: the built-in list)\n"
            "  --dict FILE         one word per line\n"

@@ -13,7 +13,7 @@ struct WordSource {
     std::string path;  // "-" is standard input
 };
 
-enum class Command { kDefault, kComplete, kStats, kHelp, kVersion };
+enum class Command { kDefault, kComplete, kStats, kLsp, kHelp, kVersion };
 
 struct Options {
     Command command = Command::kDefault;

@@ -9,6 +9,7 @@
 
 #include "Batch.h"
 #include "Interactive.h"
+#include "LanguageServerCommand.h"
 #include "Options.h"
 #include "ToolError.h"
 #include "WordChars.h"
@@ -28,6 +29,10 @@ void checkStandardInputUse(const Options& options) {
     for (const WordSource& source : options.sources)
         if (source.path == "-") ++readers;
     if (readers > 1) throw ToolError("standard input is given more than once");
+    if (readers > 0 && options.command == Command::kLsp)
+        throw ToolError(
+            "standard input carries the language server's messages; give word "
+            "sources as files");
 }
 
 int run(int argc, char** argv) {
@@ -58,6 +63,7 @@ int run(int argc, char** argv) {
     const LoadSummary load = loadWordSources(store, options, chars);
 
     if (interactive) return runInteractive(store, options, chars, load);
+    if (options.command == Command::kLsp) return runLanguageServer(store, options, chars);
     if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);
 }

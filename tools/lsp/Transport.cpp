@@ -1,0 +1,59 @@
+#include "lsp/Transport.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace rorirer::lsp {
+namespace {
+
+constexpr std::size_t kChunkBytes = std::size_t{64} << 10;
+// Reading stops here for one round even when more is waiting, so that a
+// client that never pauses still gets answers.
+constexpr std::size_t kRoundBytes = std::size_t{16} << 20;
+
+bool waiting(int fd, int timeoutMs) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, timeoutMs) > 0;
+}
+
+}  // namespace
+
+Transport::Transport(int input, int output, std::size_t maxMessageBytes)
+    : input_(input), output_(output), decoder_(maxMessageBytes), chunk_(kChunkBytes) {}
+
+Transport::Wait Transport::receive(int timeoutMs) {
+    if (!waiting(input_, timeoutMs)) return Wait::kTimeout;
+    std::size_t total = 0;
+    for (;;) {
+        const ssize_t got = ::read(input_, chunk_.data(), chunk_.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Wait::kRead;
+        if (got <= 0) return Wait::kEnd;
+        decoder_.feed(std::string_view(chunk_.data(), static_cast<std::size_t>(got)));
+        total += static_cast<std::size_t>(got);
+        if (total >= kRoundBytes || !waiting(input_, 0)) return Wait::kRead;
+    }
+}
+
+bool Transport::send(const Json& message) {
+    if (broken_) return false;
+    const std::string body = serialize(message);
+    std::string out = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    out += body;
+    std::size_t written = 0;
+    while (written < out.size()) {
+        const ssize_t put = ::write(output_, out.data() + written, out.size() - written);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            broken_ = true;
+            return false;
+        }
+        written += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+}  // namespace rorirer::lsp

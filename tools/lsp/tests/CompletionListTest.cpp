@@ -1,0 +1,151 @@
+// The completion list built from a provider's answer: ranges in each
+// encoding, the insert and replace ranges, the order kept by sortText, and
+// the cut at maxItems. The provider here is the test's own: the words of a
+// fixed list that start with the word's bytes before the cursor.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lsp/CompletionList.h"
+#include "lsp/CompletionProvider.h"
+
+namespace rorirer::lsp {
+namespace {
+
+class FixedListProvider : public CompletionProvider {
+public:
+    explicit FixedListProvider(std::vector<std::string> words) : words_(std::move(words)) {}
+
+    CompletionAnswer complete(const CompletionQuery& query) override {
+        const std::string_view line = query.document.lineText(query.line);
+        CompletionAnswer answer;
+        answer.wordStart = query.byte;
+        while (answer.wordStart > 0 && line[answer.wordStart - 1] != ' ') --answer.wordStart;
+        answer.wordEnd = query.byte;
+        while (answer.wordEnd < line.size() && line[answer.wordEnd] != ' ') ++answer.wordEnd;
+        const std::string_view prefix =
+            line.substr(answer.wordStart, query.byte - answer.wordStart);
+        for (const std::string& word : words_) {
+            if (word.compare(0, prefix.size(), prefix) != 0) continue;
+            if (answer.items.size() == query.maxItems) {
+                answer.incomplete = true;
+                break;
+            }
+            answer.items.push_back({word, word.size() > 5 ? "long" : ""});
+        }
+        return answer;
+    }
+
+private:
+    std::vector<std::string> words_;
+};
+
+TEST(CompletionList, WorkedExamples) {
+    FixedListProvider provider({"hello", "helium", "help", "helmet", "\xC3\xA9t\xC3\xA9"});
+    const Settings settings;
+    using E = PositionEncoding;
+    struct Row {
+        std::string text;
+        ProtocolPosition cursor;
+        E encoding;
+        std::size_t maxItems;
+        std::vector<std::string> labels;
+        std::uint64_t start;       // of both ranges
+        std::uint64_t replaceEnd;  // the insert range ends at the cursor
+        bool incomplete;
+    };
+    const std::string emoji = "\xF0\x9F\x98\x80";  // 😀: 4 bytes, 2 UTF-16 units
+    const Row rows[] = {
+        {"hel", {0, 3}, E::kUtf16, 50, {"hello", "helium", "help", "helmet"}, 0, 3, false},
+        {"a hel", {0, 5}, E::kUtf16, 2, {"hello", "helium"}, 2, 5, true},
+        {emoji + " helxy",
+         {0, 6},
+         E::kUtf16,
+         50,
+         {"hello", "helium", "help", "helmet"},
+         3,
+         8,
+         false},
+        {emoji + " helxy",
+         {0, 5},
+         E::kUtf32,
+         50,
+         {"hello", "helium", "help", "helmet"},
+         2,
+         7,
+         false},
+        {emoji + " helxy",
+         {0, 8},
+         E::kUtf8,
+         50,
+         {"hello", "helium", "help", "helmet"},
+         5,
+         10,
+         false},
+        {"e\xCC\x81 \xC3\xA9t", {0, 5}, E::kUtf16, 50, {"\xC3\xA9t\xC3\xA9"}, 3, 5, false},
+        {"x\nzz helm", {1, 99}, E::kUtf16, 50, {"helmet"}, 3, 7, false},  // past the line end
+        {"hel", {5, 0}, E::kUtf16, 50, {"hello", "helium", "help", "helmet"}, 0, 3, false},
+        {"nothing", {0, 7}, E::kUtf16, 50, {}, 0, 7, false},
+    };
+    for (const Row& row : rows) {
+        for (const bool insertReplace : {false, true}) {
+            Document document("file:///t", row.text, 1000);
+            const LinePosition cursor = document.toLinePosition(row.cursor, row.encoding);
+            const CompletionAnswer answer =
+                provider.complete({document, cursor.line, cursor.byte, row.maxItems, settings});
+            const Json list = makeCompletionList(document, cursor, answer, row.encoding,
+                                                 insertReplace, row.maxItems);
+            const std::string where = row.text + " " + encodingName(row.encoding);
+            ASSERT_EQ(list["isIncomplete"], row.incomplete) << where;
+            ASSERT_EQ(list["items"].size(), row.labels.size()) << where;
+            const std::uint64_t at = document.toProtocolPosition(cursor, row.encoding).character;
+            for (std::size_t i = 0; i < row.labels.size(); ++i) {
+                const Json& item = list["items"][i];
+                EXPECT_EQ(item["label"], row.labels[i]) << where;
+                EXPECT_EQ(item["kind"], 1) << where;
+                EXPECT_EQ(item.contains("detail"), row.labels[i].size() > 5) << where;
+                const Json& edit = item["textEdit"];
+                EXPECT_EQ(edit["newText"], row.labels[i]) << where;
+                const Json& insert = insertReplace ? edit["insert"] : edit["range"];
+                EXPECT_EQ(insert["start"]["line"], cursor.line) << where;
+                EXPECT_EQ(insert["start"]["character"], row.start) << where;
+                EXPECT_EQ(insert["end"]["character"], at) << where;
+                if (insertReplace) {
+                    EXPECT_EQ(edit["replace"]["start"], insert["start"]) << where;
+                    EXPECT_EQ(edit["replace"]["end"]["character"], row.replaceEnd) << where;
+                } else {
+                    EXPECT_FALSE(edit.contains("replace")) << where;
+                }
+            }
+        }
+    }
+}
+
+TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
+    std::vector<std::string> words;
+    words.reserve(120);
+    for (int i = 0; i < 120; ++i) words.push_back("w" + std::to_string(1000 - i));
+    FixedListProvider provider(words);
+    const Settings settings;
+    Document document("file:///t", "w", 1000);
+    for (const std::size_t maxItems : {1u, 9u, 10u, 11u, 100u, 101u, 500u}) {
+        CompletionAnswer answer = provider.complete({document, 0, 1, 500, settings});
+        const Json list =
+            makeCompletionList(document, {0, 1}, answer, PositionEncoding::kUtf16, false, maxItems);
+        const std::size_t expected = std::min<std::size_t>(maxItems, words.size());
+        ASSERT_EQ(list["items"].size(), expected);
+        EXPECT_EQ(list["isIncomplete"], maxItems < words.size());
+        std::vector<std::string> keys;
+        for (const Json& item : list["items"]) keys.push_back(item["sortText"]);
+        for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
+            EXPECT_LT(keys[i], keys[i + 1]) << maxItems;
+            EXPECT_EQ(keys[i].size(), keys[i + 1].size()) << maxItems;
+        }
+        for (std::size_t i = 0; i < expected; ++i) EXPECT_EQ(list["items"][i]["label"], words[i]);
+    }
+    EXPECT_EQ(emptyCompletionList(), Json::parse(R"({"isIncomplete":false,"items":[]})"));
+}
+
+}  // namespace
+}  // namespace rorirer::lsp

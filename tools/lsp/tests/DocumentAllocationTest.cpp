@@ -1,0 +1,124 @@
+// Fails each allocation of an edit in turn and checks that the document is
+// exactly as it was and that its observers heard nothing: everything an
+// edit needs is allocated before the document changes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <string>
+
+#include "LineMirror.h"
+#include "TestText.h"
+#include "lsp/Document.h"
+#include "lsp/Documents.h"
+
+namespace {
+
+// Allocations left before the next one fails; negative means never.
+long g_failAfter = -1;
+
+void* allocate(std::size_t size) {
+    if (g_failAfter == 0) throw std::bad_alloc();
+    if (g_failAfter > 0) --g_failAfter;
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace rorirer::lsp {
+namespace {
+
+// The observer's own allocations are not the document's: they never fail,
+// and an observer that throws is on its own anyway.
+class SparedMirror : public LineMirror {
+public:
+    void linesChanged(const Document& document, const LinesChange& change) override {
+        const long saved = g_failAfter;
+        g_failAfter = -1;
+        LineMirror::linesChanged(document, change);
+        g_failAfter = saved;
+    }
+};
+
+// Runs `edit` with the n-th allocation failing, for n = 0, 1, ... until it
+// succeeds; after each failure the document must be as it was.
+template <typename Edit>
+void failEachAllocation(Documents& documents, SparedMirror& mirror, const std::string& uri,
+                        Edit edit, const char* what) {
+    for (long n = 0;; ++n) {
+        const std::string before = documents.find(uri)->text();
+        const long reports = mirror.reports();
+        g_failAfter = n;
+        bool failed = false;
+        try {
+            edit();
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        g_failAfter = -1;
+        if (!failed) return;
+        ASSERT_TRUE(documents.find(uri)->text() == before) << what << ", allocation " << n;
+        ASSERT_EQ(mirror.reports(), reports) << what << ", allocation " << n;
+        ASSERT_EQ(mirror.compare(*documents.find(uri)), "") << what << ", allocation " << n;
+    }
+}
+
+TEST(DocumentAllocation, FailedEditLeavesDocumentAsItWas) {
+    std::mt19937 random(8);
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i) + " \xF0\x9F\x98\x80\r\n";
+    Documents documents;
+    SparedMirror mirror;
+    documents.addObserver(mirror);
+    documents.open("file:///a", text, 1);
+    struct Row {
+        ProtocolPosition start, end;
+        std::string text;
+    };
+    const Row rows[] = {
+        {{5, 2}, {5, 2}, "x"},                       // in place in one line
+        {{5, 0}, {5, 99}, ""},                       // a line emptied
+        {{7, 3}, {7, 3}, "\n"},                      // Enter
+        {{10, 0}, {900, 4}, ""},                     // many blocks joined
+        {{20, 1}, {20, 1}, std::string(400, '\n')},  // a block split
+        {{30, 0}, {30, 0}, "a\r\nb\rc\nd"},
+    };
+    for (const Row& row : rows) {
+        failEachAllocation(
+            documents, mirror, "file:///a",
+            [&] {
+                TextChange change;
+                change.start = row.start;
+                change.end = row.end;
+                change.text = row.text;
+                documents.change("file:///a", 2, {change}, PositionEncoding::kUtf16);
+            },
+            row.text.c_str());
+    }
+    failEachAllocation(
+        documents, mirror, "file:///a",
+        [&] {
+            TextChange whole;
+            whole.whole = true;
+            whole.text = "short\nnew text";
+            documents.change("file:///a", 3, {whole}, PositionEncoding::kUtf16);
+        },
+        "whole text");
+    failEachAllocation(
+        documents, mirror, "file:///a", [&] { documents.open("file:///a", text, 4); }, "reopen");
+    EXPECT_TRUE(documents.find("file:///a")->text() == text);
+    EXPECT_EQ(mirror.compare(*documents.find("file:///a")), "");
+}
+
+}  // namespace
+}  // namespace rorirer::lsp

@@ -1,0 +1,17 @@
+// rorirer lsp: the language server on standard input and output.
+#ifndef RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H
+#define RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H
+
+#include "Options.h"
+#include "WordChars.h"
+#include "wordstore/LinkedTrie.h"
+
+namespace rorirer {
+
+// Serves one client until it leaves; returns the exit status (0 after
+// shutdown and exit, 1 otherwise). `store` holds the command line's words.
+int runLanguageServer(LinkedTrie& store, const Options& options, const WordChars& chars);
+
+}  // namespace rorirer
+
+#endif  // RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H

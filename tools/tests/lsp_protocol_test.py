@@ -1,0 +1,666 @@
+#!/usr/bin/env python3
+"""The language server (rorirer lsp), driven over pipes as an editor would.
+
+Usage: lsp_protocol_test.py RORIRER_EXECUTABLE
+
+Each test starts the real program, speaks the protocol to it, and checks
+the answers: the lifecycle and exit statuses, every kind of bad input
+(after each the server must answer the next good message), the position
+encodings, cancellation, an over-long message, and incremental edits with
+emoji and combining marks, checked against a plain Python model of the
+document through the ranges of completion answers.
+"""
+import json
+import os
+import queue
+import random
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+EXE = None
+TIMEOUT = 30  # seconds for any one answer; sanitizer builds are slow
+DEEP = 1000000  # nesting depth of the deepest message sent
+
+WORDS = ["hello", "helium", "helicopter", "helmet", "hippopotamus", "zebra", "zebras",
+         "\u00e9migr\u00e9", "caf\u00e9s", "quokka", "quokkas"]
+HEL = sorted(w for w in WORDS if w.startswith("hel"))  # the store lists in byte order
+
+
+def frame(message, ensure_ascii=False):
+    body = json.dumps(message, ensure_ascii=ensure_ascii).encode("utf-8")
+    return b"Content-Length: %d\r\n\r\n" % len(body) + body
+
+
+def raw_frame(body):
+    return b"Content-Length: %d\r\n\r\n" % len(body) + body
+
+
+class Client:
+    """One server process, its messages read by a thread as they come."""
+
+    def __init__(self, args):
+        self.proc = subprocess.Popen([EXE] + args, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.incoming = queue.Queue()
+        self.notifications = []
+        self.err = []
+        self.next_id = 1
+        threading.Thread(target=self._read_messages, daemon=True).start()
+        threading.Thread(target=self._read_errors, daemon=True).start()
+
+    def _read_messages(self):
+        out = self.proc.stdout
+        while True:
+            length = None
+            while True:
+                line = out.readline()
+                if not line:
+                    self.incoming.put(None)
+                    return
+                line = line.rstrip(b"\r\n")
+                if not line:
+                    break
+                name, _, value = line.partition(b":")
+                if name.strip().lower() == b"content-length":
+                    length = int(value)
+            body = out.read(length)
+            self.incoming.put(json.loads(body.decode("utf-8")))
+
+    def _read_errors(self):
+        for line in self.proc.stderr:
+            self.err.append(line.decode("utf-8", "replace"))
+
+    def write(self, data):
+        self.proc.stdin.write(data)
+        self.proc.stdin.flush()
+
+    def send(self, message):
+        self.write(frame(message))
+
+    def request(self, method, params=None):
+        request_id = self.next_id
+        self.next_id += 1
+        message = {"jsonrpc": "2.0", "id": request_id, "method": method}
+        if params is not None:
+            message["params"] = params
+        self.send(message)
+        return request_id
+
+    def notify(self, method, params=None):
+        message = {"jsonrpc": "2.0", "method": method}
+        if params is not None:
+            message["params"] = params
+        self.send(message)
+
+    def receive(self, timeout=TIMEOUT):
+        message = self.incoming.get(timeout=timeout)
+        if message is None:
+            raise AssertionError("the server closed its output")
+        return message
+
+    def answer(self):
+        """The next message that is not a notification; those are kept."""
+        while True:
+            message = self.receive()
+            if "method" not in message:
+                return message
+            self.notifications.append(message)
+
+    def response(self, request_id):
+        """The next response, which must be the one to `request_id`;
+        notifications on the way are kept."""
+        while True:
+            message = self.receive()
+            if "method" in message:
+                self.notifications.append(message)
+                continue
+            if message.get("id") != request_id:
+                raise AssertionError("expected the answer to %r, got %r" % (request_id, message))
+            return message
+
+    def call(self, method, params=None):
+        return self.response(self.request(method, params))
+
+    def silent_for(self, seconds):
+        """Messages that arrive within `seconds` (none expected, usually)."""
+        got = []
+        deadline = time.monotonic() + seconds
+        while True:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return got
+            try:
+                got.append(self.incoming.get(timeout=left))
+            except queue.Empty:
+                return got
+
+    def initialize(self, capabilities=None, options=None, process_id=None):
+        params = {"processId": process_id, "rootUri": None,
+                  "capabilities": capabilities if capabilities is not None else {}}
+        if options is not None:
+            params["initializationOptions"] = options
+        answer = self.call("initialize", params)
+        self.notify("initialized", {})
+        return answer
+
+    def open(self, uri, text, version=1):
+        self.notify("textDocument/didOpen", {"textDocument": {
+            "uri": uri, "languageId": "plaintext", "version": version, "text": text}})
+
+    def complete(self, uri, line, character):
+        return self.call("textDocument/completion", {
+            "textDocument": {"uri": uri}, "position": {"line": line, "character": character}})
+
+    def finish(self, shutdown=True):
+        if shutdown:
+            self.assert_result(self.call("shutdown"))
+        self.notify("exit")
+        return self.wait()
+
+    def wait(self, timeout=TIMEOUT):
+        try:
+            return self.proc.wait(timeout=timeout)
+        finally:
+            self.proc.stdin.close()
+
+    def stderr(self):
+        self.proc.wait(timeout=TIMEOUT)
+        time.sleep(0.1)  # the reader thread takes the last lines
+        return "".join(self.err)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        for stream in (self.proc.stdin, self.proc.stdout, self.proc.stderr):
+            try:
+                stream.close()
+            except (OSError, ValueError):
+                pass
+
+    @staticmethod
+    def assert_result(message):
+        if "error" in message:
+            raise AssertionError("unexpected error %r" % message["error"])
+        return message["result"]
+
+
+class ServerTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dict = self.write("words.txt", "\n".join(WORDS) + "\n")
+        self.clients = []
+
+    def tearDown(self):
+        for client in self.clients:
+            client.kill()
+        self.tmp.cleanup()
+
+    def write(self, name, text):
+        path = os.path.join(self.tmp.name, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        return path
+
+    def start(self, *extra):
+        client = Client(["lsp", "--dict", self.dict] + list(extra))
+        self.clients.append(client)
+        return client
+
+    def assert_error(self, message, code, request_id):
+        self.assertIn("error", message, message)
+        self.assertEqual(message["error"]["code"], code, message)
+        self.assertEqual(message.get("id", "missing"), request_id, message)
+
+    def assert_refused(self, client, method, params, code):
+        request_id = client.request(method, params)
+        self.assert_error(client.response(request_id), code, request_id)
+
+    def assert_alive(self, client):
+        """The server answers a good request correctly."""
+        answer = client.assert_result(client.complete("file:///never-opened", 0, 0))
+        self.assertEqual(answer, {"isIncomplete": False, "items": []})
+
+
+class Lifecycle(ServerTest):
+    def test_initialize_answers_capabilities(self):
+        version = subprocess.run([EXE, "--version"], stdout=subprocess.PIPE,
+                                 check=True).stdout.decode().split()[1]
+        client = self.start()
+        result = client.assert_result(client.initialize())
+        self.assertEqual(result["serverInfo"], {"name": "rorirer", "version": version})
+        capabilities = result["capabilities"]
+        self.assertEqual(capabilities["textDocumentSync"], {"openClose": True, "change": 2})
+        self.assertEqual(capabilities["completionProvider"], {"resolveProvider": False})
+        self.assertEqual(capabilities["positionEncoding"], "utf-16")
+        self.assertEqual(client.finish(), 0)
+
+    def test_exit_statuses(self):
+        rows = [
+            # (initialize, shutdown, exit, exit status); no exit: the input ends
+            (True, True, True, 0),
+            (True, False, True, 1),
+            (False, False, True, 1),
+            (True, False, False, 1),
+            (True, True, False, 1),
+            (False, False, False, 1),
+        ]
+        for initialize, shutdown, exit, status in rows:
+            with self.subTest(initialize=initialize, shutdown=shutdown, exit=exit):
+                client = self.start()
+                if initialize:
+                    client.initialize()
+                if shutdown:
+                    client.assert_result(client.call("shutdown"))
+                if exit:
+                    client.notify("exit")
+                client.proc.stdin.close()
+                self.assertEqual(client.proc.wait(timeout=TIMEOUT), status)
+                self.assertNotIn("Sanitizer", client.stderr())
+
+    def test_requests_out_of_order(self):
+        client = self.start()
+        # Before initialize: requests refused, notifications dropped.
+        self.assert_refused(client, "textDocument/completion", {}, -32002)
+        self.assert_refused(client, "shutdown", None, -32002)
+        client.open("file:///early", "hello")
+        client.assert_result(client.initialize())
+        answer = client.assert_result(client.complete("file:///early", 0, 3))
+        self.assertEqual(answer["items"], [], "a document opened before initialize is not kept")
+        self.assert_refused(client, "initialize", {"processId": None, "capabilities": {}}, -32600)
+        client.assert_result(client.call("shutdown"))
+        # After shutdown every request is refused.
+        self.assert_refused(client, "textDocument/completion", {}, -32600)
+        self.assert_refused(client, "shutdown", None, -32600)
+        client.notify("exit")
+        self.assertEqual(client.wait(), 0)
+
+    def test_dead_client_process_ends_the_server(self):
+        sleeper = subprocess.Popen(["sleep", "300"])
+        try:
+            client = self.start()
+            client.initialize(process_id=sleeper.pid)
+            self.assert_alive(client)
+        finally:
+            sleeper.kill()
+            sleeper.wait()  # reaped: a zombie would still answer kill(pid, 0)
+        started = time.monotonic()
+        self.assertEqual(client.proc.wait(timeout=10), 1)
+        self.assertLess(time.monotonic() - started, 5)
+        self.assertIn("is gone", client.stderr())
+
+    def test_live_client_process_keeps_the_server(self):
+        client = self.start()
+        client.initialize(process_id=os.getpid())
+        time.sleep(2.5)
+        self.assert_alive(client)
+        self.assertEqual(client.finish(), 0)
+
+    def test_stdio_flag_and_word_sources(self):
+        client = Client(["--stdio", "--dict", self.dict])
+        self.clients.append(client)
+        client.initialize()
+        self.assert_alive(client)
+        self.assertEqual(client.finish(), 0)
+        refused = subprocess.run([EXE, "lsp", "--dict", "-"], stdin=subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE, timeout=TIMEOUT)
+        self.assertEqual(refused.returncode, 2)
+        self.assertIn(b"standard input", refused.stderr)
+
+
+class BadInput(ServerTest):
+    def test_each_bad_message_is_answered_or_passed_over(self):
+        client = self.start()
+        client.initialize()
+        # (bytes sent, expected error code or None for no answer, expected id)
+        rows = [
+            (raw_frame(b'{"jsonrpc": "2.0", "id": 1, "method"'), -32700, None),
+            (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"\xff\xfe"}'), -32700, None),
+            (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"x","params":{"a":"\xed\xa0\x80"}}'),
+             -32700, None),
+            (raw_frame(b"[1, 2]"), -32600, None),
+            (raw_frame(b"17"), -32600, None),
+            (frame({"jsonrpc": "2.0", "id": {"no": 1}, "method": "shutdown"}), -32600, None),
+            (frame({"jsonrpc": "2.0", "id": 40, "method": 12}), -32600, 40),
+            (frame({"jsonrpc": "2.0", "id": 41, "method": "no/such/method"}), -32601, 41),
+            (frame({"jsonrpc": "2.0", "id": "s", "method": "no/such/method"}), -32601, "s"),
+            (frame({"jsonrpc": "2.0", "id": 42, "method": "textDocument/completion"}), -32602, 42),
+            (frame({"jsonrpc": "2.0", "id": 43, "method": "textDocument/completion",
+                    "params": {"textDocument": {"uri": 5},
+                               "position": {"line": 0, "character": 0}}}), -32602, 43),
+            (frame({"jsonrpc": "2.0", "id": 44, "method": "textDocument/completion",
+                    "params": {"textDocument": {"uri": "file:///a"},
+                               "position": {"line": "0", "character": 0}}}), -32602, 44),
+            (frame({"jsonrpc": "2.0", "id": 45, "method": "textDocument/completion",
+                    "params": {"textDocument": {"uri": "file:///a"},
+                               "position": {"line": 0, "character": -1}}}), -32602, 45),
+            (frame({"jsonrpc": "2.0", "id": 46, "method": "textDocument/completion",
+                    "params": {"textDocument": {"uri": "file:///a"},
+                               "position": {"line": 0, "character": 1.5}}}), -32602, 46),
+            # Nested a million deep: nothing may recurse that deep.
+            (raw_frame(b'{"jsonrpc":"2.0","id":47,"method":"textDocument/completion","params":'
+                       + b"[" * DEEP + b"]" * DEEP + b"}"), -32602, 47),
+            (raw_frame(b'{"jsonrpc":"2.0","id":' + b"[" * DEEP + b"]" * DEEP
+                       + b',"method":"shutdown"}'), -32600, None),
+            (raw_frame(b'{"jsonrpc":"2.0","method":"workspace/didChangeConfiguration",'
+                       b'"params":{"settings":{"maxItems":' + b"{\"a\":" * DEEP + b"1"
+                       + b"}" * DEEP + b"}}}"), None, None),
+            # Notifications are never answered, good or bad.
+            (frame({"jsonrpc": "2.0", "method": "no/such/notification"}), None, None),
+            (frame({"jsonrpc": "2.0", "method": "$/no/such"}), None, None),
+            (frame({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {}}), None, None),
+            (frame({"jsonrpc": "2.0", "method": "textDocument/didChange",
+                    "params": {"textDocument": {"uri": "file:///none", "version": 2},
+                               "contentChanges": [{"text": "x"}]}}), None, None),
+            # Damaged frames: reported, skipped, in sync with the next one.
+            (b"Content-Type: application/json\r\n\r\n{}", None, None),
+            (b"Content-Length: many\r\n\r\n{}", None, None),
+            (b"Content-Length: 99999999999999999999999\r\n\r\n", None, None),
+        ]
+        for data, code, request_id in rows:
+            with self.subTest(data=data[:80]):
+                if data.startswith(b"Content-Length: 9999"):
+                    # The rest of the input is skipped: the last row.
+                    client.write(data)
+                    client.proc.stdin.close()
+                    self.assertEqual(client.proc.wait(timeout=TIMEOUT), 1)
+                    continue
+                client.write(data)
+                if code is not None:
+                    self.assert_error(client.answer(), code, request_id)
+                self.assert_alive(client)
+        err = client.stderr()
+        self.assertNotIn("$/no/such", err)
+        self.assertIn("no/such/notification", err)
+        self.assertIn("without Content-Length", err)
+        self.assertIn("not a number", err)
+        self.assertNotIn("Sanitizer", err)
+        # Framing problems after `initialized` reach the client too.
+        logged = [n["params"] for n in client.notifications if n["method"] == "window/logMessage"]
+        self.assertTrue(any(p["type"] == 1 and "Content-Length" in p["message"] for p in logged),
+                        logged)
+
+    def test_unknown_document_gets_an_empty_list(self):
+        client = self.start()
+        client.initialize()
+        client.open("file:///a", "hel")
+        for uri in ("file:///b", "file:///A", "untitled:1"):
+            self.assertEqual(client.assert_result(client.complete(uri, 0, 3)),
+                             {"isIncomplete": False, "items": []})
+        client.notify("textDocument/didClose", {"textDocument": {"uri": "file:///a"}})
+        self.assertEqual(client.assert_result(client.complete("file:///a", 0, 3))["items"], [])
+        self.assertEqual(client.finish(), 0)
+
+    def test_message_over_the_limit_is_refused_unread(self):
+        client = self.start()
+        client.initialize()
+        size = 64 * 1024 * 1024 + 1
+        client.write(b"Content-Length: %d\r\n\r\n" % size)
+        chunk = b'{"x":"' + b"y" * (1024 * 1024 - 8) + b'"}'
+        left = size
+        while left > 0:
+            client.write(chunk[:left])
+            left -= min(left, len(chunk))
+        self.assert_alive(client)
+        with open("/proc/%d/status" % client.proc.pid) as status:
+            peak_kib = int([line for line in status if line.startswith("VmHWM:")][0].split()[1])
+        self.assertEqual(client.finish(), 0)
+        self.assertIn("over the limit", client.stderr())
+        # Held whole, the body alone would take 64 MiB.
+        self.assertLess(peak_kib, 48 * 1024)
+
+
+class Encodings(ServerTest):
+    def test_negotiation(self):
+        rows = [
+            (None, "utf-16"),
+            ({}, "utf-16"),
+            ({"general": {}}, "utf-16"),
+            ({"general": {"positionEncodings": []}}, "utf-16"),
+            ({"general": {"positionEncodings": ["utf-16"]}}, "utf-16"),
+            ({"general": {"positionEncodings": ["utf-32", "utf-16"]}}, "utf-32"),
+            ({"general": {"positionEncodings": ["utf-16", "utf-8"]}}, "utf-8"),
+            ({"general": {"positionEncodings": ["utf-32", "utf-8", "utf-16"]}}, "utf-8"),
+            ({"general": {"positionEncodings": ["latin-1", 7]}}, "utf-16"),
+        ]
+        for capabilities, expected in rows:
+            with self.subTest(capabilities=capabilities):
+                client = self.start()
+                result = client.assert_result(client.initialize(capabilities=capabilities))
+                self.assertEqual(result["capabilities"]["positionEncoding"], expected)
+                self.assertEqual(client.finish(), 0)
+        client = self.start()
+        self.assert_error(client.initialize({"general": {"positionEncodings": "utf-8"}}),
+                          -32602, 1)
+
+
+def units(text, encoding):
+    if encoding == "utf-8":
+        return len(text.encode("utf-8"))
+    if encoding == "utf-16":
+        return len(text.encode("utf-16-le")) // 2
+    return len(text)
+
+
+def is_word_char(c):
+    return not c.isascii() or c.isalnum() or c == "_"
+
+
+class DocumentModel:
+    """The document as a Python string, edited with positions counted in
+    the code units of one encoding."""
+
+    def __init__(self, text):
+        self.text = text
+
+    def lines(self):
+        out, start, i = [], 0, 0
+        while i < len(self.text):
+            if self.text[i] in "\r\n":
+                end = i + 2 if self.text[i:i + 2] == "\r\n" else i + 1
+                out.append((start, i))
+                start = i = end
+            else:
+                i += 1
+        out.append((start, len(self.text)))
+        return out
+
+    def index(self, line, character, encoding):
+        """String index of a position; past the end of a line, its end."""
+        start, end = self.lines()[line]
+        for i in range(start, end + 1):
+            if units(self.text[start:i], encoding) >= character:
+                return i
+        return end
+
+    def position(self, index, encoding):
+        for number, (start, end) in enumerate(self.lines()):
+            if start <= index <= end:
+                return number, units(self.text[start:index], encoding)
+        raise ValueError(index)
+
+    def replace(self, start, end, text):
+        self.text = self.text[:start] + text + self.text[end:]
+
+
+class Edits(ServerTest):
+    PIECES = ["\U0001F600", "e\u0301", " ", "x", "\u4e2d", "\n", "\r\n", "\r", "\u00e9",
+              "\U0001D11E", "ab"]
+
+    def run_edits(self, encoding, insert_replace, seed):
+        capabilities = {"general": {"positionEncodings": [encoding]}}
+        if insert_replace:
+            capabilities["textDocument"] = {
+                "completion": {"completionItem": {"insertReplaceSupport": True}}}
+        client = self.start()
+        result = client.assert_result(client.initialize(capabilities))
+        self.assertEqual(result["capabilities"]["positionEncoding"], encoding)
+        rng = random.Random(seed)
+        model = DocumentModel("\U0001F600 x\ne\u0301 y\r\nend")
+        uri = "file:///doc.txt"
+        client.open(uri, model.text)
+        version = 1
+        for step in range(60):
+            changes = []
+            for _ in range(rng.randint(1, 3)):
+                lines = model.lines()
+                a = rng.randrange(len(model.text) + 1)
+                b = min(len(model.text), a + rng.choice([0, 0, 1, 2, 5]))
+                # Keep to code point boundaries that are not inside a CRLF.
+                if model.text[a - 1:a + 1] == "\r\n":
+                    a -= 1
+                if model.text[b - 1:b + 1] == "\r\n":
+                    b += 1
+                b = max(a, b)
+                text = "".join(rng.choice(self.PIECES) for _ in range(rng.randint(0, 3)))
+                (sl, sc), (el, ec) = model.position(a, encoding), model.position(b, encoding)
+                if rng.random() < 0.2:  # a character past the end of its line
+                    ec += 1000 if (el, ec) == model.position(lines[el][1], encoding) else 0
+                changes.append({"range": {"start": {"line": sl, "character": sc},
+                                          "end": {"line": el, "character": ec}},
+                                "rangeLength": 999, "text": text})
+                model.replace(a, b, text)
+            version += 1
+            client.notify("textDocument/didChange", {
+                "textDocument": {"uri": uri, "version": version}, "contentChanges": changes})
+
+            # Put " hel" somewhere and ask at the cursor right after it.
+            at = rng.randrange(len(model.text) + 1)
+            if model.text[at - 1:at + 1] == "\r\n":
+                at -= 1
+            line, character = model.position(at, encoding)
+            version += 1
+            client.notify("textDocument/didChange", {
+                "textDocument": {"uri": uri, "version": version},
+                "contentChanges": [{"range": {"start": {"line": line, "character": character},
+                                              "end": {"line": line, "character": character}},
+                                    "text": " hel"}]})
+            model.replace(at, at, " hel")
+            cursor = at + 4
+            word_end = cursor
+            while word_end < len(model.text) and is_word_char(model.text[word_end]):
+                word_end += 1
+            cl, cc = model.position(cursor, encoding)
+            answer = client.assert_result(client.complete(uri, cl, cc))
+            self.assertFalse(answer["isIncomplete"])
+            self.assertEqual([item["label"] for item in answer["items"]], HEL,
+                             "step %d, text %r" % (step, model.text))
+            expected_insert = {"start": {"line": cl, "character": cc - units("hel", encoding)},
+                               "end": {"line": cl, "character": cc}}
+            expected_replace = {"start": expected_insert["start"],
+                                "end": {"line": cl, "character": model.position(word_end,
+                                                                                encoding)[1]}}
+            sort_texts = [item["sortText"] for item in answer["items"]]
+            self.assertEqual(sort_texts, sorted(sort_texts))
+            for item in answer["items"]:
+                self.assertEqual(item["kind"], 1)
+                edit = item["textEdit"]
+                self.assertEqual(edit["newText"], item["label"])
+                if insert_replace:
+                    self.assertEqual(edit["insert"], expected_insert, "step %d" % step)
+                    self.assertEqual(edit["replace"], expected_replace, "step %d" % step)
+                else:
+                    self.assertEqual(edit["range"], expected_insert, "step %d" % step)
+        # A whole-text change, then one more check.
+        version += 1
+        client.notify("textDocument/didChange", {"textDocument": {"uri": uri, "version": version},
+                                                 "contentChanges": [{"text": "\U0001F600 hip"}]})
+        answer = client.assert_result(client.complete(uri, 0, units("\U0001F600 hip", encoding)))
+        self.assertEqual([item["label"] for item in answer["items"]], ["hippopotamus"])
+        self.assertEqual(client.finish(), 0)
+        self.assertNotIn("Sanitizer", client.stderr())
+
+    def test_incremental_edits_in_every_encoding(self):
+        for seed, encoding in enumerate(["utf-16", "utf-8", "utf-32"]):
+            for insert_replace in (False, True):
+                with self.subTest(encoding=encoding, insert_replace=insert_replace):
+                    self.run_edits(encoding, insert_replace, seed * 2 + insert_replace)
+
+    def test_escaped_text_is_the_same_text(self):
+        # \uXXXX escapes, surrogate pairs included, decode to the same text.
+        client = self.start()
+        client.initialize()
+        client.write(frame({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {
+            "textDocument": {"uri": "file:///e", "languageId": "x", "version": 1,
+                             "text": "\U0001F600 e\u0301 hel"}}}, ensure_ascii=True))
+        answer = client.assert_result(client.complete("file:///e", 0, 9))
+        self.assertEqual([item["label"] for item in answer["items"]], HEL)
+        self.assertEqual(answer["items"][0]["textEdit"]["range"]["start"]["character"], 6)
+        self.assertEqual(client.finish(), 0)
+
+
+class Cancellation(ServerTest):
+    def test_cancelled_before_reached_and_after_answered(self):
+        client = self.start()
+        client.initialize()
+        client.open("file:///c", "hel")
+        request = {"jsonrpc": "2.0", "id": 70, "method": "textDocument/completion",
+                   "params": {"textDocument": {"uri": "file:///c"},
+                              "position": {"line": 0, "character": 3}}}
+        cancel = {"jsonrpc": "2.0", "method": "$/cancelRequest", "params": {"id": 70}}
+        client.write(frame(request) + frame(cancel))
+        self.assert_error(client.answer(), -32800, 70)
+        # Cancelled after its answer: nothing more comes.
+        request["id"] = 71
+        client.send(request)
+        self.assertEqual(len(client.answer()["result"]["items"]), len(HEL))
+        client.send({"jsonrpc": "2.0", "method": "$/cancelRequest", "params": {"id": 71}})
+        self.assertEqual(client.silent_for(0.5), [])
+        # A cancellation for another id stops nothing.
+        request["id"] = "72"
+        client.write(frame(request) + frame({"jsonrpc": "2.0", "method": "$/cancelRequest",
+                                              "params": {"id": 72}}))
+        answer = client.answer()
+        self.assertEqual(answer["id"], "72")
+        self.assertEqual(len(answer["result"]["items"]), len(HEL))
+        self.assertEqual(client.silent_for(0.5), [])
+        self.assertEqual(client.finish(), 0)
+
+
+class Settings(ServerTest):
+    def labels(self, client, uri="file:///s", character=3):
+        return [item["label"] for item in
+                client.assert_result(client.complete(uri, 0, character))["items"]]
+
+    def test_settings_are_checked_and_applied(self):
+        client = self.start()
+        client.initialize(options={"rorirer": {"maxItems": 2, "minLength": "five"}})
+        warnings = [n["params"] for n in client.notifications
+                    if n["method"] == "window/showMessage"]
+        client.open("file:///s", "hel")
+        answer = client.assert_result(client.complete("file:///s", 0, 3))
+        self.assertEqual([item["label"] for item in answer["items"]], HEL[:2])
+        self.assertTrue(answer["isIncomplete"])
+        # The warning may come after the answer to initialize.
+        warnings += [n["params"] for n in client.notifications
+                     if n["method"] == "window/showMessage"]
+        self.assertTrue(any(w["type"] == 2 and "minLength" in w["message"] for w in warnings),
+                        warnings)
+
+        client.notify("workspace/didChangeConfiguration", {"settings": {"maxItems": 1}})
+        self.assertEqual(self.labels(client), HEL[:1])
+        client.notify("workspace/didChangeConfiguration", {"settings": {"maxItems": -4}})
+        self.assertEqual(self.labels(client), HEL[:1])
+        self.assertTrue(any(n["method"] == "window/showMessage" and "maxItems" in
+                            n["params"]["message"] for n in client.notifications))
+
+        other = self.write("other.txt", "helter\nhelterskelter\nquince\n")
+        client.notify("workspace/didChangeConfiguration",
+                      {"settings": {"rorirer": {"dictionaries": [other], "maxItems": 50}}})
+        self.assertEqual(self.labels(client), ["helter", "helterskelter"])
+        # A dictionary that cannot be read: a warning, the words stay.
+        client.notify("workspace/didChangeConfiguration",
+                      {"settings": {"dictionaries": [os.path.join(self.tmp.name, "missing")]}})
+        self.assertEqual(self.labels(client), ["helter", "helterskelter"])
+        self.assertTrue(any(n["method"] == "window/showMessage" and "missing" in
+                            n["params"]["message"] for n in client.notifications))
+        self.assertEqual(client.finish(), 0)
+
+
+if __name__ == "__main__":
+    EXE = sys.argv[1]
+    unittest.main(argv=sys.argv[:1], verbosity=2)
