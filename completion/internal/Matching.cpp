@@ -1,0 +1,75 @@
+#include "completion/internal/Matching.h"
+
+#include <cstdint>
+
+#include "completion/Unicode.h"
+#include "completion/internal/CaseFolding.h"
+#include "completion/internal/TrieLists.h"
+
+namespace rorirer {
+namespace {
+
+// Follows `bytes` down from `list`; false when the tree does not hold them.
+bool follow(const LinkedTrieNode*& list, std::string_view bytes) noexcept {
+    for (const char b : bytes) {
+        const LinkedTrieNode* node = findByte(list, static_cast<std::uint8_t>(b));
+        if (node == nullptr) return false;
+        list = node->firstChild;
+    }
+    return true;
+}
+
+// The byte strings a typed character may be stored as under `rule`.
+void addVariants(const Character& typed, MatchRule rule, std::vector<char32_t>& points,
+                 std::vector<std::string>& out) {
+    out.clear();
+    if (!typed.wellFormed) {
+        out.emplace_back(1, static_cast<char>(typed.value));
+        return;
+    }
+    points.clear();
+    if (rule == MatchRule::kFolded) {
+        appendCaseVariants(matchKey(typed), points);
+    } else if (exactKey(typed) == kApostrophe) {
+        points = {kApostrophe, kRightQuote};
+    } else {
+        points = {typed.value};
+    }
+    for (const char32_t point : points) {
+        out.emplace_back();
+        appendCharacter(out.back(), Character{point, 1, true});
+    }
+}
+
+}  // namespace
+
+std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* top, std::string_view typed,
+                                           MatchRule rule) {
+    std::vector<MatchedPath> paths;
+    if (rule == MatchRule::kBytes) {
+        const LinkedTrieNode* list = top;
+        if (follow(list, typed)) paths.push_back({std::string(typed), list});
+        return paths;
+    }
+    paths.push_back({std::string(), top});
+    std::vector<MatchedPath> next;
+    std::vector<char32_t> points;
+    std::vector<std::string> variants;
+    for (std::size_t at = 0; at < typed.size() && !paths.empty();) {
+        const Character c = decodeCharacter(typed, at);
+        at += c.length;
+        addVariants(c, rule, points, variants);
+        next.clear();
+        for (const MatchedPath& path : paths) {
+            for (const std::string& variant : variants) {
+                const LinkedTrieNode* list = path.list;
+                if (list == nullptr || !follow(list, variant)) continue;
+                next.push_back({path.bytes + variant, list});
+            }
+        }
+        paths.swap(next);
+    }
+    return paths;
+}
+
+}  // namespace rorirer

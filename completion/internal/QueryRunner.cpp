@@ -1,0 +1,412 @@
+// One query from start to end: match the typed prefix to stored prefixes
+// (or, failing that, to prefixes within one edit), turn those into ranges
+// of the rank index, draw the best candidates from the ranges in rank order,
+// render and deduplicate them, and find the longest and unique completion
+// and, when asked, the count.
+#include <algorithm>
+#include <memory>
+#include <unordered_set>
+
+#include "completion/Unicode.h"
+#include "completion/internal/CaseFolding.h"
+#include "completion/internal/CommonPrefix.h"
+#include "completion/internal/FuzzyWalk.h"
+#include "completion/internal/Matching.h"
+#include "completion/internal/RankedStream.h"
+#include "completion/internal/Score.h"
+#include "completion/internal/StoreState.h"
+#include "completion/internal/TrieLists.h"
+
+namespace rorirer {
+namespace {
+
+// Longer prefixes get no typo fallback: its table grows with the square of
+// the prefix.
+constexpr std::size_t kMaxFuzzyCharacters = 64;
+constexpr std::uint32_t kNotPreferred = 0xFFFFFFFFu;
+
+bool startsWith(std::string_view text, std::string_view prefix) noexcept {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string upperAlone(std::string_view text) {
+    std::string out;
+    appendUpperCased(out, text);
+    return out;
+}
+
+struct Path {
+    std::string bytes;
+    const LinkedTrieNode* list;
+    RankRange range;
+};
+
+bool isWordAt(const Path& path) noexcept { return path.list == nullptr || isEndMarker(path.list); }
+
+// What the query matched and how its candidates are shown.
+struct Plan {
+    std::string typed;
+    bool infer = false;
+    bool capitals = false;
+    bool fuzzy = false;
+    std::vector<Path> paths;      // sorted by bytes, none a prefix of another
+    const Path* exact = nullptr;  // the path spelled exactly as typed
+    std::uint64_t matched = 0;    // stored words in the ranges
+
+    // The path `word` lies below, or null.
+    const Path* pathOf(std::string_view word) const noexcept {
+        auto after = std::upper_bound(
+            paths.begin(), paths.end(), word,
+            [](std::string_view w, const Path& p) { return w < std::string_view(p.bytes); });
+        if (after == paths.begin()) return nullptr;
+        const Path& p = *std::prev(after);
+        return startsWith(word, p.bytes) ? &p : nullptr;
+    }
+
+    std::string render(std::string_view word, const Path& path) const {
+        const std::string_view rest = word.substr(path.bytes.size());
+        if (fuzzy) {
+            return capitals ? upperAlone(path.bytes) + upperAlone(rest) : std::string(word);
+        }
+        if (!infer) return std::string(word);
+        return capitals ? typed + upperAlone(rest) : typed + std::string(rest);
+    }
+};
+
+void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s) {
+    plan.paths.clear();
+    plan.matched = 0;
+    for (MatchedPath& m : matched) {
+        const RankRange range{s.index.lowerBound(m.bytes, s.table),
+                              s.index.prefixEnd(m.bytes, s.table)};
+        plan.matched += range.end - range.begin;
+        plan.paths.push_back({std::move(m.bytes), m.list, range});
+    }
+    std::sort(plan.paths.begin(), plan.paths.end(),
+              [](const Path& a, const Path& b) { return a.bytes < b.bytes; });
+    plan.exact = nullptr;
+    if (!plan.fuzzy) {
+        for (const Path& p : plan.paths)
+            if (p.bytes == plan.typed) plan.exact = &p;
+    }
+}
+
+// The word under the cursor, one occurrence of which does not count.
+struct Discount {
+    std::uint32_t id = WordTable::kNoWord;
+    bool gone = false;            // nothing else keeps it a candidate
+    std::uint64_t frequency = 0;  // without that occurrence
+};
+
+Discount discountOf(const StoreState& s, const Plan& plan, std::string_view word) {
+    Discount d;
+    if (word.empty()) return d;
+    const std::uint32_t id = s.table.find(toNfc(word));
+    if (id == WordTable::kNoWord || plan.pathOf(s.table.word(id)) == nullptr) return d;
+    const std::uint32_t documents = s.table.documentCount(id);
+    if (documents == 0) return d;
+    d.id = id;
+    d.frequency = s.table.frequency(id) - 1;
+    const auto others =
+        static_cast<Origins>(s.table.origins(id) & ~static_cast<Origins>(Origin::kDocument));
+    d.gone = documents == 1 && others == 0;
+    return d;
+}
+
+// A candidate with everything that ranks it.
+struct Ranked {
+    std::uint32_t id;
+    std::uint32_t stamp;
+    std::uint32_t preferred;  // place in the host's list, or kNotPreferred
+    std::uint64_t countKey;
+    std::size_t length;
+    std::string_view word;
+    std::uint64_t frequency;
+};
+
+bool ranksBefore(const Ranked& a, const Ranked& b) noexcept {
+    if (a.stamp != b.stamp) return a.stamp > b.stamp;
+    if (a.preferred != b.preferred) return a.preferred < b.preferred;
+    if (a.countKey != b.countKey) return a.countKey > b.countKey;
+    if (a.length != b.length) return a.length < b.length;
+    return a.word < b.word;
+}
+
+Ranked rankedOf(const StoreState& s, std::uint32_t id, std::uint64_t frequency,
+                std::uint32_t preferred) {
+    const std::string_view word = s.table.word(id);
+    return Ranked{id,
+                  s.table.stamp(id),
+                  preferred,
+                  countKey(frequency),
+                  std::min(codePointCount(word), kMaxRankedLength),
+                  word,
+                  frequency};
+}
+
+// The candidates in the query's order. With kRank: the words spelled as
+// typed first, then the others; within each, the index's best-first stream
+// merged with the few words whose rank the query itself changes (the host's
+// preferred words and the discounted word), which the stream passes over.
+class Candidates {
+public:
+    Candidates(const StoreState& s, const Plan& plan, const Query& query, const Discount& discount)
+        : s_(s), plan_(plan), discount_(discount), alpha_(query.sortOrder == SortOrder::kAlpha) {
+        std::vector<RankRange> first;
+        std::vector<RankRange> rest;
+        for (const Path& p : plan.paths) (&p == plan.exact ? first : rest).push_back(p.range);
+        if (alpha_) {
+            first.insert(first.end(), rest.begin(), rest.end());
+            ordered_.emplace_back(s.index, first);
+            return;
+        }
+        groups_[0].stream = std::make_unique<RankedStream>(s.index, first);
+        groups_[1].stream = std::make_unique<RankedStream>(s.index, rest);
+        if (query.preferred != nullptr) {
+            for (std::size_t i = 0; i < query.preferred->size(); ++i) {
+                const std::uint32_t id = s.table.find(toNfc((*query.preferred)[i]));
+                if (id == WordTable::kNoWord || id == discount.id) continue;
+                addSide(id, s.table.frequency(id), static_cast<std::uint32_t>(i));
+            }
+        }
+        if (discount.id != WordTable::kNoWord && !discount.gone) {
+            std::uint32_t preferred = kNotPreferred;
+            if (query.preferred != nullptr) {
+                const std::string word(s.table.word(discount.id));
+                for (std::size_t i = 0; i < query.preferred->size() && preferred == kNotPreferred;
+                     ++i)
+                    if (toNfc((*query.preferred)[i]) == word)
+                        preferred = static_cast<std::uint32_t>(i);
+            }
+            addSide(discount.id, discount.frequency, preferred);
+        }
+        for (Group& g : groups_) {
+            std::sort(g.side.begin(), g.side.end(), ranksBefore);
+            std::sort(g.sideIds.begin(), g.sideIds.end());
+        }
+    }
+
+    bool next(Ranked& out) {
+        if (alpha_) {
+            std::uint32_t id;
+            while (ordered_.front().next(id)) {
+                if (id == discount_.id && discount_.gone) continue;
+                out = rankedOf(s_, id,
+                               id == discount_.id ? discount_.frequency : s_.table.frequency(id),
+                               kNotPreferred);
+                return true;
+            }
+            return false;
+        }
+        for (; group_ < 2; ++group_) {
+            Group& g = groups_[group_];
+            if (!g.peeked) {
+                std::uint32_t id;
+                std::uint64_t score;
+                while (g.stream->next(id, score)) {
+                    if (std::binary_search(g.sideIds.begin(), g.sideIds.end(), id)) continue;
+                    if (id == discount_.id) continue;
+                    g.head = rankedOf(s_, id, s_.table.frequency(id), kNotPreferred);
+                    g.peeked = true;
+                    break;
+                }
+            }
+            const bool side = g.nextSide < g.side.size();
+            if (!g.peeked && !side) continue;
+            if (side && (!g.peeked || ranksBefore(g.side[g.nextSide], g.head))) {
+                out = g.side[g.nextSide++];
+            } else {
+                out = g.head;
+                g.peeked = false;
+            }
+            return true;
+        }
+        return false;
+    }
+
+private:
+    struct Group {
+        std::unique_ptr<RankedStream> stream;
+        std::vector<Ranked> side;
+        std::vector<std::uint32_t> sideIds;
+        std::size_t nextSide = 0;
+        Ranked head{};
+        bool peeked = false;
+    };
+
+    void addSide(std::uint32_t id, std::uint64_t frequency, std::uint32_t preferred) {
+        const Path* path = plan_.pathOf(s_.table.word(id));
+        if (path == nullptr) return;
+        Group& g = groups_[path == plan_.exact ? 0 : 1];
+        if (std::find(g.sideIds.begin(), g.sideIds.end(), id) != g.sideIds.end()) return;
+        g.side.push_back(rankedOf(s_, id, frequency, preferred));
+        g.sideIds.push_back(id);
+    }
+
+    const StoreState& s_;
+    const Plan& plan_;
+    const Discount& discount_;
+    bool alpha_;
+    std::vector<OrderedStream> ordered_;
+    Group groups_[2];
+    std::size_t group_ = 0;
+};
+
+// Distinct renderings of every candidate. Renderings are the stored words,
+// or the typed text and distinct rests, unless several prefixes lead to
+// words with the same rest, or capitals can merge them: then they are
+// counted one by one.
+std::uint64_t countCandidates(const StoreState& s, const Plan& plan, const Discount& discount) {
+    const bool gone = discount.gone;
+    if (!plan.capitals && (plan.fuzzy || !plan.infer || plan.paths.size() == 1))
+        return plan.matched - (gone ? 1 : 0);
+    std::unordered_set<std::string> seen;
+    for (const Path& p : plan.paths) {
+        OrderedStream words(s.index, {p.range});
+        std::uint32_t id;
+        while (words.next(id)) {
+            if (gone && id == discount.id) continue;
+            seen.insert(plan.render(s.table.word(id), p));
+        }
+    }
+    return seen.size();
+}
+
+CommonCompletion commonCompletion(const StoreState& s, const Plan& plan, const Query& query,
+                                  const Discount& discount) {
+    std::vector<RenderGroup> groups;
+    const auto cursorAt = [](const Path& p) {
+        CharCursor c;
+        c.list = p.list;
+        c.path = p.bytes;
+        return c;
+    };
+    if (plan.infer && !plan.fuzzy) {
+        groups.push_back({plan.typed, {}});
+        for (const Path& p : plan.paths) groups.back().cursors.push_back(cursorAt(p));
+    } else {
+        for (const Path& p : plan.paths) {
+            groups.push_back(
+                {plan.fuzzy && plan.capitals ? upperAlone(p.bytes) : p.bytes, {cursorAt(p)}});
+        }
+    }
+    std::vector<std::string> excluded;
+    if (discount.gone) excluded.emplace_back(s.table.word(discount.id));
+    if (query.skipPrefixWord && !plan.fuzzy) {
+        // The words equal to the prefix, set aside while others remain. The
+        // empty word is one at the root, as the store counts it.
+        std::vector<std::string> equal;
+        std::uint64_t counted = 0;
+        for (const Path& p : plan.paths) {
+            if (!isWordAt(p)) continue;
+            equal.push_back(p.bytes);
+            if (!p.bytes.empty() && !(discount.gone && s.table.word(discount.id) == p.bytes))
+                ++counted;
+        }
+        const std::uint64_t candidates = plan.matched - (discount.gone ? 1 : 0);
+        if (candidates > counted) excluded.insert(excluded.end(), equal.begin(), equal.end());
+    }
+    return findCommonCompletion(groups, plan.capitals, excluded, plan.typed, s.index, s.table);
+}
+
+// Whether some stored word that counts begins with `typed` after folding:
+// the typo fallback is for prefixes that match nothing even so.
+bool matchesFolded(const StoreState& s, std::string_view typed, const Discount& discount) {
+    for (const MatchedPath& p : findMatchingPaths(s.store.top(), typed, MatchRule::kFolded)) {
+        const std::uint32_t words =
+            s.index.prefixEnd(p.bytes, s.table) - s.index.lowerBound(p.bytes, s.table);
+        const bool onlyDiscounted =
+            discount.gone && words == 1 && startsWith(s.table.word(discount.id), p.bytes);
+        if (words > 0 && !onlyDiscounted) return true;
+    }
+    return false;
+}
+
+std::vector<MatchKey> matchKeys(std::string_view text) {
+    std::vector<MatchKey> keys;
+    for (std::size_t at = 0; at < text.size();) {
+        const Character c = decodeCharacter(text, at);
+        at += c.length;
+        keys.push_back(matchKey(c));
+    }
+    return keys;
+}
+
+}  // namespace
+
+Completion runQuery(const StoreState& s, const Query& query) {
+    Plan plan;
+    const std::string_view prefix = query.prefix.substr(0, query.prefix.find('\0'));
+    plan.typed = toNfc(prefix);
+    MatchRule rule = MatchRule::kFolded;
+    switch (query.caseMode) {
+        case CaseMode::kExact:
+            rule = MatchRule::kBytes;
+            break;
+        case CaseMode::kIgnore:
+            break;
+        case CaseMode::kSmart:
+            if (hasUpperCase(plan.typed)) rule = MatchRule::kCaseSensitive;
+            break;
+        case CaseMode::kInfer:
+            plan.infer = true;
+            plan.capitals = isAllCapitals(plan.typed);
+            break;
+    }
+    const LinkedTrieNode* top = s.store.top();
+    setPaths(plan, findMatchingPaths(top, plan.typed, rule), s);
+    Discount discount = discountOf(s, plan, query.discounted);
+
+    if (plan.matched - (discount.gone ? 1 : 0) == 0 && query.fuzzy) {
+        const std::vector<MatchKey> keys = matchKeys(plan.typed);
+        if (keys.size() >= 4 && keys.size() <= kMaxFuzzyCharacters &&
+            !matchesFolded(s, plan.typed, discount)) {
+            std::vector<MatchedPath> near;
+            for (std::string& bytes : findPrefixesWithinOneEdit(top, keys)) {
+                const LinkedTrieNode* list = top;
+                for (const char b : bytes)
+                    list = findByte(list, static_cast<std::uint8_t>(b))->firstChild;
+                near.push_back({std::move(bytes), list});
+            }
+            plan.fuzzy = true;
+            setPaths(plan, std::move(near), s);
+            discount = discountOf(s, plan, query.discounted);
+        }
+    }
+
+    Completion answer;
+    const std::uint64_t counted = plan.matched - (discount.gone ? 1 : 0);
+    answer.anyMatch = counted > 0;
+    answer.fuzzy = plan.fuzzy && answer.anyMatch;
+
+    Candidates candidates(s, plan, query, discount);
+    std::unordered_set<std::string> shown;
+    Ranked next;
+    while (candidates.next(next)) {
+        const Path* path = plan.pathOf(next.word);
+        std::string text = plan.render(next.word, *path);
+        if (!shown.insert(text).second) continue;
+        if (answer.candidates.size() == query.limit) {
+            answer.more = true;
+            break;
+        }
+        Candidate c;
+        c.text = std::move(text);
+        c.word = std::string(next.word);
+        c.fuzzy = plan.fuzzy;
+        c.caseAgrees = !plan.fuzzy && path == plan.exact;
+        c.origins = s.table.origins(next.id);
+        if (next.id == discount.id && s.table.documentCount(next.id) == 1)
+            c.origins = static_cast<Origins>(c.origins & ~static_cast<Origins>(Origin::kDocument));
+        c.count = next.frequency;
+        answer.candidates.push_back(std::move(c));
+    }
+
+    const CommonCompletion common = commonCompletion(s, plan, query, discount);
+    answer.longest = common.longest;
+    answer.unique = common.unique;
+    if (query.wantCount) answer.count = countCandidates(s, plan, discount);
+    return answer;
+}
+
+}  // namespace rorirer
