@@ -13,10 +13,10 @@ namespace {
 constexpr std::uint8_t kFar = 2;
 
 // The decoding of the path up to one node: characters committed so far and
-// the start of a sequence not yet decided.
+// the start of a sequence not yet decided (room for the byte that ends it).
 struct PathState {
     std::uint32_t characters = 0;
-    std::uint8_t pending[3] = {0, 0, 0};
+    std::uint8_t pending[4] = {0, 0, 0, 0};
     std::uint8_t pendingLength = 0;
 };
 

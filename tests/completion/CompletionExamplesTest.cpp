@@ -177,6 +177,39 @@ TEST(CompletionExamples, LongestAndUniqueCompletion) {
     }
 }
 
+TEST(CompletionExamples, BytesThatAreNotUtf8StandAlone) {
+    // "\xE2\x80" begins a sequence that "\x80" would end (U+2000): in
+    // "k\xE2\x80b" its bytes are characters of their own. Once the word
+    // that completes it does not count, the rest agree on those bytes.
+    CompletionStore store(1);
+    store.addDocumentOccurrences("k\xE2\x80\x80");
+    store.addDictionaryWord(
+        "k\xE2\x80"
+        "b");
+    Query q;
+    q.prefix = "k";
+    q.caseMode = CaseMode::kExact;
+    Completion answer = store.complete(q);
+    EXPECT_EQ(answer.longest, "k");
+    EXPECT_FALSE(answer.unique.has_value());
+    q.discounted = "k\xE2\x80\x80";
+    answer = store.complete(q);
+    EXPECT_EQ(answer.longest,
+              "k\xE2\x80"
+              "b");
+    EXPECT_EQ(answer.unique.value_or("-"),
+              "k\xE2\x80"
+              "b");
+    EXPECT_EQ(texts(answer), (std::vector<std::string>{"k\xE2\x80"
+                                                       "b"}));
+    // Latin-1 words keep their bytes and are matched byte for byte.
+    const CompletionStore latin = storeOf({"caf\xE9", "caf\xE9s", "na\xEFve"});
+    EXPECT_EQ(texts(ask(latin, "CAF\xE9", CaseMode::kInfer)),
+              (std::vector<std::string>{"CAF\xE9", "CAF\xE9S"}));
+    EXPECT_EQ(texts(ask(latin, "na\xEF", CaseMode::kIgnore)),
+              (std::vector<std::string>{"na\xEFve"}));
+}
+
 TEST(CompletionExamples, TypoFallback) {
     const CompletionStore store =
         storeOf({"hippopotamus", "hippocampus", "hiccup", "example", "examples"});
