@@ -6,6 +6,7 @@
 #define RORIRER_COMPLETION_WORDSPLITTER_H
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -45,12 +46,12 @@ public:
     // Calls `emit(std::string_view word)` for each word this piece completes.
     template <typename Emit>
     void feed(std::string_view piece, Emit&& emit) {
-        feedPiece(piece, &callEmit<Emit>, &emit);
+        feedPiece(piece, &callEmit<Emit>, contextOf(emit));
     }
     // The text has ended: emits the word it ended in, if any.
     template <typename Emit>
     void finish(Emit&& emit) {
-        finishText(&callEmit<Emit>, &emit);
+        finishText(&callEmit<Emit>, contextOf(emit));
     }
 
     // The line the splitter has reached, counting from 1.
@@ -58,6 +59,13 @@ public:
 
 private:
     using EmitFunction = void (*)(void* context, std::string_view word);
+    // The callable goes through a plain pointer, so the splitting itself
+    // need not live in this header; a const callable keeps its constness
+    // in callEmit.
+    template <typename Emit>
+    static void* contextOf(Emit& emit) {
+        return const_cast<void*>(static_cast<const void*>(std::addressof(emit)));
+    }
     template <typename Emit>
     static void callEmit(void* context, std::string_view word) {
         (*static_cast<std::remove_reference_t<Emit>*>(context))(word);
