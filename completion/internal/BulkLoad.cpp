@@ -21,8 +21,7 @@ struct Batch {
     // The stored forms, each followed by a NUL, so that a preallocated
     // CString can take each without allocating.
     std::string buffer;
-    std::vector<SortItem> items;  // index: into counts
-    std::vector<std::uint64_t> counts;
+    std::vector<SortItem> items;  // index: the entry of the caller's list
 };
 
 bool isAscii(std::string_view text) noexcept {
@@ -31,40 +30,48 @@ bool isAscii(std::string_view text) noexcept {
     return true;
 }
 
-Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCount>& words,
-                Origin origin) {
-    Batch batch;
-    std::size_t bytes = 0;
-    for (const auto& entry : words) bytes += entry.word.size() + 1;
-    batch.buffer.reserve(bytes + bytes / 16);
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    spans.reserve(words.size());
-    batch.counts.reserve(words.size());
+bool isStorable(std::string_view word, std::size_t shortest) noexcept {
+    return word.size() >= shortest && word.size() <= static_cast<std::size_t>(INT_MAX) &&
+           word.find('\0') == std::string_view::npos;
+}
+
+// Two passes, so the buffer is sized exactly and never moves: words reach
+// the items straight away. Fresh memory is costly to touch, so nothing
+// else is kept per word.
+Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCount>& words) {
     const auto shortest = static_cast<std::size_t>(std::max(s.store.shortest(), 1L));
-    std::string normalized;
+    std::vector<std::string> normalized;  // the NFC forms of the words that are not ASCII
+    std::size_t bytes = 0;
+    std::size_t kept = 0;
     for (const auto& entry : words) {
         std::string_view word = entry.word;
         if (!isAscii(word)) {
-            normalized = toNfc(word);
-            word = normalized;
+            normalized.push_back(toNfc(word));
+            word = normalized.back();
         }
-        if (word.size() < shortest || word.size() > static_cast<std::size_t>(INT_MAX) ||
-            word.find('\0') != std::string_view::npos)
-            continue;
-        spans.emplace_back(batch.buffer.size(), word.size());
+        if (!isStorable(word, shortest)) continue;
+        bytes += word.size() + 1;
+        ++kept;
+    }
+    Batch batch;
+    batch.buffer.reserve(bytes);
+    batch.items.reserve(kept);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::string_view word = words[i].word;
+        if (!isAscii(word)) word = normalized[next++];
+        if (!isStorable(word, shortest)) continue;
+        batch.items.push_back({batch.buffer.data() + batch.buffer.size(),
+                               static_cast<std::uint32_t>(word.size()),
+                               static_cast<std::uint32_t>(i)});
         batch.buffer.append(word);
         batch.buffer.push_back('\0');
-        const std::uint64_t count = origin == Origin::kText && entry.count == 0 ? 1 : entry.count;
-        batch.counts.push_back(count);
-    }
-    // The buffer is complete: views into it stay valid from here on.
-    batch.items.reserve(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        batch.items.push_back({batch.buffer.data() + spans[i].first,
-                               static_cast<std::uint32_t>(spans[i].second),
-                               static_cast<std::uint32_t>(i)});
     }
     return batch;
+}
+
+std::uint64_t countOf(const CompletionStore::WordCount& entry, Origin origin) {
+    return origin == Origin::kText && entry.count == 0 ? 1 : entry.count;
 }
 
 std::string_view viewOf(const SortItem& item) { return std::string_view(item.data, item.length); }
@@ -77,7 +84,7 @@ std::uint64_t saturatedBase(std::uint64_t base, std::uint64_t added) {
 
 std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::WordCount>& words,
                            Origin origin) {
-    Batch batch = normalize(s, words, origin);
+    Batch batch = normalize(s, words);
     sortByBytes(batch.items);
 
     // One entry per distinct word, its counts summed; old words apart.
@@ -95,7 +102,7 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         std::uint64_t count = 0;
         std::size_t j = i;
         for (; j < batch.items.size() && viewOf(batch.items[j]) == viewOf(item); ++j)
-            count = std::min(count + batch.counts[batch.items[j].index], UINT64_MAX / 2);
+            count = std::min(count + countOf(words[batch.items[j].index], origin), UINT64_MAX / 2);
         const std::uint32_t id = s.table.find(viewOf(item));
         if (id == WordTable::kNoWord) {
             fresh.push_back({item, count});
@@ -118,10 +125,10 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
     const std::size_t total = s.table.size() + fresh.size();
     std::vector<std::uint32_t> order;
     std::vector<std::uint64_t> scores;
-    std::vector<std::string_view> views;
+    std::vector<std::string_view> leafFirst;
     order.reserve(total);
     scores.reserve(total);
-    views.reserve(total);
+    leafFirst.reserve(total / RankIndex::kLeafCapacity + 1);
     RankIndex::Position at = s.index.positionOf(0);
     std::size_t next = 0;
     while (at.leaf != RankIndex::kNone || next < fresh.size()) {
@@ -133,21 +140,25 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
             const std::string_view word = s.table.word(id);
             const std::uint64_t frequency =
                 saturatedBase(s.table.baseCount(id), addedTo[id]) + s.table.documentCount(id);
+            if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(id);
             scores.push_back(packScore(s.table.stamp(id), frequency, codePointCount(word)));
-            views.push_back(word);
             s.index.advance(at);
         } else {
             const std::string_view word = viewOf(fresh[next].item);
+            if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(freshIds[next]);
             scores.push_back(
                 packScore(0, saturatedBase(0, fresh[next].count), codePointCount(word)));
-            views.push_back(word);
             ++next;
         }
     }
     RankIndex index;
-    index.build(order, scores, views, idLimit);
+    // build() asks only for the first word of each leaf.
+    const auto wordAt = [&leafFirst](std::size_t i) {
+        return leafFirst[i / RankIndex::kLeafCapacity];
+    };
+    index.build(order, scores, wordAt, idLimit);
     s.table.reserve(fresh.size(), freshBytes);
 
     // The tree, word by word in byte order; undone if it fails part way.
@@ -168,9 +179,21 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
     }
 
     // Nothing below allocates.
+    // Each insertion's hash slot is a cache miss of its own: ask for the
+    // slot of a word some way ahead while inserting this one.
+    constexpr std::size_t kAhead = 16;
+    std::uint64_t hashes[kAhead];
+    for (std::size_t i = 0; i < kAhead && i < fresh.size(); ++i) {
+        hashes[i] = s.table.hashOf(viewOf(fresh[i].item));
+        s.table.prefetchSlot(hashes[i]);
+    }
     for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const std::uint32_t id = s.table.insert(viewOf(fresh[i].item), flag);
+        const std::uint32_t id = s.table.insert(viewOf(fresh[i].item), flag, hashes[i % kAhead]);
         s.table.addBaseCount(id, fresh[i].count);
+        if (i + kAhead < fresh.size()) {
+            hashes[i % kAhead] = s.table.hashOf(viewOf(fresh[i + kAhead].item));
+            s.table.prefetchSlot(hashes[i % kAhead]);
+        }
     }
     for (const auto& entry : known) {
         s.table.setOrigins(entry.first, static_cast<Origins>(s.table.origins(entry.first) | flag));

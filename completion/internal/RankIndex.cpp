@@ -488,7 +488,8 @@ void RankIndex::clear() noexcept {
 
 void RankIndex::build(const std::vector<std::uint32_t>& ids,
                       const std::vector<std::uint64_t>& scores,
-                      const std::vector<std::string_view>& words, std::uint32_t idLimit) {
+                      const std::function<std::string_view(std::size_t)>& wordAt,
+                      std::uint32_t idLimit) {
     RankIndex fresh;
     fresh.leafOf_.assign(idLimit, kNone);
     const std::size_t leafCount = (ids.size() + kLeafCapacity - 1) / kLeafCapacity;
@@ -521,7 +522,7 @@ void RankIndex::build(const std::vector<std::uint32_t>& ids,
             fresh.leaves_[level.back()].next = index;
         }
         level.push_back(index);
-        firstWords.push_back(words[start]);
+        firstWords.push_back(wordAt(start));
     }
     fresh.size_ = static_cast<std::uint32_t>(ids.size());
     if (level.empty()) {

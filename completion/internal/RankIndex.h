@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,11 +55,12 @@ public:
     }
     std::uint64_t score(std::uint32_t id) const noexcept;
 
-    // Replaces the whole index by `ids`, in byte order of their `words`,
-    // with their scores. The words need not be in a table yet. May throw;
-    // then the index is as it was.
+    // Replaces the whole index by `ids`, in byte order of their words, with
+    // their scores. wordAt(i) is the word of ids[i]; the words need not be in
+    // a table yet, and only the first of each leaf is asked for, i being a
+    // multiple of kLeafCapacity. May throw; then the index is as it was.
     void build(const std::vector<std::uint32_t>& ids, const std::vector<std::uint64_t>& scores,
-               const std::vector<std::string_view>& words, std::uint32_t idLimit);
+               const std::function<std::string_view(std::size_t)>& wordAt, std::uint32_t idLimit);
     // Room for one insertion of an id below `idLimit`.
     void reserveInsert(std::uint32_t idLimit);
     void insert(std::uint32_t id, std::uint64_t score, const WordTable& table) noexcept;

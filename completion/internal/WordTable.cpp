@@ -142,7 +142,8 @@ std::vector<std::uint32_t> WordTable::nextIds(std::size_t count) const {
     return ids;
 }
 
-std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins) noexcept {
+std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins,
+                                std::uint64_t hash) noexcept {
     std::uint32_t id;
     const auto offset = static_cast<std::uint32_t>(arena_.size());
     if (freeHead_ != kNoFreeId) {
@@ -166,7 +167,7 @@ std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins) noe
     arena_.insert(arena_.end(), word.begin(), word.end());
 
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = hashOf(word) & mask;
+    std::size_t at = hash & mask;
     while (slots_[at] != kNoWord && slots_[at] != kErased) at = (at + 1) & mask;
     if (slots_[at] == kNoWord) ++slotsUsed_;
     slots_[at] = id;

@@ -51,7 +51,18 @@ public:
 
     // A new word with the given origins (not 0) and no counts; the word must
     // not be stored yet.
-    std::uint32_t insert(std::string_view word, std::uint8_t origins) noexcept;
+    std::uint32_t insert(std::string_view word, std::uint8_t origins) noexcept {
+        return insert(word, origins, hashOf(word));
+    }
+    // The same with the word's hashOf() known, and the hash slot it starts
+    // from asked for ahead, for loading many words.
+    std::uint32_t insert(std::string_view word, std::uint8_t origins, std::uint64_t hash) noexcept;
+    std::uint64_t hashOf(std::string_view word) const noexcept;
+    void prefetchSlot(std::uint64_t hash) const noexcept {
+#if defined(__GNUC__) || defined(__clang__)
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#endif
+    }
     void erase(std::uint32_t id) noexcept;
     void setOrigins(std::uint32_t id, std::uint8_t origins) noexcept { origins_[id] = origins; }
     void addBaseCount(std::uint32_t id, std::uint64_t count) noexcept;
@@ -65,7 +76,6 @@ public:
     std::size_t memoryBytes() const noexcept;
 
 private:
-    std::uint64_t hashOf(std::string_view word) const noexcept;
     void rehash(std::size_t capacity);
     void compactArena();
     std::size_t slotFor(std::string_view word) const noexcept;

@@ -62,7 +62,8 @@ public:
             views.push_back(table_.word(ids.back()));
             model_[w] = scores.back();
         }
-        index_.build(ids, scores, views, table_.idLimit());
+        index_.build(
+            ids, scores, [&views](std::size_t i) { return views[i]; }, table_.idLimit());
     }
 
     std::string check() const {
