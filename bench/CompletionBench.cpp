@@ -212,6 +212,8 @@ int main(int argc, char** argv) {
         const std::size_t extra = store.extraMemoryBytes();
 
         const NaiveCompleter naive(list, static_cast<std::size_t>(store.minLength()));
+        // The first folded query builds the case-variant table, once a process.
+        store.complete(bestTwenty("warm"));
 
         // Agreement first: the same 20 at the first keystrokes, and for
         // every typo prefix the peer is timed on.
@@ -226,8 +228,9 @@ int main(int argc, char** argv) {
         const std::vector<std::string> typos = typoPrefixes(text, store, options.typos);
         int disagreements = 0;
         for (std::size_t i = 0; i < options.peerKeystrokes && i < keystrokes.size(); ++i) {
-            if (texts(store.complete(bestTwenty(keystrokes[i]))) !=
-                naive.bestTwenty(keystrokes[i])) {
+            rorirer::Query q = bestTwenty(keystrokes[i]);
+            q.fuzzy = false;
+            if (texts(store.complete(q)) != naive.bestTwenty(keystrokes[i])) {
                 if (disagreements++ == 0)
                     std::fprintf(stderr, "DISAGREEMENT on \"%s\"\n", keystrokes[i].c_str());
             }
@@ -245,13 +248,24 @@ int main(int argc, char** argv) {
             return 1;
         }
 
+        // Each keystroke twice: the best 20 alone, and as an editor asks,
+        // with the typo fallback on for prefixes nothing begins with.
         std::vector<double> storeKeys;
+        std::vector<double> storeKeysWithFallback;
         storeKeys.reserve(keystrokes.size());
+        storeKeysWithFallback.reserve(keystrokes.size());
         std::size_t shown = 0;
+        for (const std::string& k : keystrokes) {
+            rorirer::Query q = bestTwenty(k);
+            q.fuzzy = false;
+            start = Clock::now();
+            shown += store.complete(q).candidates.size();
+            storeKeys.push_back(microsSince(start));
+        }
         for (const std::string& k : keystrokes) {
             start = Clock::now();
             shown += store.complete(bestTwenty(k)).candidates.size();
-            storeKeys.push_back(microsSince(start));
+            storeKeysWithFallback.push_back(microsSince(start));
         }
         std::vector<double> storeTypos;
         for (const std::string& t : typos) {
@@ -275,6 +289,7 @@ int main(int argc, char** argv) {
         }
 
         const Percentiles sk = percentiles(storeKeys);
+        const Percentiles skf = percentiles(storeKeysWithFallback);
         const Percentiles st = percentiles(storeTypos);
         const Percentiles nk = percentiles(naiveKeys);
         const Percentiles nt = percentiles(naiveTypos);
@@ -287,6 +302,8 @@ int main(int argc, char** argv) {
         std::printf("|---|---|---|---|---|\n");
         std::printf("| best 20, infer, per keystroke | %.1f us | %.1f us | %.0f us | %.0f us |\n",
                     sk.median, sk.p99, nk.median, nk.p99);
+        std::printf("| the same, typo fallback on | %.1f us | %.1f us | | |\n", skf.median,
+                    skf.p99);
         std::printf("| typo fallback, best 20 | %.1f us | %.1f us | %.0f us | %.0f us |\n\n",
                     st.median, st.p99, nt.median, nt.p99);
         std::printf("| memory | bytes | per word |\n|---|---|---|\n");

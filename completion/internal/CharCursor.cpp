@@ -6,12 +6,14 @@
 namespace rorirer {
 namespace {
 
-CharCursor below(const CharCursor& cursor, const LinkedTrieNode* node) {
+CharCursor below(const CharCursor& cursor, const LinkedTrieNode* node, bool withPath) {
     CharCursor next;
     next.list = node->firstChild;
-    next.path.reserve(cursor.path.size() + 4);
-    next.path = cursor.path;
-    next.path.push_back(static_cast<char>(byteOf(node)));
+    if (withPath) {
+        next.path.reserve(cursor.path.size() + 4);
+        next.path = cursor.path;
+        next.path.push_back(static_cast<char>(byteOf(node)));
+    }
     return next;
 }
 
@@ -43,7 +45,8 @@ bool hasWords(const CharCursor& cursor) noexcept {
     return hasWordsNotCompleting(cursor.list, cursor.pending, cursor.pendingLength);
 }
 
-void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& out) {
+void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& out,
+                          bool withCursors) {
     if (cursor.list == nullptr) {
         out.push_back(NextCharacter{true, Character{}, CharCursor{}});
         return;
@@ -58,7 +61,7 @@ void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& 
             if (cursor.pendingLength + 1 == utf8SequenceLength(cursor.pending[0])) continue;
             // Words that go on without completing the sequence: this byte
             // stands alone too.
-            CharCursor after = below(cursor, node);
+            CharCursor after = below(cursor, node, withCursors);
             std::copy(cursor.pending, cursor.pending + cursor.pendingLength, after.pending);
             after.pending[cursor.pendingLength] = b;
             after.pendingLength = static_cast<std::uint8_t>(cursor.pendingLength + 1);
@@ -68,16 +71,18 @@ void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& 
         }
         const int length = utf8SequenceLength(b);
         if (length == 1) {
-            out.push_back(NextCharacter{false, Character{b, 1, true}, below(cursor, node)});
+            out.push_back(
+                NextCharacter{false, Character{b, 1, true}, below(cursor, node, withCursors)});
             continue;
         }
         if (length == 0) {
-            out.push_back(NextCharacter{false, Character{b, 1, false}, below(cursor, node)});
+            out.push_back(
+                NextCharacter{false, Character{b, 1, false}, below(cursor, node, withCursors)});
             continue;
         }
         // Each well-formed sequence below, then the lead byte on its own for
         // the words that do not complete it.
-        const CharCursor lead = below(cursor, node);
+        const CharCursor lead = below(cursor, node, withCursors);
         CharCursor alone = lead;
         alone.pending[0] = b;
         alone.pendingLength = 1;
@@ -87,8 +92,10 @@ void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& 
                 list = findByte(list, static_cast<std::uint8_t>(c))->firstChild;
             NextCharacter next;
             next.after.list = list;
-            next.after.path = lead.path;
-            next.after.path.append(rest);
+            if (withCursors) {
+                next.after.path = lead.path;
+                next.after.path.append(rest);
+            }
             const std::string bytes = std::string(1, static_cast<char>(b)) + std::string(rest);
             next.character = decodeCharacter(bytes, 0);
             out.push_back(std::move(next));

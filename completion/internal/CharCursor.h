@@ -33,8 +33,10 @@ struct NextCharacter {
 };
 
 // Appends to `out` what may follow the cursor: its end, and each character
-// with the cursor after it. Looks at most four bytes ahead.
-void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& out);
+// with the cursor after it (without `withCursors`, only the characters: the
+// cursors' paths cost copies). Looks at most four bytes ahead.
+void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& out,
+                          bool withCursors = true);
 
 // Whether any word lies below the cursor.
 bool hasWords(const CharCursor& cursor) noexcept;

@@ -38,6 +38,8 @@ public:
              const WordTable& table)
         : excluded_(excluded), index_(index), table_(table) {}
 
+    bool excludesAny() const { return !excluded_.empty(); }
+
     bool isExcluded(std::string_view word) const {
         return std::find(excluded_.begin(), excluded_.end(), word) != excluded_.end();
     }
@@ -58,7 +60,8 @@ public:
 
 private:
     std::uint32_t count(std::string_view prefix) const {
-        return index_.prefixEnd(prefix, table_) - index_.lowerBound(prefix, table_);
+        const RankRange range = index_.rangeOf(prefix, table_);
+        return range.end - range.begin;
     }
 
     static bool isBelow(const CharCursor& cursor, std::string_view word) {
@@ -81,6 +84,29 @@ private:
     const RankIndex& index_;
     const WordTable& table_;
 };
+
+// Whether every cursor goes on with one and the same character and none
+// ends: otherwise `end` and `live` (characters only) say what follows.
+bool lookedAhead(const std::vector<CharCursor>& cursors, bool upperCase, bool& end,
+                 std::vector<NextCharacter>& live) {
+    std::vector<NextCharacter> found;
+    for (const CharCursor& cursor : cursors) {
+        found.clear();
+        appendNextCharacters(cursor, found, false);
+        for (NextCharacter& next : found) {
+            if (next.end) {
+                end = true;
+                continue;
+            }
+            if (upperCase) next.character = upperCased(next.character);
+            live.push_back(std::move(next));
+        }
+    }
+    if (end || live.empty()) return false;
+    for (const NextCharacter& next : live)
+        if (!sameCharacter(next.character, live.front().character)) return false;
+    return true;
+}
 
 // One group walked as far as its renderings agree.
 struct GroupWalk {
@@ -111,15 +137,24 @@ GroupWalk walkGroup(const RenderGroup& group, bool upperCase, const Liveness& li
     for (bool first = true;; first = false) {
         live.clear();
         bool end = false;
-        for (const CharCursor& cursor : cursors) {
-            found.clear();
-            appendNextCharacters(cursor, found);
-            for (NextCharacter& next : found) {
-                if (next.end) {
-                    end = end || !liveness.isExcluded(cursor.path);
-                } else if (liveness.hasCountedWords(next.after)) {
-                    if (upperCase) next.character = upperCased(next.character);
-                    live.push_back(std::move(next));
+        // Where no word is excluded, most walks stop at their first step:
+        // the characters alone decide that, and cursors are made only to go
+        // on.
+        const bool stopsHere =
+            !liveness.excludesAny() && !lookedAhead(cursors, upperCase, end, live);
+        if (!stopsHere) {
+            live.clear();
+            end = false;
+            for (const CharCursor& cursor : cursors) {
+                found.clear();
+                appendNextCharacters(cursor, found);
+                for (NextCharacter& next : found) {
+                    if (next.end) {
+                        end = end || !liveness.isExcluded(cursor.path);
+                    } else if (liveness.hasCountedWords(next.after)) {
+                        if (upperCase) next.character = upperCased(next.character);
+                        live.push_back(std::move(next));
+                    }
                 }
             }
         }
@@ -127,7 +162,6 @@ GroupWalk walkGroup(const RenderGroup& group, bool upperCase, const Liveness& li
             // Only the first step can find nothing: later ones follow live
             // branches.
             walk.live = !first;
-            walk.unique = !first;
             return walk;
         }
         walk.live = true;

@@ -77,8 +77,7 @@ void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s)
     plan.paths.clear();
     plan.matched = 0;
     for (MatchedPath& m : matched) {
-        const RankRange range{s.index.lowerBound(m.bytes, s.table),
-                              s.index.prefixEnd(m.bytes, s.table)};
+        const RankRange range = s.index.rangeOf(m.bytes, s.table);
         plan.matched += range.end - range.begin;
         plan.paths.push_back({std::move(m.bytes), m.list, range});
     }
@@ -113,35 +112,32 @@ Discount discountOf(const StoreState& s, const Plan& plan, std::string_view word
     return d;
 }
 
-// A candidate with everything that ranks it.
+// A candidate with everything that ranks it: its score (recency, frequency
+// and length, as the index packs them) and its place in the host's list.
 struct Ranked {
     std::uint32_t id;
-    std::uint32_t stamp;
+    std::uint64_t score;
     std::uint32_t preferred;  // place in the host's list, or kNotPreferred
-    std::uint64_t countKey;
-    std::size_t length;
     std::string_view word;
     std::uint64_t frequency;
 };
 
 bool ranksBefore(const Ranked& a, const Ranked& b) noexcept {
-    if (a.stamp != b.stamp) return a.stamp > b.stamp;
+    const std::uint32_t stampA = stampOfScore(a.score);
+    const std::uint32_t stampB = stampOfScore(b.score);
+    if (stampA != stampB) return stampA > stampB;
     if (a.preferred != b.preferred) return a.preferred < b.preferred;
-    if (a.countKey != b.countKey) return a.countKey > b.countKey;
-    if (a.length != b.length) return a.length < b.length;
+    constexpr std::uint64_t kBelowStamp = (std::uint64_t{1} << (kCountBits + kLengthBits)) - 1;
+    if ((a.score & kBelowStamp) != (b.score & kBelowStamp))
+        return (a.score & kBelowStamp) > (b.score & kBelowStamp);
     return a.word < b.word;
 }
 
 Ranked rankedOf(const StoreState& s, std::uint32_t id, std::uint64_t frequency,
                 std::uint32_t preferred) {
     const std::string_view word = s.table.word(id);
-    return Ranked{id,
-                  s.table.stamp(id),
-                  preferred,
-                  countKey(frequency),
-                  std::min(codePointCount(word), kMaxRankedLength),
-                  word,
-                  frequency};
+    return Ranked{id, packScore(s.table.stamp(id), frequency, codePointCount(word)), preferred,
+                  word, frequency};
 }
 
 // The candidates in the query's order. With kRank: the words spelled as
@@ -191,9 +187,8 @@ public:
             std::uint32_t id;
             while (ordered_.front().next(id)) {
                 if (id == discount_.id && discount_.gone) continue;
-                out = rankedOf(s_, id,
-                               id == discount_.id ? discount_.frequency : s_.table.frequency(id),
-                               kNotPreferred);
+                out = Ranked{id, 0, kNotPreferred, s_.table.word(id),
+                             id == discount_.id ? discount_.frequency : s_.table.frequency(id)};
                 return true;
             }
             return false;
@@ -206,7 +201,8 @@ public:
                 while (g.stream->next(id, score)) {
                     if (std::binary_search(g.sideIds.begin(), g.sideIds.end(), id)) continue;
                     if (id == discount_.id) continue;
-                    g.head = rankedOf(s_, id, s_.table.frequency(id), kNotPreferred);
+                    g.head =
+                        Ranked{id, score, kNotPreferred, s_.table.word(id), s_.table.frequency(id)};
                     g.peeked = true;
                     break;
                 }
@@ -313,8 +309,8 @@ CommonCompletion commonCompletion(const StoreState& s, const Plan& plan, const Q
 // the typo fallback is for prefixes that match nothing even so.
 bool matchesFolded(const StoreState& s, std::string_view typed, const Discount& discount) {
     for (const MatchedPath& p : findMatchingPaths(s.store.top(), typed, MatchRule::kFolded)) {
-        const std::uint32_t words =
-            s.index.prefixEnd(p.bytes, s.table) - s.index.lowerBound(p.bytes, s.table);
+        const RankRange range = s.index.rangeOf(p.bytes, s.table);
+        const std::uint32_t words = range.end - range.begin;
         const bool onlyDiscounted =
             discount.gone && words == 1 && startsWith(s.table.word(discount.id), p.bytes);
         if (words > 0 && !onlyDiscounted) return true;
@@ -380,12 +376,14 @@ Completion runQuery(const StoreState& s, const Query& query) {
     answer.fuzzy = plan.fuzzy && answer.anyMatch;
 
     Candidates candidates(s, plan, query, discount);
-    std::unordered_set<std::string> shown;
     Ranked next;
     while (candidates.next(next)) {
         const Path* path = plan.pathOf(next.word);
         std::string text = plan.render(next.word, *path);
-        if (!shown.insert(text).second) continue;
+        // Renderings repeat only among case variants: a scan of the few
+        // shown is enough.
+        const auto same = [&text](const Candidate& c) { return c.text == text; };
+        if (std::any_of(answer.candidates.begin(), answer.candidates.end(), same)) continue;
         if (answer.candidates.size() == query.limit) {
             answer.more = true;
             break;

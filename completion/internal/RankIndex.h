@@ -22,6 +22,12 @@ namespace rorirer {
 
 class WordTable;
 
+// Words [begin, end) by rank.
+struct RankRange {
+    std::uint32_t begin;
+    std::uint32_t end;
+};
+
 class RankIndex {
 public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
@@ -72,6 +78,9 @@ public:
     std::uint32_t lowerBound(std::string_view key, const WordTable& table) const noexcept;
     // The rank of the first word after every word that begins with `prefix`.
     std::uint32_t prefixEnd(std::string_view prefix, const WordTable& table) const noexcept;
+    // Both at once: the words that begin with `prefix`. The two descents
+    // share the nodes above the place where they part.
+    RankRange rangeOf(std::string_view prefix, const WordTable& table) const noexcept;
     std::uint32_t rankOf(std::uint32_t id) const noexcept;
 
     // A word's place, for walking in byte order.
@@ -115,6 +124,13 @@ private:
                      const WordTable& table) noexcept;
     void removeChild(std::uint32_t parent, std::uint32_t slot, const WordTable& table) noexcept;
     void collapseRoot() noexcept;
+    // Descents from `node` (whose first word has rank `rank`) to the rank
+    // of the first word not less than `key` / after every word beginning
+    // with it.
+    std::uint32_t lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                 std::string_view key, const WordTable& table) const noexcept;
+    std::uint32_t prefixEndFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                std::string_view prefix, const WordTable& table) const noexcept;
     std::string checkStructure(const WordTable& table, std::vector<std::uint32_t>& order,
                                std::vector<std::uint64_t>& scores) const;
 

@@ -16,21 +16,18 @@ struct Worse {
 
 RankedStream::RankedStream(const RankIndex& index, const std::vector<RankRange>& ranges)
     : index_(index) {
+    heap_.reserve(64);
     for (const RankRange& range : ranges) addRange(range);
 }
 
 void RankedStream::push(std::uint32_t node, bool isLeaf, std::uint32_t from, std::uint32_t to,
                         std::uint32_t rank) {
     if (from >= to) return;
-    std::uint64_t best = 0;
-    if (isLeaf) {
-        const RankIndex::Leaf& l = index_.leaf(node);
-        for (std::uint32_t i = from; i < to; ++i) best = std::max(best, l.score[i]);
-    } else {
-        const RankIndex::Inner& n = index_.inner(node);
-        for (std::uint32_t i = from; i < to; ++i) best = std::max(best, n.best[i]);
-    }
-    heap_.push_back(Piece{best, rank, node, from, to, isLeaf});
+    const std::uint64_t* scores = isLeaf ? index_.leaf(node).score : index_.inner(node).best;
+    std::uint32_t bestAt = from;
+    for (std::uint32_t i = from + 1; i < to; ++i)
+        if (scores[i] > scores[bestAt]) bestAt = i;
+    heap_.push_back(Piece{scores[bestAt], rank, node, from, to, bestAt, isLeaf});
     std::push_heap(heap_.begin(), heap_.end(), Worse());
 }
 
@@ -116,11 +113,9 @@ bool RankedStream::next(std::uint32_t& id, std::uint64_t& score) {
         std::pop_heap(heap_.begin(), heap_.end(), Worse());
         const Piece piece = heap_.back();
         heap_.pop_back();
+        const std::uint32_t best = piece.bestAt;
         if (piece.isLeaf) {
             const RankIndex::Leaf& l = index_.leaf(piece.node);
-            std::uint32_t best = piece.from;
-            for (std::uint32_t i = piece.from + 1; i < piece.to; ++i)
-                if (l.score[i] > l.score[best]) best = i;
             push(piece.node, true, piece.from, best, piece.rank);
             push(piece.node, true, best + 1, piece.to, piece.rank + (best - piece.from) + 1);
             id = l.id[best];
@@ -128,16 +123,8 @@ bool RankedStream::next(std::uint32_t& id, std::uint64_t& score) {
             return true;
         }
         const RankIndex::Inner& n = index_.inner(piece.node);
-        std::uint32_t best = piece.from;
         std::uint32_t bestRank = piece.rank;
-        std::uint32_t rank = piece.rank;
-        for (std::uint32_t i = piece.from; i < piece.to; ++i) {
-            if (n.best[i] > n.best[best]) {
-                best = i;
-                bestRank = rank;
-            }
-            rank += n.count[i];
-        }
+        for (std::uint32_t i = piece.from; i < best; ++i) bestRank += n.count[i];
         push(piece.node, false, piece.from, best, piece.rank);
         push(piece.node, false, best + 1, piece.to, bestRank + n.count[best]);
         const std::uint32_t child = n.child[best];

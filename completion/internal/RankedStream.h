@@ -14,11 +14,6 @@
 
 namespace rorirer {
 
-struct RankRange {
-    std::uint32_t begin;
-    std::uint32_t end;
-};
-
 class RankedStream {
 public:
     RankedStream(const RankIndex& index, const std::vector<RankRange>& ranges);
@@ -34,6 +29,7 @@ private:
         std::uint32_t node;
         std::uint32_t from;
         std::uint32_t to;
+        std::uint32_t bestAt;  // the leftmost child (or entry) holding `best`
         bool isLeaf;
     };
     void push(std::uint32_t node, bool isLeaf, std::uint32_t from, std::uint32_t to,

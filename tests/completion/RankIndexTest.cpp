@@ -118,6 +118,9 @@ void checkQueries(const Fixture& f, std::mt19937& random) {
         while (end < words.size() && words[end].compare(0, key.size(), key) == 0) ++end;
         ASSERT_EQ(f.index().lowerBound(key, f.table()), low) << key;
         ASSERT_EQ(f.index().prefixEnd(key, f.table()), end) << key;
+        const RankRange range = f.index().rangeOf(key, f.table());
+        ASSERT_EQ(range.begin, low) << key;
+        ASSERT_EQ(range.end, end) << key;
     }
     for (std::size_t r = 0; r < words.size(); r += 1 + random() % 7) {
         const std::uint32_t id = f.table().find(words[r]);
