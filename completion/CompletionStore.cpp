@@ -36,7 +36,7 @@ bool applyChange(StoreState& s, const std::string& word, const Change& change) {
     if (change.stamp) s.table.reserveStamps(1);
     if (change.documents > 0) s.table.reserveDocumentCounts(1);
     if (isNew) {
-        s.table.reserve(1, word.size());
+        s.table.reserve(1, WordTable::arenaBytesOf(word.size()));
         s.index.reserveInsert(s.table.idLimit() + 1);
         const CString text(word.data(), static_cast<int>(word.size()));
         if (!s.store.insertString(text)) return false;

@@ -61,11 +61,11 @@ Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCoun
         std::string_view word = words[i].word;
         if (!isAscii(word)) word = normalized[next++];
         if (!isStorable(word, shortest)) continue;
-        batch.items.push_back({batch.buffer.data() + batch.buffer.size(),
-                               static_cast<std::uint32_t>(word.size()),
-                               static_cast<std::uint32_t>(i)});
+        const char* at = batch.buffer.data() + batch.buffer.size();
         batch.buffer.append(word);
         batch.buffer.push_back('\0');
+        batch.items.push_back(makeSortItem(at, static_cast<std::uint32_t>(word.size()),
+                                           static_cast<std::uint32_t>(i)));
     }
     return batch;
 }
@@ -106,7 +106,7 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         const std::uint32_t id = s.table.find(viewOf(item));
         if (id == WordTable::kNoWord) {
             fresh.push_back({item, count});
-            freshBytes += item.length;
+            freshBytes += WordTable::arenaBytesOf(item.length);
             maxLength = std::max<std::size_t>(maxLength, item.length);
         } else {
             known.emplace_back(id, count);

@@ -106,7 +106,11 @@ void WordTable::compactArena() {
     garbage_ = 0;
 }
 
-void WordTable::reserve(std::size_t words, std::size_t bytes) {
+std::size_t WordTable::arenaBytesOf(std::size_t length) noexcept {
+    return varintLength(length) + length;
+}
+
+void WordTable::reserve(std::size_t words, std::size_t arenaBytes) {
     // Ids: the free list first, then new ones at the end.
     std::size_t freeIds = 0;
     for (std::uint32_t id = freeHead_; id != kNoFreeId && freeIds < words; id = offsets_[id])
@@ -119,7 +123,6 @@ void WordTable::reserve(std::size_t words, std::size_t bytes) {
         reserveMore(origins_, more);
         reserveMore(counts_, more);
     }
-    const std::size_t arenaBytes = bytes + words * varintLength(bytes);
     if (arena_.size() + arenaBytes > arena_.capacity() && garbage_ > arena_.size() / 2)
         compactArena();
     if (arena_.size() + arenaBytes > std::numeric_limits<std::uint32_t>::max())

@@ -41,8 +41,10 @@ public:
     // Every id in use is below this.
     std::uint32_t idLimit() const noexcept { return static_cast<std::uint32_t>(origins_.size()); }
 
-    // Room for `words` more words of `bytes` bytes in all.
-    void reserve(std::size_t words, std::size_t bytes);
+    // Room for `words` more words taking `arenaBytes` in the arena: the sum
+    // of arenaBytesOf() their lengths.
+    void reserve(std::size_t words, std::size_t arenaBytes);
+    static std::size_t arenaBytesOf(std::size_t length) noexcept;
     void reserveStamps(std::size_t more) { stamps_.reserve(more); }
     void reserveDocumentCounts(std::size_t more) { documents_.reserve(more); }
 

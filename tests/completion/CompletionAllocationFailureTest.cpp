@@ -109,7 +109,7 @@ CompletionStore sample() {
 // first change must allocate.
 CompletionStore bulkSample() {
     std::vector<std::string> words;
-    for (int i = 0; i < 3000; ++i) words.push_back("word" + std::to_string(i * 7919 % 10000));
+    for (int i = 0; i < 1100; ++i) words.push_back("word" + std::to_string(i * 7919 % 10000));
     for (const char* w : {"wordy", "wording", "worded"}) words.emplace_back(w);
     std::vector<CompletionStore::WordCount> entries;
     for (const auto& w : words) entries.push_back({w, 0});

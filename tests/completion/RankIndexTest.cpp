@@ -25,7 +25,7 @@ class Fixture {
 public:
     bool insert(const std::string& word, std::uint64_t score) {
         if (table_.find(word) != WordTable::kNoWord) return false;
-        table_.reserve(1, word.size());
+        table_.reserve(1, WordTable::arenaBytesOf(word.size()));
         index_.reserveInsert(table_.idLimit() + 1);
         const std::uint32_t id = table_.insert(word, 1);
         index_.insert(id, score, table_);
@@ -51,7 +51,7 @@ public:
         table_.clear();
         model_.clear();
         std::size_t bytes = 0;
-        for (const auto& w : sorted) bytes += w.size();
+        for (const auto& w : sorted) bytes += WordTable::arenaBytesOf(w.size());
         table_.reserve(sorted.size(), bytes);
         std::vector<std::uint32_t> ids;
         std::vector<std::uint64_t> scores;
