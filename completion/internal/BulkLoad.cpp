@@ -64,8 +64,8 @@ Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCoun
         const char* at = batch.buffer.data() + batch.buffer.size();
         batch.buffer.append(word);
         batch.buffer.push_back('\0');
-        batch.items.push_back(makeSortItem(at, static_cast<std::uint32_t>(word.size()),
-                                           static_cast<std::uint32_t>(i)));
+        batch.items.push_back(
+            {at, static_cast<std::uint32_t>(word.size()), static_cast<std::uint32_t>(i)});
     }
     return batch;
 }

@@ -8,11 +8,9 @@ namespace rorirer {
 namespace {
 
 // Buckets this small are sorted by insertion, comparing from `depth` on.
-constexpr std::size_t kSmallBucket = 24;
+constexpr std::size_t kSmallBucket = 64;
 
 bool lessFrom(const SortItem& a, const SortItem& b, std::uint32_t depth) noexcept {
-    // Words hold no NUL, so heads that differ order the words.
-    if (depth < 8 && a.head != b.head) return a.head < b.head;
     const std::uint32_t common = std::min(a.length, b.length);
     if (depth < common) {
         const int order = std::memcmp(a.data + depth, b.data + depth, common - depth);
@@ -34,15 +32,6 @@ void insertionSort(SortItem* begin, SortItem* end, std::uint32_t depth) noexcept
 }
 
 }  // namespace
-
-SortItem makeSortItem(const char* data, std::uint32_t length, std::uint32_t index) noexcept {
-    std::uint64_t head = 0;
-    for (std::uint32_t i = 0; i < 8; ++i) {
-        head <<= 8;
-        if (i < length) head |= static_cast<unsigned char>(data[i]);
-    }
-    return SortItem{data, length, index, head};
-}
 
 void sortByBytes(std::vector<SortItem>& items) {
     if (items.size() < 2) return;

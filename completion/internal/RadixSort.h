@@ -14,12 +14,7 @@ struct SortItem {
     const char* data;
     std::uint32_t length;
     std::uint32_t index;  // the caller's
-    // The first eight bytes, big-endian and zero-padded, so that the first
-    // levels of the sort read no word: makeSortItem() fills it.
-    std::uint64_t head;
 };
-
-SortItem makeSortItem(const char* data, std::uint32_t length, std::uint32_t index) noexcept;
 
 // Sorts by the bytes of each item, compared unsigned, a word before its
 // continuations. Items with equal bytes keep no particular order.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "completion/internal/RadixSort.h"
 #include "completion/internal/RankIndex.h"
 #include "completion/internal/RankedStream.h"
 #include "completion/internal/WordTable.h"
@@ -224,6 +225,34 @@ TEST(RankIndex, SortedInsertionsAndRemovalsKeepItBalanced) {
     }
     ASSERT_EQ(f.check(), "");
     checkQueries(f, random);
+}
+
+TEST(RadixSort, AgreesWithComparisonSort) {
+    std::mt19937 random(11);
+    for (std::size_t size : {0u, 1u, 2u, 63u, 64u, 65u, 300u, 5000u, 40000u}) {
+        // Long shared prefixes, words that are prefixes of others, bytes
+        // from 0x80 up, and repeats.
+        std::vector<std::string> words;
+        for (std::size_t i = 0; i < size; ++i) {
+            std::string w = random() % 3 == 0 ? std::string(20 + random() % 10, 'q') : "";
+            const int length = static_cast<int>(random() % 6);
+            for (int j = 0; j < length; ++j)
+                w.push_back(static_cast<char>("ab\x7f\x80\xff"[random() % 5]));
+            if (w.empty()) w = "z";
+            words.push_back(w);
+            if (random() % 10 == 0) words.push_back(w);
+        }
+        std::vector<rorirer::SortItem> items;
+        for (std::size_t i = 0; i < words.size(); ++i)
+            items.push_back({words[i].data(), static_cast<std::uint32_t>(words[i].size()),
+                             static_cast<std::uint32_t>(i)});
+        rorirer::sortByBytes(items);
+        std::vector<std::string> sorted;
+        for (const auto& item : items) sorted.push_back(words[item.index]);
+        std::vector<std::string> expected = words;
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(sorted, expected) << size;
+    }
 }
 
 }  // namespace
