@@ -8,11 +8,12 @@
 #include <unordered_set>
 
 #include "completion/Unicode.h"
+#include "completion/internal/CandidateOrder.h"
 #include "completion/internal/CaseFolding.h"
 #include "completion/internal/CommonPrefix.h"
 #include "completion/internal/FuzzyWalk.h"
 #include "completion/internal/Matching.h"
-#include "completion/internal/RankedStream.h"
+#include "completion/internal/QueryPlan.h"
 #include "completion/internal/Score.h"
 #include "completion/internal/StoreState.h"
 #include "completion/internal/TrieLists.h"
@@ -23,55 +24,6 @@ namespace {
 // Longer prefixes get no typo fallback: its table grows with the square of
 // the prefix.
 constexpr std::size_t kMaxFuzzyCharacters = 64;
-constexpr std::uint32_t kNotPreferred = 0xFFFFFFFFu;
-
-bool startsWith(std::string_view text, std::string_view prefix) noexcept {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string upperAlone(std::string_view text) {
-    std::string out;
-    appendUpperCased(out, text);
-    return out;
-}
-
-struct Path {
-    std::string bytes;
-    const LinkedTrieNode* list;
-    RankRange range;
-};
-
-bool isWordAt(const Path& path) noexcept { return path.list == nullptr || isEndMarker(path.list); }
-
-// What the query matched and how its candidates are shown.
-struct Plan {
-    std::string typed;
-    bool infer = false;
-    bool capitals = false;
-    bool fuzzy = false;
-    std::vector<Path> paths;      // sorted by bytes, none a prefix of another
-    const Path* exact = nullptr;  // the path spelled exactly as typed
-    std::uint64_t matched = 0;    // stored words in the ranges
-
-    // The path `word` lies below, or null.
-    const Path* pathOf(std::string_view word) const noexcept {
-        auto after = std::upper_bound(
-            paths.begin(), paths.end(), word,
-            [](std::string_view w, const Path& p) { return w < std::string_view(p.bytes); });
-        if (after == paths.begin()) return nullptr;
-        const Path& p = *std::prev(after);
-        return startsWith(word, p.bytes) ? &p : nullptr;
-    }
-
-    std::string render(std::string_view word, const Path& path) const {
-        const std::string_view rest = word.substr(path.bytes.size());
-        if (fuzzy) {
-            return capitals ? upperAlone(path.bytes) + upperAlone(rest) : std::string(word);
-        }
-        if (!infer) return std::string(word);
-        return capitals ? typed + upperAlone(rest) : typed + std::string(rest);
-    }
-};
 
 void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s) {
     plan.paths.clear();
@@ -90,13 +42,6 @@ void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s)
     }
 }
 
-// The word under the cursor, one occurrence of which does not count.
-struct Discount {
-    std::uint32_t id = WordTable::kNoWord;
-    bool gone = false;            // nothing else keeps it a candidate
-    std::uint64_t frequency = 0;  // without that occurrence
-};
-
 Discount discountOf(const StoreState& s, const Plan& plan, std::string_view word) {
     Discount d;
     if (word.empty()) return d;
@@ -111,142 +56,6 @@ Discount discountOf(const StoreState& s, const Plan& plan, std::string_view word
     d.gone = documents == 1 && others == 0;
     return d;
 }
-
-// A candidate with everything that ranks it: its score (recency, frequency
-// and length, as the index packs them) and its place in the host's list.
-struct Ranked {
-    std::uint32_t id;
-    std::uint64_t score;
-    std::uint32_t preferred;  // place in the host's list, or kNotPreferred
-    std::string_view word;
-    std::uint64_t frequency;
-};
-
-bool ranksBefore(const Ranked& a, const Ranked& b) noexcept {
-    const std::uint32_t stampA = stampOfScore(a.score);
-    const std::uint32_t stampB = stampOfScore(b.score);
-    if (stampA != stampB) return stampA > stampB;
-    if (a.preferred != b.preferred) return a.preferred < b.preferred;
-    constexpr std::uint64_t kBelowStamp = (std::uint64_t{1} << (kCountBits + kLengthBits)) - 1;
-    if ((a.score & kBelowStamp) != (b.score & kBelowStamp))
-        return (a.score & kBelowStamp) > (b.score & kBelowStamp);
-    return a.word < b.word;
-}
-
-Ranked rankedOf(const StoreState& s, std::uint32_t id, std::uint64_t frequency,
-                std::uint32_t preferred) {
-    const std::string_view word = s.table.word(id);
-    return Ranked{id, packScore(s.table.stamp(id), frequency, codePointCount(word)), preferred,
-                  word, frequency};
-}
-
-// The candidates in the query's order. With kRank: the words spelled as
-// typed first, then the others; within each, the index's best-first stream
-// merged with the few words whose rank the query itself changes (the host's
-// preferred words and the discounted word), which the stream passes over.
-class Candidates {
-public:
-    Candidates(const StoreState& s, const Plan& plan, const Query& query, const Discount& discount)
-        : s_(s), plan_(plan), discount_(discount), alpha_(query.sortOrder == SortOrder::kAlpha) {
-        std::vector<RankRange> first;
-        std::vector<RankRange> rest;
-        for (const Path& p : plan.paths) (&p == plan.exact ? first : rest).push_back(p.range);
-        if (alpha_) {
-            first.insert(first.end(), rest.begin(), rest.end());
-            ordered_.emplace_back(s.index, first);
-            return;
-        }
-        groups_[0].stream = std::make_unique<RankedStream>(s.index, first);
-        groups_[1].stream = std::make_unique<RankedStream>(s.index, rest);
-        if (query.preferred != nullptr) {
-            for (std::size_t i = 0; i < query.preferred->size(); ++i) {
-                const std::uint32_t id = s.table.find(toNfc((*query.preferred)[i]));
-                if (id == WordTable::kNoWord || id == discount.id) continue;
-                addSide(id, s.table.frequency(id), static_cast<std::uint32_t>(i));
-            }
-        }
-        if (discount.id != WordTable::kNoWord && !discount.gone) {
-            std::uint32_t preferred = kNotPreferred;
-            if (query.preferred != nullptr) {
-                const std::string word(s.table.word(discount.id));
-                for (std::size_t i = 0; i < query.preferred->size() && preferred == kNotPreferred;
-                     ++i)
-                    if (toNfc((*query.preferred)[i]) == word)
-                        preferred = static_cast<std::uint32_t>(i);
-            }
-            addSide(discount.id, discount.frequency, preferred);
-        }
-        for (Group& g : groups_) {
-            std::sort(g.side.begin(), g.side.end(), ranksBefore);
-            std::sort(g.sideIds.begin(), g.sideIds.end());
-        }
-    }
-
-    bool next(Ranked& out) {
-        if (alpha_) {
-            std::uint32_t id;
-            while (ordered_.front().next(id)) {
-                if (id == discount_.id && discount_.gone) continue;
-                out = Ranked{id, 0, kNotPreferred, s_.table.word(id),
-                             id == discount_.id ? discount_.frequency : s_.table.frequency(id)};
-                return true;
-            }
-            return false;
-        }
-        for (; group_ < 2; ++group_) {
-            Group& g = groups_[group_];
-            if (!g.peeked) {
-                std::uint32_t id;
-                std::uint64_t score;
-                while (g.stream->next(id, score)) {
-                    if (std::binary_search(g.sideIds.begin(), g.sideIds.end(), id)) continue;
-                    if (id == discount_.id) continue;
-                    g.head =
-                        Ranked{id, score, kNotPreferred, s_.table.word(id), s_.table.frequency(id)};
-                    g.peeked = true;
-                    break;
-                }
-            }
-            const bool side = g.nextSide < g.side.size();
-            if (!g.peeked && !side) continue;
-            if (side && (!g.peeked || ranksBefore(g.side[g.nextSide], g.head))) {
-                out = g.side[g.nextSide++];
-            } else {
-                out = g.head;
-                g.peeked = false;
-            }
-            return true;
-        }
-        return false;
-    }
-
-private:
-    struct Group {
-        std::unique_ptr<RankedStream> stream;
-        std::vector<Ranked> side;
-        std::vector<std::uint32_t> sideIds;
-        std::size_t nextSide = 0;
-        Ranked head{};
-        bool peeked = false;
-    };
-
-    void addSide(std::uint32_t id, std::uint64_t frequency, std::uint32_t preferred) {
-        const Path* path = plan_.pathOf(s_.table.word(id));
-        if (path == nullptr) return;
-        Group& g = groups_[path == plan_.exact ? 0 : 1];
-        if (std::find(g.sideIds.begin(), g.sideIds.end(), id) != g.sideIds.end()) return;
-        g.side.push_back(rankedOf(s_, id, frequency, preferred));
-        g.sideIds.push_back(id);
-    }
-
-    const StoreState& s_;
-    const Plan& plan_;
-    const Discount& discount_;
-    bool alpha_;
-    std::vector<OrderedStream> ordered_;
-    Group groups_[2];
-    std::size_t group_ = 0;
-};
 
 // Distinct renderings of every candidate. Renderings are the stored words,
 // or the typed text and distinct rests, unless several prefixes lead to
@@ -375,7 +184,7 @@ Completion runQuery(const StoreState& s, const Query& query) {
     answer.anyMatch = counted > 0;
     answer.fuzzy = plan.fuzzy && answer.anyMatch;
 
-    Candidates candidates(s, plan, query, discount);
+    CandidateOrder candidates(s, plan, query, discount);
     Ranked next;
     while (candidates.next(next)) {
         const Path* path = plan.pathOf(next.word);

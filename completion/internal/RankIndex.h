@@ -147,9 +147,6 @@ private:
     std::uint32_t size_ = 0;
 };
 
-// The first eight bytes of `word`, big-endian, zero-padded.
-std::uint64_t headOf(std::string_view word) noexcept;
-
 template <typename ScoreOf>
 std::string RankIndex::check(const WordTable& table, ScoreOf&& expectedScore) const {
     std::vector<std::uint32_t> order;
