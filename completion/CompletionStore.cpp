@@ -9,6 +9,7 @@
 #include "completion/Unicode.h"
 #include "completion/internal/Score.h"
 #include "completion/internal/StoreState.h"
+#include "completion/internal/TrieLists.h"
 #include "framework/CStringArray.h"
 
 namespace rorirer {
@@ -40,6 +41,7 @@ bool applyChange(StoreState& s, const std::string& word, const Change& change) {
         s.index.reserveInsert(s.table.idLimit() + 1);
         const CString text(word.data(), static_cast<int>(word.size()));
         if (!s.store.insertString(text)) return false;
+        s.top.refresh(s.store.top(), static_cast<std::uint8_t>(word[0]));
         id = s.table.insert(word, change.origins);
     } else {
         s.table.setOrigins(id, static_cast<Origins>(s.table.origins(id) | change.origins));
@@ -64,6 +66,7 @@ void removeWord(StoreState& s, std::uint32_t id) {
     const CString text(word.data(), static_cast<int>(word.size()));
     // Neither removal below allocates.
     s.store.removeString(text);
+    s.top.refresh(s.store.top(), static_cast<std::uint8_t>(word[0]));
     s.index.erase(id, s.table);
     s.table.erase(id);
 }
@@ -197,6 +200,7 @@ bool CompletionStore::touchWord(std::string_view word) {
 void CompletionStore::reset() {
     StoreState& s = *state_;
     s.store.reset();
+    s.top.rebuild(s.store.top());
     s.table.clear();
     s.index.clear();
     s.clock = 0;
@@ -283,6 +287,11 @@ std::string CompletionStore::checkConsistency() const {
         const bool document = hasOrigin(s.table.origins(id), Origin::kDocument);
         if (document != (s.table.documentCount(id) > 0))
             return "the document origin and count disagree: " + word;
+    }
+    for (unsigned b = 1; b < 256; ++b) {
+        const auto byte = static_cast<std::uint8_t>(b);
+        if (s.top.node(byte) != findByte(s.store.top()->nextSibling, byte))
+            return "the top list's entry for byte " + std::to_string(b) + " is stale";
     }
     return s.index.check(s.table, [&s](std::uint32_t id) { return scoreOf(s, id); });
 }

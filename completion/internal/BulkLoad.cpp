@@ -179,6 +179,7 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
     }
 
     // Nothing below allocates.
+    s.top.rebuild(s.store.top());
     // Each insertion's hash slot is a cache miss of its own: ask for the
     // slot of a word some way ahead while inserting this one.
     constexpr std::size_t kAhead = 16;

@@ -19,6 +19,16 @@ bool follow(const LinkedTrieNode*& list, std::string_view bytes) noexcept {
     return true;
 }
 
+// The same from `list`, which may be the top-level list.
+bool followFrom(const LinkedTrieNode* root, const TopList& firsts, const LinkedTrieNode*& list,
+                std::string_view bytes) noexcept {
+    if (list != root || bytes.empty()) return follow(list, bytes);
+    const LinkedTrieNode* first = firsts.node(static_cast<std::uint8_t>(bytes[0]));
+    if (first == nullptr) return false;
+    list = first->firstChild;
+    return follow(list, bytes.substr(1));
+}
+
 // The byte strings a typed character may be stored as under `rule`.
 void addVariants(const Character& typed, MatchRule rule, std::vector<char32_t>& points,
                  std::vector<std::string>& out) {
@@ -43,15 +53,21 @@ void addVariants(const Character& typed, MatchRule rule, std::vector<char32_t>& 
 
 }  // namespace
 
-std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* top, std::string_view typed,
-                                           MatchRule rule) {
+bool followPath(const LinkedTrieNode* root, const TopList& firsts, std::string_view bytes,
+                const LinkedTrieNode*& list) noexcept {
+    list = root;
+    return followFrom(root, firsts, list, bytes);
+}
+
+std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* root, const TopList& firsts,
+                                           std::string_view typed, MatchRule rule) {
     std::vector<MatchedPath> paths;
     if (rule == MatchRule::kBytes) {
-        const LinkedTrieNode* list = top;
-        if (follow(list, typed)) paths.push_back({std::string(typed), list});
+        const LinkedTrieNode* list = nullptr;
+        if (followPath(root, firsts, typed, list)) paths.push_back({std::string(typed), list});
         return paths;
     }
-    paths.push_back({std::string(), top});
+    paths.push_back({std::string(), root});
     std::vector<MatchedPath> next;
     std::vector<char32_t> points;
     std::vector<std::string> variants;
@@ -63,7 +79,7 @@ std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* top, std::strin
         for (const MatchedPath& path : paths) {
             for (const std::string& variant : variants) {
                 const LinkedTrieNode* list = path.list;
-                if (list == nullptr || !follow(list, variant)) continue;
+                if (list == nullptr || !followFrom(root, firsts, list, variant)) continue;
                 next.push_back({path.bytes + variant, list});
             }
         }

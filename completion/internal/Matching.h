@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "completion/internal/TopList.h"
 #include "wordstore/LinkedTrieNode.h"
 
 namespace rorirer {
@@ -26,10 +27,16 @@ struct MatchedPath {
     const LinkedTrieNode* list;  // the list that follows it; null when it ends at a leaf
 };
 
-// `top` is the root marker, which heads the top-level list. Paths come in
-// no particular order; no path is a prefix of another.
-std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* top, std::string_view typed,
-                                           MatchRule rule);
+// `root` is the root marker, which heads the top-level list, and `firsts`
+// that list's nodes by byte. Paths come in no particular order; no path is
+// a prefix of another.
+std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* root, const TopList& firsts,
+                                           std::string_view typed, MatchRule rule);
+
+// The list after `bytes` (null at a leaf), or false when the tree does not
+// hold them.
+bool followPath(const LinkedTrieNode* root, const TopList& firsts, std::string_view bytes,
+                const LinkedTrieNode*& list) noexcept;
 
 }  // namespace rorirer
 

@@ -117,7 +117,8 @@ CommonCompletion commonCompletion(const StoreState& s, const Plan& plan, const Q
 // Whether some stored word that counts begins with `typed` after folding:
 // the typo fallback is for prefixes that match nothing even so.
 bool matchesFolded(const StoreState& s, std::string_view typed, const Discount& discount) {
-    for (const MatchedPath& p : findMatchingPaths(s.store.top(), typed, MatchRule::kFolded)) {
+    for (const MatchedPath& p :
+         findMatchingPaths(s.store.top(), s.top, typed, MatchRule::kFolded)) {
         const RankRange range = s.index.rangeOf(p.bytes, s.table);
         const std::uint32_t words = range.end - range.begin;
         const bool onlyDiscounted =
@@ -159,7 +160,7 @@ Completion runQuery(const StoreState& s, const Query& query) {
             break;
     }
     const LinkedTrieNode* top = s.store.top();
-    setPaths(plan, findMatchingPaths(top, plan.typed, rule), s);
+    setPaths(plan, findMatchingPaths(top, s.top, plan.typed, rule), s);
     Discount discount = discountOf(s, plan, query.discounted);
 
     if (plan.matched - (discount.gone ? 1 : 0) == 0 && query.fuzzy) {
@@ -168,9 +169,8 @@ Completion runQuery(const StoreState& s, const Query& query) {
             !matchesFolded(s, plan.typed, discount)) {
             std::vector<MatchedPath> near;
             for (std::string& bytes : findPrefixesWithinOneEdit(top, keys)) {
-                const LinkedTrieNode* list = top;
-                for (const char b : bytes)
-                    list = findByte(list, static_cast<std::uint8_t>(b))->firstChild;
+                const LinkedTrieNode* list = nullptr;
+                followPath(top, s.top, bytes, list);
                 near.push_back({std::move(bytes), list});
             }
             plan.fuzzy = true;

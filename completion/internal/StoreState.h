@@ -11,17 +11,25 @@
 
 #include "completion/CompletionStore.h"
 #include "completion/internal/RankIndex.h"
+#include "completion/internal/TopList.h"
 #include "completion/internal/WordStore.h"
 #include "completion/internal/WordTable.h"
 
 namespace rorirer {
 
 struct StoreState {
-    explicit StoreState(long minLength) : store(minLength) {}
+    explicit StoreState(long minLength) : store(minLength) { top.rebuild(store.top()); }
+    // The copy's tree is laid out anew: its top list is its own.
+    StoreState(const StoreState& other)
+        : store(other.store), table(other.table), index(other.index), clock(other.clock) {
+        top.rebuild(store.top());
+    }
+    StoreState& operator=(const StoreState&) = delete;
 
     WordStore store;
     WordTable table;
     RankIndex index;
+    TopList top;
     // The last recency stamp handed out; stamps only grow.
     std::uint32_t clock = 0;
 };
