@@ -132,6 +132,21 @@ TEST(CompletionExamples, RankingTiersApplyInOrder) {
     EXPECT_FALSE(store.complete(q).more);
 }
 
+TEST(CompletionExamples, TheExampleOfTheDocumentation) {
+    CompletionStore words;
+    words.addDictionaryWord("hippopotamus");
+    words.addDictionaryWord("hippocampus", 120);
+    words.addTextWord("Hippolyta");
+    words.learnWord("hippogriff");
+    Query query;
+    query.prefix = "HIPPO";
+    const Completion answer = words.complete(query);
+    EXPECT_EQ(texts(answer), (std::vector<std::string>{"HIPPOGRIFF", "HIPPOCAMPUS", "HIPPOLYTA",
+                                                       "HIPPOPOTAMUS"}));
+    EXPECT_EQ(answer.longest, "HIPPO");
+    EXPECT_FALSE(answer.unique.has_value());
+}
+
 TEST(CompletionExamples, LongestAndUniqueCompletion) {
     struct Case {
         std::vector<std::string> words;
