@@ -52,12 +52,13 @@ cppcheck --std=c++17 --language=c++ --library=googletest \
     --suppress=noExplicitConstructor:wordstore/LinkedTrie.h \
     --suppress=unusedStructMember:wordstore/Listing.cpp \
     --suppress=useStlAlgorithm \
-    framework wordstore module tests fuzz
+    framework wordstore module completion tests fuzz
 echo "cppcheck: no findings"
 
 echo "== clang-tidy (.clang-tidy)"
 mkdir -p build
-ls wordstore/*.cpp tests/*.cpp tests/support/*.cpp fuzz/*.cpp |
+ls wordstore/*.cpp completion/*.cpp completion/internal/*.cpp tests/*.cpp tests/support/*.cpp \
+   tests/completion/*.cpp fuzz/*.cpp |
     xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support 2>/dev/null >build/tidy.log || {
     cat build/tidy.log
     echo "clang-tidy: findings"

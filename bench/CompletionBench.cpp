@@ -205,11 +205,11 @@ int main(int argc, char** argv) {
             const long long before = rorirer::heapBytesInUse();
             const Clock::time_point begin = Clock::now();
             LinkedTrie trie;
-            CString text;
-            text.Preallocate(4096);
+            CString buffer;
+            buffer.Preallocate(4096);
             for (const std::string& w : sorted) {
-                text = w.c_str();
-                trie.insertString(text);
+                buffer = w.c_str();
+                trie.insertString(buffer);
             }
             trieTimes.push_back(microsSince(begin) / 1000);
             trieHeap = rorirer::heapBytesInUse() - before;

@@ -19,7 +19,7 @@ bool lessFrom(const SortItem& a, const SortItem& b, std::uint32_t depth) noexcep
     return a.length < b.length;
 }
 
-void insertionSort(SortItem* begin, SortItem* end, std::uint32_t depth) noexcept {
+void insertionSort(SortItem* begin, const SortItem* end, std::uint32_t depth) noexcept {
     for (SortItem* i = begin + 1; i < end; ++i) {
         const SortItem item = *i;
         SortItem* j = i;

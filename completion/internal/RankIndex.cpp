@@ -378,7 +378,7 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
         }
         --l.size;
     }
-    Leaf& l = leaves_[target];
+    const Leaf& l = leaves_[target];
     const std::uint32_t parent = l.parent;
     const auto unlink = [this](std::uint32_t index) {
         const Leaf& gone = leaves_[index];

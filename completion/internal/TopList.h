@@ -6,7 +6,6 @@
 #ifndef RORIRER_COMPLETION_INTERNAL_TOPLIST_H
 #define RORIRER_COMPLETION_INTERNAL_TOPLIST_H
 
-#include <array>
 #include <cstdint>
 
 #include "completion/internal/TrieLists.h"
@@ -17,7 +16,7 @@ class TopList {
 public:
     // `root`: the root marker, which heads the top-level list.
     void rebuild(const LinkedTrieNode* root) noexcept {
-        nodes_.fill(nullptr);
+        for (const LinkedTrieNode*& entry : nodes_) entry = nullptr;
         for (const LinkedTrieNode* n = root->nextSibling; n != nullptr; n = n->nextSibling)
             nodes_[byteOf(n)] = n;
     }
@@ -27,7 +26,7 @@ public:
     const LinkedTrieNode* node(std::uint8_t byte) const noexcept { return nodes_[byte]; }
 
 private:
-    std::array<const LinkedTrieNode*, 256> nodes_{};
+    const LinkedTrieNode* nodes_[256] = {};
 };
 
 }  // namespace rorirer

@@ -109,9 +109,11 @@ CompletionStore sample() {
 // first change must allocate.
 CompletionStore bulkSample() {
     std::vector<std::string> words;
+    words.reserve(1103);
     for (int i = 0; i < 1100; ++i) words.push_back("word" + std::to_string(i * 7919 % 10000));
     for (const char* w : {"wordy", "wording", "worded"}) words.emplace_back(w);
     std::vector<CompletionStore::WordCount> entries;
+    entries.reserve(words.size());
     for (const auto& w : words) entries.push_back({w, 0});
     CompletionStore store(3);
     store.addWords(entries, Origin::kDictionary);
@@ -145,8 +147,10 @@ TEST(CompletionAllocationFailure, ChangesLeaveTheStoreAsItWas) {
         {"words in bulk",
          [](CompletionStore& s) {
              std::vector<std::string> words;
+             words.reserve(1200);
              for (int i = 0; i < 1200; ++i) words.push_back("wx" + std::to_string(i));
              std::vector<CompletionStore::WordCount> entries;
+             entries.reserve(words.size() + 1);
              for (const auto& w : words) entries.push_back({w, 1});
              entries.push_back({"word7", 5});  // an old word among them
              s.addWords(entries, Origin::kDictionary);
@@ -183,7 +187,9 @@ TEST(CompletionAllocationFailure, CopiesLeaveTheSourceAlone) {
     for (long fail = 0;; ++fail) {
         g_failAfter = fail;
         try {
-            CompletionStore copy(source);
+            // The copy is what is under test, failing allocation by allocation.
+            // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
+            const CompletionStore copy(source);
             g_failAfter = -1;
             EXPECT_EQ(snapshot(copy), before);
             break;

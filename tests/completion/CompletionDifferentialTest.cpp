@@ -96,7 +96,7 @@ public:
     std::string prefix(const std::vector<std::string>& known) {
         if (known.empty() || chance(0.1)) return word().substr(0, below(6));
         std::string p = known[below(known.size())];
-        p = p.substr(0, below(p.size() + 1));
+        p.resize(below(p.size() + 1));
         switch (below(6)) {
             case 0:
                 p = reference::upperCased(p);
@@ -251,15 +251,17 @@ void runSession(unsigned seed, long minLength) {
             std::vector<std::string> batch;
             const bool large = seed % 8 == 0 && gen.chance(0.3);
             const std::size_t n = large ? 1100 + gen.below(100) : gen.below(20);
+            batch.reserve(n);
             for (std::size_t i = 0; i < n; ++i) batch.push_back(gen.word());
             std::vector<CompletionStore::WordCount> entries;
+            entries.reserve(n);
             for (const std::string& b : batch) entries.push_back({b, gen.below(3)});
             const Origin origin = gen.chance(0.5) ? Origin::kDictionary : Origin::kText;
             store.addWords(entries, origin);
             for (const auto& e : entries) {
                 const std::uint64_t count = origin == Origin::kText && e.count == 0 ? 1 : e.count;
                 if (model.add(std::string(e.word), origin, count, 0, false))
-                    known.push_back(std::string(e.word));
+                    known.emplace_back(e.word);
             }
         } else {
             preferred.clear();

@@ -141,8 +141,8 @@ TEST(CompletionExamples, TheExampleOfTheDocumentation) {
     Query query;
     query.prefix = "HIPPO";
     const Completion answer = words.complete(query);
-    EXPECT_EQ(texts(answer), (std::vector<std::string>{"HIPPOGRIFF", "HIPPOCAMPUS", "HIPPOLYTA",
-                                                       "HIPPOPOTAMUS"}));
+    EXPECT_EQ(texts(answer),
+              (std::vector<std::string>{"HIPPOGRIFF", "HIPPOCAMPUS", "HIPPOLYTA", "HIPPOPOTAMUS"}));
     EXPECT_EQ(answer.longest, "HIPPO");
     EXPECT_FALSE(answer.unique.has_value());
 }

@@ -45,7 +45,8 @@ public:
         index_.setScore(table_.find(word), score);
         model_[word] = score;
     }
-    void build(const std::vector<std::string>& words, std::mt19937& random) {
+    void build(const std::vector<std::string>& words, unsigned seed) {
+        std::mt19937 random(seed);
         std::vector<std::string> sorted(words);
         std::sort(sorted.begin(), sorted.end());
         sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
@@ -103,6 +104,7 @@ std::vector<std::string> bestFirst(const Fixture& f, const std::vector<RankRange
         return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
     std::vector<std::string> out;
+    out.reserve(all.size());
     for (const auto& e : all) out.push_back(e.second);
     return out;
 }
@@ -131,6 +133,7 @@ void checkQueries(const Fixture& f, std::mt19937& random) {
     // Best first over disjoint ranges, against sorting them all.
     const auto n = static_cast<std::uint32_t>(words.size());
     std::vector<std::uint32_t> cuts;
+    cuts.reserve(6);
     for (int i = 0; i < 6; ++i)
         cuts.push_back(n == 0 ? 0 : static_cast<std::uint32_t>(random() % (n + 1)));
     std::sort(cuts.begin(), cuts.end());
@@ -194,7 +197,7 @@ TEST(RankIndex, BuildsInBulkAndThenChanges) {
         std::vector<std::string> words;
         for (std::size_t i = 0; i < size; ++i)
             words.push_back(randomWord(random) + std::to_string(i));
-        f.build(words, random);
+        f.build(words, static_cast<unsigned>(random()));
         ASSERT_EQ(f.check(), "");
         checkQueries(f, random);
         // Full leaves split on the first insertion into each.
@@ -248,6 +251,7 @@ TEST(RadixSort, AgreesWithComparisonSort) {
                              static_cast<std::uint32_t>(i)});
         rorirer::sortByBytes(items);
         std::vector<std::string> sorted;
+        sorted.reserve(items.size());
         for (const auto& item : items) sorted.push_back(words[item.index]);
         std::vector<std::string> expected = words;
         std::sort(expected.begin(), expected.end());

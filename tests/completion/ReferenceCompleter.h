@@ -158,7 +158,7 @@ public:
     explicit Completer(long minLength) : minLength_(minLength) {}
 
     std::string storedForm(const std::string& word) const {
-        const std::string s = nfc(word);
+        std::string s = nfc(word);
         if (s.empty() || s.find('\0') != std::string::npos ||
             static_cast<long>(s.size()) < minLength_)
             return "";
@@ -276,6 +276,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     const auto collect = [&](bool fuzzy) {
         std::vector<Match> matches;
         std::vector<Char> typedKeys;
+        typedKeys.reserve(typedChars.size());
         for (const Char c : typedChars) typedKeys.push_back(foldedChar(c));
         for (const auto& [word, e] : words_) {
             long l = -1;
@@ -339,6 +340,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
 
     // Rank all, then keep the first of each rendering.
     std::vector<const Match*> order;
+    order.reserve(matches.size());
     for (const Match& m : matches) order.push_back(&m);
     const bool alpha = q.sortOrder == rorirer::SortOrder::kAlpha;
     std::sort(order.begin(), order.end(), [&](const Match* x, const Match* y) {
@@ -429,6 +431,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
         return allowed;
     };
     std::vector<std::set<std::size_t>> allowed;
+    allowed.reserve(renderings.size());
     for (const auto& r : renderings) allowed.push_back(cuts(r));
     std::size_t cut = common.size();
     while (cut > 0) {
