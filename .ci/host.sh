@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 need=()
 [ -f /usr/include/readline/readline.h ] || need+=(libreadline-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+[ -f /usr/include/utf8proc.h ] || need+=(libutf8proc-dev)
 command -v tmux >/dev/null || need+=(tmux)
 command -v python3 >/dev/null || need+=(python3)
 if [ ${#need[@]} -gt 0 ]; then

@@ -58,7 +58,8 @@ echo "cppcheck: no findings"
 
 echo "== clang-tidy (.clang-tidy)"
 mkdir -p build
-ls wordstore/*.cpp tests/*.cpp tests/support/*.cpp fuzz/*.cpp completion/*.cpp tests/personal/*.cpp |
+ls wordstore/*.cpp completion/*.cpp completion/internal/*.cpp tests/*.cpp tests/support/*.cpp \
+   tests/completion/*.cpp tests/personal/*.cpp fuzz/*.cpp |
     xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support \
         -Itests/personal -Itools -Itools/lsp/tests \
         -DRORIRER_SAVER_PATH='"PersonalListSaver"' -DRORIRER_KILL_RUNS=200 \

@@ -15,7 +15,10 @@ public:
     // The root marker, heading the top-level list. The tree is the store's:
     // the layer reads it and changes it only through the members below.
     LinkedTrieNode* top() noexcept { return root; }
+    const LinkedTrieNode* top() const noexcept { return root; }
     long shortest() const noexcept { return minLength; }
+    long words() const noexcept { return wordCount; }
+    long nodes() const noexcept { return nodeCount; }
 
     using LinkedTrie::completeAmbiguousEntry;
     using LinkedTrie::completeUniqueEntry;

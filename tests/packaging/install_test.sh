@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built tree into a fresh prefix and builds and runs a tiny host
-# against it twice: through find_package(RorIrer 3) and through pkg-config.
+# against it twice: through find_package(RorIrer 3) and through pkg-config;
+# and, where the completion layer was built, a host of RorIrer::Completion
+# through the package.
 #   install_test.sh BUILD_DIR SOURCE_DIR CMAKE CXX
 set -euo pipefail
 build_dir=$1 source_dir=$2 cmake=$3 cxx=$4
@@ -22,8 +24,20 @@ for header in wordstore/LinkedTrie.h wordstore/LinkedTrieNode.h framework/Framew
     [ -f "$inc/$header" ] || fail "missing header $header"
 done
 [ ! -e "$inc/wordstore/internal" ] || fail "the internal headers were installed"
+# The completion layer, where it was built: its public headers and its
+# static library, not its internal headers.
+completion=no
+if [ -f "$build_dir/completion/libRorIrerCompletion.a" ]; then
+    completion=yes
+    for header in CompletionStore.h Query.h WordRules.h WordSplitter.h DictionaryLine.h Unicode.h; do
+        [ -f "$inc/completion/$header" ] || fail "missing header completion/$header"
+    done
+    [ ! -e "$inc/completion/internal" ] || fail "the completion layer's internal headers were installed"
+    [ -n "$(find "$prefix" -name libRorIrerCompletion.a -type f)" ] ||
+        fail "libRorIrerCompletion.a not installed"
+fi
 extra=$(cd "$inc" && find . -type f ! -path ./wordstore/LinkedTrie.h ! -path ./wordstore/LinkedTrieNode.h \
-        ! -path './framework/*.h' ! -path './module/*.h')
+        ! -path './framework/*.h' ! -path './module/*.h' ! -path './completion/*.h')
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
 libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | head -n1)")
 [ -n "$libdir" ] && [ "$libdir" != . ] || fail "libRorIrer.so.3.0.0.183 not installed"
@@ -36,6 +50,10 @@ libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | hea
     -DCMAKE_BUILD_RPATH="$libdir" >"$work/configure.log" || { cat "$work/configure.log"; exit 1; }
 "$cmake" --build "$work/cmake-host" >"$work/build.log" || { cat "$work/build.log"; exit 1; }
 "$work/cmake-host/host"
+if [ "$completion" = yes ]; then
+    [ -x "$work/cmake-host/completion-host" ] || fail "RorIrer::Completion was not found through the package"
+    "$work/cmake-host/completion-host"
+fi
 
 # A package asking for another major version must not be satisfied.
 mkdir -p "$work/v4"

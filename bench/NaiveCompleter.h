@@ -1,0 +1,153 @@
+// The peer of CompletionBench: a completer that scans every word for every
+// query, folds with utf8proc per code point, and sorts what matches, with
+// CompletionStore's rules for a word list without counts or recency
+// (case agreement, then length in code points, then byte order) under
+// CaseMode::kInfer. Words shorter than the minimum length in bytes (NFC)
+// are left out, as the store refuses them. Only for well-formed UTF-8 lists.
+#ifndef RORIRER_BENCH_NAIVECOMPLETER_H
+#define RORIRER_BENCH_NAIVECOMPLETER_H
+
+#include <utf8proc.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+class NaiveCompleter {
+public:
+    NaiveCompleter(const std::vector<std::string>& words, std::size_t minLength) {
+        for (const std::string& w : words) {
+            utf8proc_uint8_t* nfc =
+                utf8proc_NFC(reinterpret_cast<const utf8proc_uint8_t*>(w.c_str()));
+            std::string word(reinterpret_cast<const char*>(nfc));
+            std::free(nfc);
+            if (word.size() >= minLength) words_.push_back(std::move(word));
+        }
+        std::sort(words_.begin(), words_.end());
+        words_.erase(std::unique(words_.begin(), words_.end()), words_.end());
+    }
+
+    std::vector<std::string> bestTwenty(const std::string& typed) const {
+        const std::vector<std::int32_t> keys = folded(typed);
+        const bool capitals = allCapitals(typed);
+        std::vector<Hit> hits;
+        for (const std::string& w : words_) {
+            std::size_t at = 0;
+            std::size_t i = 0;
+            for (; i < keys.size() && at < w.size(); ++i) {
+                std::int32_t c;
+                at += next(w, at, c);
+                if (fold(c) != keys[i]) break;
+            }
+            if (i < keys.size()) continue;
+            const std::string rest = w.substr(at);
+            hits.push_back({typed + (capitals ? upper(rest) : rest), w,
+                            w.compare(0, typed.size(), typed) == 0, length(w)});
+        }
+        return best(hits);
+    }
+
+    // Words whose beginning is within one edit (optimal string alignment)
+    // of `typed`, folded; shown as stored, or in capitals.
+    std::vector<std::string> bestTwentyWithinOneEdit(const std::string& typed) const {
+        const std::vector<std::int32_t> keys = folded(typed);
+        const bool capitals = allCapitals(typed);
+        std::vector<Hit> hits;
+        for (const std::string& w : words_) {
+            const std::vector<std::int32_t> word = folded(w);
+            for (std::size_t n = keys.size() - 1; n <= keys.size() + 1 && n <= word.size(); ++n) {
+                if (distance(std::vector<std::int32_t>(word.begin(), word.begin() + n), keys) <=
+                    1) {
+                    hits.push_back({capitals ? upper(w) : w, w, false, length(w)});
+                    break;
+                }
+            }
+        }
+        return best(hits);
+    }
+
+private:
+    struct Hit {
+        std::string text;
+        std::string word;
+        bool agrees;
+        std::size_t length;
+    };
+
+    static std::size_t next(const std::string& s, std::size_t at, std::int32_t& c) {
+        const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + at),
+                                        static_cast<utf8proc_ssize_t>(s.size() - at), &c);
+        return n > 0 ? static_cast<std::size_t>(n) : 1;
+    }
+    static std::int32_t fold(std::int32_t c) {
+        c = utf8proc_tolower(c);
+        return c == 0x2019 ? '\'' : c;
+    }
+    static std::vector<std::int32_t> folded(const std::string& s) {
+        std::vector<std::int32_t> out;
+        for (std::size_t at = 0; at < s.size();) {
+            std::int32_t c;
+            at += next(s, at, c);
+            out.push_back(fold(c));
+        }
+        return out;
+    }
+    static std::size_t length(const std::string& s) { return folded(s).size(); }
+    static bool allCapitals(const std::string& s) {
+        int capitals = 0;
+        for (std::size_t at = 0; at < s.size();) {
+            std::int32_t c;
+            at += next(s, at, c);
+            const auto category = utf8proc_category(c);
+            if (category < UTF8PROC_CATEGORY_LU || category > UTF8PROC_CATEGORY_LO) continue;
+            if (utf8proc_tolower(c) == c) return false;
+            ++capitals;
+        }
+        return capitals >= 2;
+    }
+    static std::string upper(const std::string& s) {
+        std::string out;
+        for (std::size_t at = 0; at < s.size();) {
+            std::int32_t c;
+            at += next(s, at, c);
+            utf8proc_uint8_t buffer[4];
+            const auto n = utf8proc_encode_char(utf8proc_toupper(c), buffer);
+            out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+    static int distance(const std::vector<std::int32_t>& a, const std::vector<std::int32_t>& b) {
+        std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
+        for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = static_cast<int>(i);
+        for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = static_cast<int>(j);
+        for (std::size_t i = 1; i <= a.size(); ++i) {
+            for (std::size_t j = 1; j <= b.size(); ++j) {
+                d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                    d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+                if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                    d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+        return d[a.size()][b.size()];
+    }
+    static std::vector<std::string> best(std::vector<Hit>& hits) {
+        std::sort(hits.begin(), hits.end(), [](const Hit& x, const Hit& y) {
+            if (x.agrees != y.agrees) return x.agrees;
+            if (x.length != y.length) return x.length < y.length;
+            return x.word < y.word;
+        });
+        std::vector<std::string> out;
+        std::set<std::string> seen;
+        for (const Hit& h : hits) {
+            if (out.size() == 20) break;
+            if (seen.insert(h.text).second) out.push_back(h.text);
+        }
+        return out;
+    }
+
+    std::vector<std::string> words_;
+};
+
+#endif  // RORIRER_BENCH_NAIVECOMPLETER_H

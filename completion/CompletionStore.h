@@ -1,0 +1,100 @@
+// CompletionStore: words for completion the way people expect it, on top of
+// a LinkedTrie. Unicode words (stored in NFC), case folded per code point,
+// candidates ranked by recency, the host's preference, frequency and length,
+// a typo fallback, and the best N found without listing every match.
+//
+// Words are stored in NFC; a word shorter than the minimum length (in bytes
+// of its NFC form, as the LinkedTrie counts), empty, or holding a NUL is
+// refused. A word stays while it has an origin; forgetWord() removes it
+// whatever its origins.
+//
+// Failures: allocation failure throws std::bad_alloc. A member that changes
+// one word leaves the store as it was when it throws; addWords() may have
+// added some of its words, and the store is consistent either way. Queries
+// change nothing. One object is used by one thread at a time.
+#ifndef RORIRER_COMPLETION_COMPLETIONSTORE_H
+#define RORIRER_COMPLETION_COMPLETIONSTORE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "completion/Query.h"
+
+namespace rorirer {
+
+struct StoreState;
+
+class CompletionStore {
+public:
+    explicit CompletionStore(long minLength = 5);
+    // Copies are deep; the copy's tree is laid out anew.
+    CompletionStore(const CompletionStore& other);
+    CompletionStore& operator=(const CompletionStore& other);
+    // A store moved from may only be assigned to or destroyed.
+    CompletionStore(CompletionStore&& other) noexcept;
+    CompletionStore& operator=(CompletionStore&& other) noexcept;
+    ~CompletionStore();
+
+    // Each returns true when the word is stored afterwards.
+    // A word of a word list, permanent; `count` is its count column (0 without).
+    bool addDictionaryWord(std::string_view word, std::uint64_t count = 0);
+    // A word read from text, permanent, counted once per occurrence.
+    bool addTextWord(std::string_view word, std::uint64_t occurrences = 1);
+    // A word the user taught or accepted: permanent, and used just now.
+    bool learnWord(std::string_view word);
+    // Occurrences in open documents. When a word's document occurrences fall
+    // to zero and it has no other origin, it is removed from the store.
+    bool addDocumentOccurrences(std::string_view word, std::uint32_t occurrences = 1);
+    // False (and nothing changes) when the word has fewer occurrences than
+    // that in documents. True otherwise, also when the word leaves.
+    bool removeDocumentOccurrences(std::string_view word, std::uint32_t occurrences = 1);
+    // Removes the word whatever its origins; false when it was not stored.
+    bool forgetWord(std::string_view word);
+    // Marks a stored word as used just now (a completion was accepted).
+    bool touchWord(std::string_view word);
+    // Empties the store, keeping the minimum length.
+    void reset();
+
+    struct WordCount {
+        std::string_view word;
+        std::uint64_t count = 0;
+    };
+    // Many words at once with one origin, as the single members would add
+    // them in order (kPersonal stamps them in that order), but built in bulk
+    // when that is faster. Returns how many were new.
+    std::size_t addWords(const std::vector<WordCount>& words, Origin origin);
+
+    Completion complete(const Query& query) const;
+
+    struct WordInfo {
+        Origins origins = 0;
+        std::uint64_t count = 0;  // frequency: count columns, text and document occurrences
+        std::uint32_t documentCount = 0;
+        bool recent = false;  // used in this run
+    };
+    std::optional<WordInfo> lookUp(std::string_view word) const;
+    bool contains(std::string_view word) const;
+    std::size_t wordCount() const noexcept;
+    long minLength() const noexcept;
+    // Nodes of the underlying LinkedTrie, the root marker included.
+    long nodeCount() const noexcept;
+    // Heap bytes the layer holds beside the LinkedTrie: its word table,
+    // index and side maps, as allocated (capacity, not size).
+    std::size_t extraMemoryBytes() const noexcept;
+
+    // For tests: empty when the tree, the word table and the rank index
+    // agree and hold their invariants; else the first fault found.
+    std::string checkConsistency() const;
+
+private:
+    std::unique_ptr<StoreState> state_;
+};
+
+}  // namespace rorirer
+
+#endif  // RORIRER_COMPLETION_COMPLETIONSTORE_H

@@ -1,0 +1,117 @@
+#include "completion/WordSplitter.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace rorirer {
+namespace {
+
+// True when `bytes` (one to three) could still become a well-formed
+// sequence: a lead byte and fitting continuations, fewer than it needs.
+bool couldComplete(std::string_view bytes) {
+    const auto lead = static_cast<std::uint8_t>(bytes[0]);
+    const int length = utf8SequenceLength(lead);
+    if (length <= 1 || static_cast<int>(bytes.size()) >= length) return false;
+    for (std::size_t i = 1; i < bytes.size(); ++i)
+        if (!utf8Continues(lead, static_cast<int>(i), static_cast<std::uint8_t>(bytes[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+WordTooLong::WordTooLong(std::size_t line, std::size_t limit)
+    : std::length_error("a word on line " + std::to_string(line) + " is longer than " +
+                        std::to_string(limit) + " bytes"),
+      line_(line),
+      limit_(limit) {}
+
+void WordSplitter::feedPiece(std::string_view piece, EmitFunction emit, void* context) {
+    std::size_t at = 0;
+    if (!carried_.empty()) {
+        // The carried bytes and the start of this piece, enough to decide
+        // every character that begins among the carried bytes.
+        const std::size_t carried = carried_.size();
+        const std::string joint = carried_ + std::string(piece.substr(0, 3));
+        carried_.clear();
+        std::size_t p = 0;
+        while (p < carried) {
+            const std::string_view rest = std::string_view(joint).substr(p);
+            if (rest.size() < 4 && couldComplete(rest)) {
+                // The piece was too short to decide: it is all carried on.
+                carried_.assign(rest);
+                return;
+            }
+            const Character c = decodeCharacter(joint, p);
+            takeCharacter(c, rest.substr(0, c.length), emit, context);
+            p += c.length;
+        }
+        at = p - carried;
+    }
+    while (at < piece.size()) {
+        const std::string_view rest = piece.substr(at);
+        if (rest.size() < 4 && couldComplete(rest)) {
+            carried_.assign(rest);
+            return;
+        }
+        const Character c = decodeCharacter(piece, at);
+        takeCharacter(c, rest.substr(0, c.length), emit, context);
+        at += c.length;
+    }
+}
+
+void WordSplitter::finishText(EmitFunction emit, void* context) {
+    const std::string carried = carried_;
+    carried_.clear();
+    for (const char byte : carried)
+        takeCharacter(Character{static_cast<unsigned char>(byte), 1, false},
+                      std::string_view(&byte, 1), emit, context);
+    apostrophe_.clear();
+    endWord(emit, context);
+}
+
+void WordSplitter::takeCharacter(const Character& c, std::string_view bytes, EmitFunction emit,
+                                 void* context) {
+    if (c.wellFormed && c.value == U'\n') ++line_;
+    if (!apostrophe_.empty()) {
+        if (rules_.isLetter(c)) {
+            const std::string apostrophe = std::move(apostrophe_);
+            apostrophe_.clear();
+            append(apostrophe);
+            append(bytes);
+            allDigits_ = false;
+            lastWasLetter_ = true;
+            return;
+        }
+        apostrophe_.clear();
+        endWord(emit, context);
+    }
+    if (rules_.isWordCharacter(c)) {
+        append(bytes);
+        allDigits_ = allDigits_ && rules_.isDigit(c);
+        lastWasLetter_ = rules_.isLetter(c);
+    } else if (!word_.empty() && lastWasLetter_ && rules_.isApostrophe(c)) {
+        apostrophe_.assign(bytes);
+    } else {
+        endWord(emit, context);
+    }
+}
+
+void WordSplitter::append(std::string_view bytes) {
+    if (word_.size() + bytes.size() > options_.maxWordBytes) {
+        word_.clear();
+        allDigits_ = true;
+        lastWasLetter_ = false;
+        throw WordTooLong(line_, options_.maxWordBytes);
+    }
+    word_.append(bytes);
+}
+
+void WordSplitter::endWord(EmitFunction emit, void* context) {
+    if (!word_.empty() && (options_.keepNumbers || !allDigits_)) emit(context, word_);
+    word_.clear();
+    allDigits_ = true;
+    lastWasLetter_ = false;
+}
+
+}  // namespace rorirer

@@ -1,0 +1,91 @@
+#include "completion/internal/Matching.h"
+
+#include <cstdint>
+
+#include "completion/Unicode.h"
+#include "completion/internal/CaseFolding.h"
+#include "completion/internal/TrieLists.h"
+
+namespace rorirer {
+namespace {
+
+// Follows `bytes` down from `list`; false when the tree does not hold them.
+bool follow(const LinkedTrieNode*& list, std::string_view bytes) noexcept {
+    for (const char b : bytes) {
+        const LinkedTrieNode* node = findByte(list, static_cast<std::uint8_t>(b));
+        if (node == nullptr) return false;
+        list = node->firstChild;
+    }
+    return true;
+}
+
+// The same from `list`, which may be the top-level list.
+bool followFrom(const LinkedTrieNode* root, const TopList& firsts, const LinkedTrieNode*& list,
+                std::string_view bytes) noexcept {
+    if (list != root || bytes.empty()) return follow(list, bytes);
+    const LinkedTrieNode* first = firsts.node(static_cast<std::uint8_t>(bytes[0]));
+    if (first == nullptr) return false;
+    list = first->firstChild;
+    return follow(list, bytes.substr(1));
+}
+
+// The byte strings a typed character may be stored as under `rule`.
+void addVariants(const Character& typed, MatchRule rule, std::vector<char32_t>& points,
+                 std::vector<std::string>& out) {
+    out.clear();
+    if (!typed.wellFormed) {
+        out.emplace_back(1, static_cast<char>(typed.value));
+        return;
+    }
+    points.clear();
+    if (rule == MatchRule::kFolded) {
+        appendCaseVariants(matchKey(typed), points);
+    } else if (exactKey(typed) == kApostrophe) {
+        points = {kApostrophe, kRightQuote};
+    } else {
+        points = {typed.value};
+    }
+    for (const char32_t point : points) {
+        out.emplace_back();
+        appendCharacter(out.back(), Character{point, 1, true});
+    }
+}
+
+}  // namespace
+
+bool followPath(const LinkedTrieNode* root, const TopList& firsts, std::string_view bytes,
+                const LinkedTrieNode*& list) noexcept {
+    list = root;
+    return followFrom(root, firsts, list, bytes);
+}
+
+std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* root, const TopList& firsts,
+                                           std::string_view typed, MatchRule rule) {
+    std::vector<MatchedPath> paths;
+    if (rule == MatchRule::kBytes) {
+        const LinkedTrieNode* list = nullptr;
+        if (followPath(root, firsts, typed, list)) paths.push_back({std::string(typed), list});
+        return paths;
+    }
+    paths.push_back({std::string(), root});
+    std::vector<MatchedPath> next;
+    std::vector<char32_t> points;
+    std::vector<std::string> variants;
+    for (std::size_t at = 0; at < typed.size() && !paths.empty();) {
+        const Character c = decodeCharacter(typed, at);
+        at += c.length;
+        addVariants(c, rule, points, variants);
+        next.clear();
+        for (const MatchedPath& path : paths) {
+            for (const std::string& variant : variants) {
+                const LinkedTrieNode* list = path.list;
+                if (list == nullptr || !followFrom(root, firsts, list, variant)) continue;
+                next.push_back({path.bytes + variant, list});
+            }
+        }
+        paths.swap(next);
+    }
+    return paths;
+}
+
+}  // namespace rorirer

@@ -1,0 +1,165 @@
+// Word ids in byte order of their words, in a B+tree whose leaves hold each
+// word's score and whose inner nodes hold, per child, the number of words
+// below it, the best score below it and the child's first word. Positions in
+// byte order (ranks) give the range of every prefix; the best scores let
+// RankedStream find the best words of a range without visiting the others.
+//
+// Changes come in two steps: reserveInsert() makes room and may throw
+// std::bad_alloc; insert(), erase() and setScore() then cannot fail. Nodes
+// live in vectors and refer to each other by index, so a copy of the index
+// is a copy of its members.
+#ifndef RORIRER_COMPLETION_INTERNAL_RANKINDEX_H
+#define RORIRER_COMPLETION_INTERNAL_RANKINDEX_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rorirer {
+
+class WordTable;
+
+// Words [begin, end) by rank.
+struct RankRange {
+    std::uint32_t begin;
+    std::uint32_t end;
+};
+
+class RankIndex {
+public:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kLeafCapacity = 64;
+    static constexpr std::uint32_t kInnerCapacity = 64;
+
+    struct Leaf {
+        std::uint32_t parent = kNone;
+        std::uint32_t prev = kNone;  // neighbours in byte order
+        std::uint32_t next = kNone;  // also links free leaves
+        std::uint32_t size = 0;
+        std::uint64_t score[kLeafCapacity];
+        std::uint32_t id[kLeafCapacity];
+    };
+    struct Inner {
+        std::uint32_t parent = kNone;  // also links free inner nodes
+        std::uint32_t size = 0;
+        bool leaves = false;  // whether the children are leaves
+        std::uint32_t child[kInnerCapacity];
+        std::uint32_t count[kInnerCapacity];
+        std::uint64_t best[kInnerCapacity];
+        // The first eight bytes of the child's first word, big-endian and
+        // zero-padded, so most comparisons need not fetch the word.
+        std::uint64_t head[kInnerCapacity];
+        std::uint32_t firstId[kInnerCapacity];
+    };
+
+    std::uint32_t size() const noexcept { return size_; }
+    bool contains(std::uint32_t id) const noexcept {
+        return id < leafOf_.size() && leafOf_[id] != kNone;
+    }
+    std::uint64_t score(std::uint32_t id) const noexcept;
+
+    // Replaces the whole index by `ids`, in byte order of their words, with
+    // their scores. wordAt(i) is the word of ids[i]; the words need not be in
+    // a table yet, and only the first of each leaf is asked for, i being a
+    // multiple of kLeafCapacity. May throw; then the index is as it was.
+    void build(const std::vector<std::uint32_t>& ids, const std::vector<std::uint64_t>& scores,
+               const std::function<std::string_view(std::size_t)>& wordAt, std::uint32_t idLimit);
+    // Room for one insertion of an id below `idLimit`.
+    void reserveInsert(std::uint32_t idLimit);
+    void insert(std::uint32_t id, std::uint64_t score, const WordTable& table) noexcept;
+    void erase(std::uint32_t id, const WordTable& table) noexcept;
+    void setScore(std::uint32_t id, std::uint64_t score) noexcept;
+    void clear() noexcept;
+
+    // The rank of the first word not less than `key`.
+    std::uint32_t lowerBound(std::string_view key, const WordTable& table) const noexcept;
+    // The rank of the first word after every word that begins with `prefix`.
+    std::uint32_t prefixEnd(std::string_view prefix, const WordTable& table) const noexcept;
+    // Both at once: the words that begin with `prefix`. The two descents
+    // share the nodes above the place where they part.
+    RankRange rangeOf(std::string_view prefix, const WordTable& table) const noexcept;
+    std::uint32_t rankOf(std::uint32_t id) const noexcept;
+
+    // A word's place, for walking in byte order.
+    struct Position {
+        std::uint32_t leaf = kNone;
+        std::uint32_t index = 0;
+    };
+    Position positionOf(std::uint32_t rank) const noexcept;  // leaf kNone past the end
+    std::uint32_t idAt(Position at) const noexcept { return leaves_[at.leaf].id[at.index]; }
+    void advance(Position& at) const noexcept;
+
+    // For RankedStream.
+    std::uint32_t root() const noexcept { return root_; }
+    bool rootIsLeaf() const noexcept { return rootIsLeaf_; }
+    const Leaf& leaf(std::uint32_t index) const noexcept { return leaves_[index]; }
+    const Inner& inner(std::uint32_t index) const noexcept { return inners_[index]; }
+
+    std::size_t memoryBytes() const noexcept;
+    // Empty when every invariant holds and the index holds exactly the live
+    // words of `table` in byte order with `expectedScore`s; else the first
+    // fault found. For tests.
+    template <typename ScoreOf>
+    std::string check(const WordTable& table, ScoreOf&& expectedScore) const;
+
+private:
+    struct Summary {
+        std::uint32_t count;
+        std::uint64_t best;
+        std::uint32_t firstId;
+    };
+    Summary summarize(std::uint32_t node, bool isLeaf) const noexcept;
+    std::uint32_t slotInParent(std::uint32_t parent, std::uint32_t node) const noexcept;
+    void setEntry(std::uint32_t parent, std::uint32_t slot, std::uint32_t node, bool isLeaf,
+                  const WordTable& table) noexcept;
+    void refreshUpward(std::uint32_t node, bool isLeaf, const WordTable* table) noexcept;
+    std::uint32_t takeLeaf() noexcept;
+    std::uint32_t takeInner() noexcept;
+    void freeLeaf(std::uint32_t index) noexcept;
+    void freeInner(std::uint32_t index) noexcept;
+    void insertChild(std::uint32_t parent, std::uint32_t slot, std::uint32_t node, bool isLeaf,
+                     const WordTable& table) noexcept;
+    void removeChild(std::uint32_t parent, std::uint32_t slot, const WordTable& table) noexcept;
+    void collapseRoot() noexcept;
+    // Descents from `node` (whose first word has rank `rank`) to the rank
+    // of the first word not less than `key` / after every word beginning
+    // with it.
+    std::uint32_t lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                 std::string_view key, const WordTable& table) const noexcept;
+    std::uint32_t prefixEndFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                std::string_view prefix, const WordTable& table) const noexcept;
+    std::string checkStructure(const WordTable& table, std::vector<std::uint32_t>& order,
+                               std::vector<std::uint64_t>& scores) const;
+
+    std::vector<Leaf> leaves_;
+    std::vector<Inner> inners_;
+    std::vector<std::uint32_t> leafOf_;  // by id; kNone when not indexed
+    std::uint32_t freeLeaves_ = kNone;
+    std::uint32_t freeInners_ = kNone;
+    std::uint32_t freeLeafCount_ = 0;
+    std::uint32_t freeInnerCount_ = 0;
+    std::uint32_t root_ = kNone;
+    bool rootIsLeaf_ = true;
+    std::uint32_t height_ = 0;  // inner levels above the leaves
+    std::uint32_t size_ = 0;
+};
+
+template <typename ScoreOf>
+std::string RankIndex::check(const WordTable& table, ScoreOf&& expectedScore) const {
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint64_t> scores;
+    std::string fault = checkStructure(table, order, scores);
+    if (!fault.empty()) return fault;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (scores[i] != expectedScore(order[i]))
+            return "score of id " + std::to_string(order[i]) + " is stale";
+    }
+    return "";
+}
+
+}  // namespace rorirer
+
+#endif  // RORIRER_COMPLETION_INTERNAL_RANKINDEX_H

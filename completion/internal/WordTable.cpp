@@ -1,0 +1,220 @@
+#include "completion/internal/WordTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace rorirer {
+namespace {
+
+constexpr std::uint32_t kErased = 0xFFFFFFFEu;
+// Free ids form a list through their offsets_ entries.
+constexpr std::uint32_t kNoFreeId = 0xFFFFFFFFu;
+
+std::size_t varintLength(std::size_t value) noexcept {
+    std::size_t length = 1;
+    while (value >= 0x80) {
+        value >>= 7;
+        ++length;
+    }
+    return length;
+}
+
+// Grows a vector's capacity by at least half, so that reserving for one
+// more at a time stays linear overall.
+template <typename T>
+void reserveMore(std::vector<T>& v, std::size_t more) {
+    const std::size_t needed = v.size() + more;
+    if (needed <= v.capacity()) return;
+    v.reserve(std::max(needed, v.capacity() + v.capacity() / 2));
+}
+
+}  // namespace
+
+std::uint64_t WordTable::hashOf(std::string_view word) const noexcept {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ word.size();
+    std::size_t at = 0;
+    for (; at + 8 <= word.size(); at += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, word.data() + at, 8);
+        h = (h ^ chunk) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    std::uint64_t tail = 0;
+    for (std::size_t i = 0; at + i < word.size(); ++i)
+        tail |= std::uint64_t{static_cast<unsigned char>(word[at + i])} << (8 * i);
+    h = (h ^ tail) * 0x94D049BB133111EBull;
+    h ^= h >> 32;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 29);
+}
+
+std::string_view WordTable::word(std::uint32_t id) const noexcept {
+    const char* at = arena_.data() + offsets_[id];
+    std::size_t length = 0;
+    unsigned shift = 0;
+    for (;;) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        length |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if (byte < 0x80) break;
+        shift += 7;
+    }
+    return std::string_view(at, length);
+}
+
+std::size_t WordTable::slotFor(std::string_view word) const noexcept {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hashOf(word) & mask;; at = (at + 1) & mask) {
+        const std::uint32_t id = slots_[at];
+        if (id == kNoWord) return slots_.size();
+        if (id != kErased && this->word(id) == word) return at;
+    }
+}
+
+std::uint32_t WordTable::find(std::string_view word) const noexcept {
+    if (slots_.empty()) return kNoWord;
+    const std::size_t at = slotFor(word);
+    return at < slots_.size() ? slots_[at] : kNoWord;
+}
+
+void WordTable::rehash(std::size_t capacity) {
+    std::vector<std::uint32_t> slots(capacity, kNoWord);
+    const std::size_t mask = capacity - 1;
+    for (std::uint32_t id = 0; id < origins_.size(); ++id) {
+        if (origins_[id] == 0) continue;
+        std::size_t at = hashOf(word(id)) & mask;
+        while (slots[at] != kNoWord) at = (at + 1) & mask;
+        slots[at] = id;
+    }
+    slots_.swap(slots);
+    slotsUsed_ = live_;
+}
+
+void WordTable::compactArena() {
+    std::vector<char> arena;
+    arena.reserve(arena_.size() - garbage_ + arena_.size() / 4);
+    for (std::uint32_t id = 0; id < origins_.size(); ++id) {
+        if (origins_[id] == 0) continue;
+        const std::string_view w = word(id);
+        const char* entry = w.data() - varintLength(w.size());
+        const auto offset = arena.size();
+        arena.insert(arena.end(), entry, w.data() + w.size());
+        offsets_[id] = static_cast<std::uint32_t>(offset);
+    }
+    arena_.swap(arena);
+    garbage_ = 0;
+}
+
+std::size_t WordTable::arenaBytesOf(std::size_t length) noexcept {
+    return varintLength(length) + length;
+}
+
+void WordTable::reserve(std::size_t words, std::size_t arenaBytes) {
+    // Ids: the free list first, then new ones at the end.
+    std::size_t freeIds = 0;
+    for (std::uint32_t id = freeHead_; id != kNoFreeId && freeIds < words; id = offsets_[id])
+        ++freeIds;
+    if (freeIds < words) {
+        const std::size_t more = words - freeIds;
+        if (origins_.size() + more > std::numeric_limits<std::uint32_t>::max() - 2)
+            throw std::length_error("too many words for one completion store");
+        reserveMore(offsets_, more);
+        reserveMore(origins_, more);
+        reserveMore(counts_, more);
+    }
+    if (arena_.size() + arenaBytes > arena_.capacity() && garbage_ > arena_.size() / 2)
+        compactArena();
+    if (arena_.size() + arenaBytes > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many bytes of words for one completion store");
+    reserveMore(arena_, arenaBytes);
+    if ((slotsUsed_ + words) * 4 >= slots_.size() * 3) {
+        std::size_t capacity = 16;
+        while ((live_ + words) * 4 >= capacity * 3) capacity *= 2;
+        rehash(capacity);
+    }
+}
+
+std::vector<std::uint32_t> WordTable::nextIds(std::size_t count) const {
+    std::vector<std::uint32_t> ids;
+    ids.reserve(count);
+    for (std::uint32_t id = freeHead_; id != kNoFreeId && ids.size() < count; id = offsets_[id])
+        ids.push_back(id);
+    for (auto id = static_cast<std::uint32_t>(origins_.size()); ids.size() < count; ++id)
+        ids.push_back(id);
+    return ids;
+}
+
+std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins,
+                                std::uint64_t hash) noexcept {
+    std::uint32_t id;
+    const auto offset = static_cast<std::uint32_t>(arena_.size());
+    if (freeHead_ != kNoFreeId) {
+        id = freeHead_;
+        freeHead_ = offsets_[id];
+        offsets_[id] = offset;
+        origins_[id] = origins;
+        counts_[id] = 0;
+    } else {
+        id = static_cast<std::uint32_t>(origins_.size());
+        offsets_.push_back(offset);
+        origins_.push_back(origins);
+        counts_.push_back(0);
+    }
+    std::size_t length = word.size();
+    while (length >= 0x80) {
+        arena_.push_back(static_cast<char>((length & 0x7F) | 0x80));
+        length >>= 7;
+    }
+    arena_.push_back(static_cast<char>(length));
+    arena_.insert(arena_.end(), word.begin(), word.end());
+
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hash & mask;
+    while (slots_[at] != kNoWord && slots_[at] != kErased) at = (at + 1) & mask;
+    if (slots_[at] == kNoWord) ++slotsUsed_;
+    slots_[at] = id;
+    ++live_;
+    return id;
+}
+
+void WordTable::erase(std::uint32_t id) noexcept {
+    const std::string_view w = word(id);
+    slots_[slotFor(w)] = kErased;
+    garbage_ += varintLength(w.size()) + w.size();
+    origins_[id] = 0;
+    counts_[id] = 0;
+    documents_.set(id, 0);
+    stamps_.set(id, 0);
+    offsets_[id] = freeHead_;
+    freeHead_ = id;
+    --live_;
+}
+
+void WordTable::addBaseCount(std::uint32_t id, std::uint64_t count) noexcept {
+    const std::uint64_t sum = std::uint64_t{counts_[id]} + count;
+    counts_[id] = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(sum, std::numeric_limits<std::uint32_t>::max()));
+}
+
+void WordTable::clear() noexcept {
+    std::vector<char>().swap(arena_);
+    std::vector<std::uint32_t>().swap(offsets_);
+    std::vector<std::uint8_t>().swap(origins_);
+    std::vector<std::uint32_t>().swap(counts_);
+    std::vector<std::uint32_t>().swap(slots_);
+    documents_ = IdMap();
+    stamps_ = IdMap();
+    garbage_ = 0;
+    slotsUsed_ = 0;
+    live_ = 0;
+    freeHead_ = kNoFreeId;
+}
+
+std::size_t WordTable::memoryBytes() const noexcept {
+    return arena_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) + origins_.capacity() +
+           counts_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(std::uint32_t) +
+           documents_.memoryBytes() + stamps_.memoryBytes();
+}
+
+}  // namespace rorirer

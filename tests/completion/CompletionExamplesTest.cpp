@@ -1,0 +1,285 @@
+// Worked examples of the completion layer, as tables of (words, query,
+// expected answer): case modes, ranking tiers, apostrophes, Unicode, the
+// typo fallback, the longest and unique completion, origins and counts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "completion/CompletionStore.h"
+
+using rorirer::CaseMode;
+using rorirer::Completion;
+using rorirer::CompletionStore;
+using rorirer::Query;
+using rorirer::SortOrder;
+
+namespace {
+
+std::vector<std::string> texts(const Completion& c) {
+    std::vector<std::string> out;
+    for (const auto& candidate : c.candidates) out.push_back(candidate.text);
+    return out;
+}
+
+CompletionStore storeOf(const std::vector<std::string>& words, long minLength = 1) {
+    CompletionStore store(minLength);
+    for (const std::string& w : words) store.addDictionaryWord(w);
+    return store;
+}
+
+Completion ask(const CompletionStore& store, const std::string& prefix, CaseMode mode,
+               SortOrder order = SortOrder::kRank, bool skip = false) {
+    Query q;
+    q.prefix = prefix;
+    q.caseMode = mode;
+    q.sortOrder = order;
+    q.skipPrefixWord = skip;
+    q.wantCount = true;
+    return store.complete(q);
+}
+
+struct Row {
+    std::vector<std::string> words;
+    std::string prefix;
+    CaseMode mode;
+    std::vector<std::string> expected;  // candidate texts, in order
+};
+
+TEST(CompletionExamples, CaseModesRenderAndOrderCandidates) {
+    const std::vector<Row> rows = {
+        // infer: the typed part as typed, the rest as stored; shorter first,
+        // then byte order.
+        {{"hello", "help", "helen"}, "Hel", CaseMode::kInfer, {"Help", "Helen", "Hello"}},
+        {{"hippopotamus", "hippo"}, "HIPPO", CaseMode::kInfer, {"HIPPO", "HIPPOPOTAMUS"}},
+        // One capital is not "all capitals".
+        {{"hippopotamus"}, "Hi", CaseMode::kInfer, {"Hippopotamus"}},
+        // Words that render the same come once, the case-agreeing one first.
+        {{"Hello", "hello"}, "hel", CaseMode::kInfer, {"hello"}},
+        {{"Hello", "hello", "HELLO"}, "HEL", CaseMode::kInfer, {"HELLO"}},
+        // ignore shows the stored word; the case-agreeing one ranks first.
+        {{"Hello", "hello"}, "hel", CaseMode::kIgnore, {"hello", "Hello"}},
+        {{"Hello", "hello"}, "Hel", CaseMode::kIgnore, {"Hello", "hello"}},
+        // smart: case-sensitive once the prefix holds a capital.
+        {{"Hello", "hello"}, "hel", CaseMode::kSmart, {"hello", "Hello"}},
+        {{"Hello", "hello"}, "Hel", CaseMode::kSmart, {"Hello"}},
+        // exact: the bytes as they are. No typo fallback either: the prefix
+        // matches after folding.
+        {{"Hello", "hello"}, "Hel", CaseMode::kExact, {"Hello"}},
+        {{"hello"}, "Hell", CaseMode::kExact, {}},
+        // Apostrophes match each other; the stored word keeps its own.
+        {{"doesn’t"}, "doesn'", CaseMode::kInfer, {"doesn't"}},
+        {{"doesn't"}, "doesn’", CaseMode::kIgnore, {"doesn't"}},
+        {{"doesn't"}, "doesn’", CaseMode::kExact, {}},
+        // Turkish: İ folds to i, I to i, dotless ı only to itself.
+        {{"istanbul", "ılık"}, "İs", CaseMode::kIgnore, {"istanbul"}},
+        {{"istanbul", "ılık"}, "I", CaseMode::kIgnore, {"istanbul"}},
+        {{"istanbul", "ılık"}, "ı", CaseMode::kIgnore, {"ılık"}},
+        // German: ß folds to itself; utf8proc's capital of it is ẞ (U+1E9E).
+        {{"straße"}, "STRA", CaseMode::kInfer, {"STRAẞE"}},
+        {{"STRAẞE"}, "straß", CaseMode::kIgnore, {"STRAẞE"}},
+        // Greek and Cyrillic fold by their own case pairs.
+        {{"αλφάβητο"}, "ΑΛ", CaseMode::kInfer, {"ΑΛΦΆΒΗΤΟ"}},
+        {{"москва"}, "Мос", CaseMode::kInfer, {"Москва"}},
+        // Text typed in NFD finds words stored in NFC.
+        {{"café"}, "cafe\xCC\x81", CaseMode::kExact, {"café"}},
+        // Bytes that are not UTF-8 match exactly and are never case-mapped.
+        {{"caf\xE9s", "CAF\xC9S"}, "caf\xE9", CaseMode::kIgnore, {"caf\xE9s"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.prefix);
+        const CompletionStore store = storeOf(row.words);
+        EXPECT_EQ(texts(ask(store, row.prefix, row.mode)), row.expected);
+        EXPECT_EQ(store.checkConsistency(), "");
+    }
+}
+
+TEST(CompletionExamples, RankingTiersApplyInOrder) {
+    CompletionStore store(1);
+    for (const char* w : {"apple", "apricot", "apex", "application", "Apple"})
+        store.addDictionaryWord(w);
+    store.addTextWord("apricot", 5);
+    store.addTextWord("application", 3);
+
+    // (d) frequency, then (e) length, then (f) bytes; (a) case agreement first.
+    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore)),
+              (std::vector<std::string>{"apricot", "application", "apex", "apple", "Apple"}));
+    EXPECT_EQ(texts(ask(store, "Ap", CaseMode::kIgnore)),
+              (std::vector<std::string>{"Apple", "apricot", "application", "apex", "apple"}));
+    // (b) recency beats frequency, most recent first.
+    store.touchWord("apple");
+    store.learnWord("apex");
+    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore)),
+              (std::vector<std::string>{"apex", "apple", "apricot", "application", "Apple"}));
+    // (c) the host's preferred words come after recent ones, before frequency.
+    const std::vector<std::string> preferred = {"Apple", "application", "nothere"};
+    Query q;
+    q.prefix = "ap";
+    q.caseMode = CaseMode::kIgnore;
+    q.preferred = &preferred;
+    // Case agreement (a) still comes first: "Apple" does not begin with "ap".
+    EXPECT_EQ(texts(store.complete(q)),
+              (std::vector<std::string>{"apex", "apple", "application", "apricot", "Apple"}));
+    // kAlpha: byte order of the stored words, nothing else.
+    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore, SortOrder::kAlpha)),
+              (std::vector<std::string>{"Apple", "apex", "apple", "application", "apricot"}));
+    // The limit, and whether more exist.
+    q.limit = 2;
+    const Completion two = store.complete(q);
+    EXPECT_EQ(two.candidates.size(), 2u);
+    EXPECT_TRUE(two.more);
+    q.limit = 5;
+    EXPECT_FALSE(store.complete(q).more);
+}
+
+TEST(CompletionExamples, TheExampleOfTheDocumentation) {
+    CompletionStore words;
+    words.addDictionaryWord("hippopotamus");
+    words.addDictionaryWord("hippocampus", 120);
+    words.addTextWord("Hippolyta");
+    words.learnWord("hippogriff");
+    Query query;
+    query.prefix = "HIPPO";
+    const Completion answer = words.complete(query);
+    EXPECT_EQ(texts(answer),
+              (std::vector<std::string>{"HIPPOGRIFF", "HIPPOCAMPUS", "HIPPOLYTA", "HIPPOPOTAMUS"}));
+    EXPECT_EQ(answer.longest, "HIPPO");
+    EXPECT_FALSE(answer.unique.has_value());
+}
+
+TEST(CompletionExamples, LongestAndUniqueCompletion) {
+    struct Case {
+        std::vector<std::string> words;
+        std::string prefix;
+        CaseMode mode;
+        bool skip;
+        std::string longest;
+        std::string unique;  // "-" for none
+    };
+    const std::vector<Case> cases = {
+        // Never inside a code point or a grapheme cluster.
+        {{"café", "cafè"}, "c", CaseMode::kExact, false, "caf", "-"},
+        {{"cafe\xCC\x81s", "cafe\xCC\x82s"}, "c", CaseMode::kExact, false, "caf", "-"},
+        {{"xq\xCC\x81"
+          "a",
+          "xq\xCC\x82"
+          "b"},
+         "x",
+         CaseMode::kExact,
+         false,
+         "x",
+         "-"},
+        // Latin-1 bytes are characters of their own.
+        {{"caf\xE9s", "caf\xE9t"}, "c", CaseMode::kExact, false, "caf\xE9", "-"},
+        {{"zoology", "zoology's"}, "zoology", CaseMode::kExact, false, "zoology", "-"},
+        {{"zoology", "zoology's"}, "zoology", CaseMode::kExact, true, "zoology's", "zoology's"},
+        {{"zoology", "zoology's", "zoologys"}, "zoology", CaseMode::kExact, true, "zoology", "-"},
+        // Under infer the renderings merge: one distinct text is unique.
+        {{"Hello", "hello"}, "hel", CaseMode::kInfer, false, "hello", "hello"},
+        {{"hello", "HELLO", "helLO"}, "HE", CaseMode::kInfer, false, "HELLO", "HELLO"},
+        // Under ignore two stored spellings are two candidates.
+        {{"Hello", "hello"}, "hel", CaseMode::kIgnore, false, "hel", "-"},
+        {{"Hello", "helping"}, "hel", CaseMode::kIgnore, false, "hel", "-"},
+        // Nothing matches: the prefix itself.
+        {{"hello"}, "xy", CaseMode::kInfer, false, "xy", "-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prefix + " over " + c.words.front());
+        const CompletionStore store = storeOf(c.words);
+        const Completion answer = ask(store, c.prefix, c.mode, SortOrder::kRank, c.skip);
+        EXPECT_EQ(answer.longest, c.longest);
+        EXPECT_EQ(answer.unique.value_or("-"), c.unique);
+    }
+}
+
+TEST(CompletionExamples, BytesThatAreNotUtf8StandAlone) {
+    // "\xE2\x80" begins a sequence that "\x80" would end (U+2000): in
+    // "k\xE2\x80b" its bytes are characters of their own. Once the word
+    // that completes it does not count, the rest agree on those bytes.
+    CompletionStore store(1);
+    store.addDocumentOccurrences("k\xE2\x80\x80");
+    store.addDictionaryWord(
+        "k\xE2\x80"
+        "b");
+    Query q;
+    q.prefix = "k";
+    q.caseMode = CaseMode::kExact;
+    Completion answer = store.complete(q);
+    EXPECT_EQ(answer.longest, "k");
+    EXPECT_FALSE(answer.unique.has_value());
+    q.discounted = "k\xE2\x80\x80";
+    answer = store.complete(q);
+    EXPECT_EQ(answer.longest,
+              "k\xE2\x80"
+              "b");
+    EXPECT_EQ(answer.unique.value_or("-"),
+              "k\xE2\x80"
+              "b");
+    EXPECT_EQ(texts(answer), (std::vector<std::string>{"k\xE2\x80"
+                                                       "b"}));
+    // Latin-1 words keep their bytes and are matched byte for byte.
+    const CompletionStore latin = storeOf({"caf\xE9", "caf\xE9s", "na\xEFve"});
+    EXPECT_EQ(texts(ask(latin, "CAF\xE9", CaseMode::kInfer)),
+              (std::vector<std::string>{"CAF\xE9", "CAF\xE9S"}));
+    EXPECT_EQ(texts(ask(latin, "na\xEF", CaseMode::kIgnore)),
+              (std::vector<std::string>{"na\xEFve"}));
+}
+
+TEST(CompletionExamples, TypoFallback) {
+    const CompletionStore store =
+        storeOf({"hippopotamus", "hippocampus", "hiccup", "example", "examples"});
+    struct Case {
+        std::string prefix;
+        std::vector<std::string> expected;
+        bool fuzzy;
+    };
+    const std::vector<Case> cases = {
+        {"hipop", {"hippocampus", "hippopotamus"}, true},  // one letter left out
+        {"hpipo", {"hippocampus", "hippopotamus"}, true},  // two swapped
+        {"exmaple", {"example", "examples"}, true},
+        {"HIPOP", {"HIPPOCAMPUS", "HIPPOPOTAMUS"}, true},  // capitals under infer
+        {"hip", {"hippocampus", "hippopotamus"}, false},   // a match: no fallback
+        {"hxp", {}, false},                                // too short for it
+        {"zzzzz", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        const Completion answer = ask(store, c.prefix, CaseMode::kInfer);
+        EXPECT_EQ(texts(answer), c.expected);
+        EXPECT_EQ(answer.fuzzy, c.fuzzy);
+        for (const auto& candidate : answer.candidates) EXPECT_EQ(candidate.fuzzy, c.fuzzy);
+    }
+}
+
+TEST(CompletionExamples, OriginsCountsAndDocuments) {
+    CompletionStore store(3);
+    EXPECT_TRUE(store.addDictionaryWord("the", 1000));
+    EXPECT_TRUE(store.addTextWord("then", 2));
+    EXPECT_TRUE(store.addDocumentOccurrences("theirs", 2));
+    EXPECT_FALSE(store.addDictionaryWord("th"));  // shorter than the minimum
+    EXPECT_TRUE(store.contains("theirs"));
+    EXPECT_EQ(store.lookUp("the")->count, 1000u);
+
+    // The word under the cursor does not offer itself for one occurrence.
+    Query q;
+    q.prefix = "thei";
+    q.discounted = "theirs";
+    q.fuzzy = false;
+    EXPECT_EQ(texts(store.complete(q)), (std::vector<std::string>{"theirs"}));
+    EXPECT_TRUE(store.removeDocumentOccurrences("theirs"));
+    EXPECT_TRUE(store.complete(q).candidates.empty());
+    EXPECT_FALSE(store.complete(q).anyMatch);
+    // The last document occurrence takes the word away.
+    EXPECT_TRUE(store.removeDocumentOccurrences("theirs"));
+    EXPECT_FALSE(store.contains("theirs"));
+    EXPECT_FALSE(store.removeDocumentOccurrences("then"));
+    // A word with another origin stays.
+    EXPECT_TRUE(store.addDocumentOccurrences("then"));
+    EXPECT_TRUE(store.removeDocumentOccurrences("then"));
+    EXPECT_TRUE(store.contains("then"));
+    EXPECT_TRUE(store.forgetWord("then"));
+    EXPECT_FALSE(store.contains("then"));
+    EXPECT_EQ(store.checkConsistency(), "");
+}
+
+}  // namespace
