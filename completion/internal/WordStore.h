@@ -16,6 +16,11 @@ public:
     // the layer reads it and changes it only through the members below.
     LinkedTrieNode* top() noexcept { return root; }
     long shortest() const noexcept { return minLength; }
+    long nodes() const noexcept { return nodeCount; }
+    long words() const noexcept { return wordCount; }
+    // For a loader that inserts through the protected worker, which counts
+    // nodes but leaves the word count to the public front.
+    void countInsertedWord() noexcept { ++wordCount; }
 
     using LinkedTrie::completeAmbiguousEntry;
     using LinkedTrie::completeUniqueEntry;
