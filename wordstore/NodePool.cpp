@@ -211,7 +211,6 @@ bool NodePool::holdsExactly(const LinkedTrieNode* root) const noexcept {
 }
 
 void NodePool::destroyAll() noexcept {
-    forEachLive([](LinkedTrieNode* node) { node->~LinkedTrieNode(); });
     live_ = 0;
     releaseChunks();
 }

@@ -112,9 +112,11 @@ public:
     // store or a node pointed at twice all unbalance. The tree is assumed
     // free of cycles, as every walk of it does.
     bool holdsExactly(const LinkedTrieNode* root) const noexcept;
-    // Destroys every node in the pool, through its virtual destructor, in
-    // address order, and hands the chunks back. For tearing down a whole
-    // tree: a walk down the tree would meet the same nodes in random order.
+    // Ends every node in the pool and hands the chunks back, reading none of
+    // them. For tearing down a whole tree: a walk down the tree would meet
+    // the same nodes in random order. Every slot holds a PooledNode, which
+    // adds nothing to LinkedTrieNode, whose destructor is defaulted: their
+    // lives end with their memory, with nothing to call.
     void destroyAll() noexcept;
 
     std::size_t live() const noexcept { return live_; }
@@ -183,7 +185,7 @@ private:
     // Slots come from the free list (those of destroyed nodes) and from the
     // never-used tail of each tier's newest chunk. Only those tails are left
     // unwritten: every other chunk is wholly nodes or free-list slots, which
-    // is what the sweep of destroyAll() relies on. Any node may take a free
+    // is what the sweep of holdsExactly() relies on. Any node may take a free
     // slot or one of the deep tier's tail, so reserve() makes sure that those
     // two suffice for a whole operation; a tier's own tail only decides
     // where a node goes.
