@@ -269,14 +269,19 @@ void addWorkload(const Workload& w) {
 #endif
 }
 
-// The whole file, or empty when it cannot be read.
+// The whole file in one read, or empty when it cannot be read.
 std::string readFile(const std::string& path) {
     std::string text;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return text;
-    char buffer[1 << 16];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, got);
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        std::rewind(file);
+        if (size > 0) {
+            text.resize(static_cast<size_t>(size));
+            text.resize(std::fread(&text[0], 1, text.size(), file));
+        }
+    }
     std::fclose(file);
     return text;
 }

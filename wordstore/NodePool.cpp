@@ -40,15 +40,13 @@ RootMarker::~RootMarker() {
     if (pool != nullptr) pool->orphan();
 }
 
-void NodePool::reserve(std::size_t count, unsigned tier) {
-    // The tiers a chain starting at `tier` reaches that lack room of their
-    // own (a new end marker and the chain's first node may both go to the
-    // first). Slots freed earlier are used first all the same, so a pool
-    // that has some takes no new chunk for a tier.
+void NodePool::grow(std::size_t count, unsigned tier) {
+    // The tiers the chain reaches that lack room of their own, then the deep
+    // tier if the slots any node may take are too few.
     unsigned tiers[kDeep + 1];
     std::size_t sizes[kDeep + 1];
     unsigned wanted = 0;
-    if (pages_ >= kTiersFrom && free_ == nullptr) {
+    if (lacksTierRoom(count, tier)) {
         for (unsigned t = tier; t < kDeep && t - tier < count; ++t) {
             if (tails_[t].left >= 2) continue;
             tiers[wanted] = t;
@@ -227,17 +225,12 @@ void NodePool::releaseChunks() noexcept {
     pages_ = 0;
 }
 
-void NodeMaker::reserve(std::size_t count, unsigned tier) {
-    if (marker_ == nullptr) return;
-    if (marker_->pool != nullptr) {
-        marker_->pool->reserve(count, tier);
-        return;
-    }
-    // A store's pool comes with its first node; if its first chunk cannot
-    // be had, the store is left without one, as it was.
+void NodeMaker::makePool(std::size_t count) {
+    // If its first chunk cannot be had, the store is left without a pool, as
+    // it was.
     auto* pool = new NodePool();
     try {
-        pool->reserve(count, tier);
+        pool->reserve(count);
     } catch (...) {
         delete pool;
         throw;

@@ -76,7 +76,10 @@ public:
     // chain whose first node goes to tier `tier` and each next one a tier
     // deeper, that the tiers it reaches have room of their own. Throws
     // std::bad_alloc with nothing changed.
-    void reserve(std::size_t count, unsigned tier = kDeep);
+    void reserve(std::size_t count, unsigned tier = kDeep) {
+        if (count <= freeCount_ + tails_[kDeep].left && !lacksTierRoom(count, tier)) return;
+        grow(count, tier);
+    }
     // A new node in a reserved slot: in its tier's own chunks while they have
     // room, else in a slot freed earlier, else wherever reserve() made room.
     PooledNode* make(std::uint32_t character, unsigned tier = kDeep) noexcept {
@@ -173,6 +176,19 @@ private:
         }
         return slot;
     }
+    // True when a chain of `count` nodes starting at `tier` reaches a tier
+    // that should get a chunk of its own first: the pool has tiers, and no
+    // freed slots, which are taken first all the same. A new end marker and
+    // the chain's first node may both go to the first tier.
+    bool lacksTierRoom(std::size_t count, unsigned tier) const noexcept {
+        if (tier >= kDeep || pages_ < kTiersFrom || free_ != nullptr) return false;
+        for (unsigned t = tier; t < kDeep && t - tier < count; ++t) {
+            if (tails_[t].left < 2) return true;
+        }
+        return false;
+    }
+    // The rest of reserve(): the chunks it takes.
+    void grow(std::size_t count, unsigned tier);
     // Pages for a tier's next chunk of at least `needed` pages.
     std::size_t chunkPages(unsigned tier, std::size_t needed) const noexcept;
     // Makes `memory`, of `pages` pages, the tier's newest chunk.
@@ -220,7 +236,13 @@ public:
     // Makes sure the next `count` calls of make() cannot fail, where there is
     // a pool, with room in the tiers a chain starting at `tier` reaches.
     // Throws std::bad_alloc with nothing changed.
-    void reserve(std::size_t count, unsigned tier = NodePool::kDeep);
+    void reserve(std::size_t count, unsigned tier = NodePool::kDeep) {
+        if (marker_ != nullptr && marker_->pool != nullptr) {
+            marker_->pool->reserve(count, tier);
+        } else if (marker_ != nullptr) {
+            makePool(count);
+        }
+    }
     // From the pool: cannot fail after reserve(). From the heap: may throw.
     LinkedTrieNode* make(std::uint32_t character, unsigned tier = NodePool::kDeep) {
         if (marker_ != nullptr) return marker_->pool->make(character, tier);
@@ -238,6 +260,9 @@ public:
     }
 
 private:
+    // A store's pool comes with its first node.
+    void makePool(std::size_t count);
+
     RootMarker* marker_;
 };
 
