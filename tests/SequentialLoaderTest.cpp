@@ -12,6 +12,12 @@
 #include "TrieProbe.h"
 #include "completion/internal/SequentialLoader.h"
 
+// The build names the list by its full path; a tool run on this file alone
+// (clang-tidy from the source root) finds it from there.
+#ifndef RORIRER_WORD_LIST
+#define RORIRER_WORD_LIST "data/american-english"
+#endif
+
 namespace {
 
 using rorirer::SequentialLoader;
