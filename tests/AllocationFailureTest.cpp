@@ -176,6 +176,7 @@ TEST(AllocationFailure, SequentialLoadKeepsTheWordsBeforeTheFailure) {
     // and long ones that make the loader's own buffers grow; enough nodes for
     // the pool to take several chunks.
     std::vector<std::string> words;
+    words.reserve(3000);
     for (int i = 0; i < 3000; ++i) words.push_back(std::to_string(i * 7919 % 100003) + "-word");
     std::sort(words.begin(), words.end());
     for (size_t i = 0; i < words.size(); i += 97) {
@@ -186,9 +187,11 @@ TEST(AllocationFailure, SequentialLoadKeepsTheWordsBeforeTheFailure) {
     const long minLength = 2;
     // Made before any allocation may fail: a long CString allocates.
     std::vector<CString> texts;
+    texts.reserve(words.size());
     for (const std::string& word : words) texts.push_back(toC(word));
     TrieProbe whole(minLength);
     std::vector<bool> expected;
+    expected.reserve(texts.size());
     for (const CString& text : texts) expected.push_back(whole.insertString(text));
 
     int failures = 0;

@@ -160,9 +160,9 @@ private:
         std::size_t pages = 0;  // in all the tier's chunks
     };
 
-    static PageHeader* pageOf(const LinkedTrieNode* node) noexcept {
-        const auto address = reinterpret_cast<std::uintptr_t>(node);
-        return reinterpret_cast<PageHeader*>(address - (address & (kPage - 1)));
+    static const PageHeader* pageOf(const LinkedTrieNode* node) noexcept {
+        const auto offset = reinterpret_cast<std::uintptr_t>(node) & (kPage - 1);
+        return reinterpret_cast<const PageHeader*>(reinterpret_cast<const char*>(node) - offset);
     }
     // The next never-used slot of a tier's newest chunk, skipping page
     // headers.
