@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "completion/internal/SequentialLoader.h"
+
 WordList LinkedTriePeer::lastListing() const {
     WordList out;
     out.reserve(static_cast<size_t>(listing_.GetSize()));
@@ -11,6 +13,13 @@ WordList LinkedTriePeer::lastListing() const {
         out.emplace_back(s, static_cast<size_t>(s.GetLength()));
     }
     return out;
+}
+
+void LinkedTriePeer::load(const WordList& words) {
+    auto store = std::make_unique<rorirer::WordStore>(1);
+    rorirer::SequentialLoader loader(*store);
+    for (const std::string& word : words) loader.insert(word.data(), word.size());
+    store_ = std::move(store);
 }
 
 namespace {

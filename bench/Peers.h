@@ -49,6 +49,9 @@ public:
     void destroy() { store_.reset(); }
     // Replaces the store with a copy of itself, which lays it out anew.
     void copyOver() { store_ = std::make_unique<LinkedTrie>(*store_); }
+    // Builds the store through the completion layer's sequential loader.
+    void load(const WordList& words);
+    long nodeCount() { return store_->getNodeCount(); }
 
     WordList lastListing() const;
     std::string lastText() const { return std::string(text_, text_.GetLength()); }
@@ -67,6 +70,19 @@ private:
 class CopiedLinkedTriePeer : public LinkedTriePeer {
 public:
     static const char* name() { return "LinkedTrie-copied"; }
+};
+
+// The store as a host that loads a word list once builds it: the file's
+// words in the file's order through the sequential loader. And the same store
+// copied once it is loaded, for what a copy buys such a host (the copy is
+// part of the build).
+class LoadedLinkedTriePeer : public LinkedTriePeer {
+public:
+    static const char* name() { return "LinkedTrie-loaded"; }
+};
+class LoadedCopiedLinkedTriePeer : public LinkedTriePeer {
+public:
+    static const char* name() { return "LinkedTrie-loaded-copied"; }
 };
 
 class StdSetPeer {
@@ -175,6 +191,16 @@ template <>
 inline void buildPeer<CopiedLinkedTriePeer>(CopiedLinkedTriePeer& peer, const WordList& words) {
     peer.clear();
     for (const std::string& word : words) peer.insert(word);
+    peer.copyOver();
+}
+template <>
+inline void buildPeer<LoadedLinkedTriePeer>(LoadedLinkedTriePeer& peer, const WordList& words) {
+    peer.load(words);
+}
+template <>
+inline void buildPeer<LoadedCopiedLinkedTriePeer>(LoadedCopiedLinkedTriePeer& peer,
+                                                  const WordList& words) {
+    peer.load(words);
     peer.copyOver();
 }
 #ifdef RORIRER_BENCH_MARISA

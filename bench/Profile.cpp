@@ -5,12 +5,13 @@
 //
 //   valgrind --tool=callgrind --instr-atstart=no WordStoreProfile STORE OP FILE
 //
-// STORE is LinkedTrie, LinkedTrie-copied or std::set; OP one of build, membership, listing,
-// completion, removal, destruction. Prints the items the operation handled.
+// STORE is LinkedTrie, LinkedTrie-copied, LinkedTrie-loaded, LinkedTrie-loaded-copied or
+// std::set; OP one of build, load, membership, listing, completion, removal, destruction.
+// The loaded stores are built from the file's order, the others from the shuffled list; load
+// builds any store from the file's order. Prints the items the operation handled.
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "Peers.h"
@@ -19,15 +20,19 @@
 namespace {
 
 template <typename Peer>
-size_t runOnce(const std::string& op, const Workload& w) {
+size_t runOnce(const std::string& op, const Workload& w, const WordList& order) {
     Peer peer;
-    if (op != "build") buildPeer(peer, w.words);
+    if (op != "build" && op != "load") buildPeer(peer, order);
     size_t items = 0;
     size_t answers = 0;
     CALLGRIND_START_INSTRUMENTATION;
     if (op == "build") {
-        buildPeer(peer, w.words);
+        buildPeer(peer, order);
         items = w.words.size();
+    } else if (op == "load") {
+        // The words as the file holds them, without reading the file.
+        buildPeer(peer, w.inFileOrder);
+        items = w.inFileOrder.size();
     } else if (op == "membership") {
         for (const std::string& probe : w.probes) answers += peer.contains(probe);
         items = w.probes.size();
@@ -59,11 +64,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s STORE OP FILE\n", argv[0]);
         return 2;
     }
-    const Workload w = makeWorkload("profile", readWordList(argv[3]));
+    const WordList file = readWordList(argv[3]);
+    Workload w = makeWorkload("profile", file);
+    w.inFileOrder = file;
     const std::string op = argv[2];
-    if (std::strcmp(argv[1], "LinkedTrie") == 0) return runOnce<LinkedTriePeer>(op, w) ? 0 : 1;
-    if (std::strcmp(argv[1], "LinkedTrie-copied") == 0)
-        return runOnce<CopiedLinkedTriePeer>(op, w) ? 0 : 1;
-    if (std::strcmp(argv[1], "std::set") == 0) return runOnce<StdSetPeer>(op, w) ? 0 : 1;
+    const std::string store = argv[1];
+    if (store == "LinkedTrie") return runOnce<LinkedTriePeer>(op, w, w.words) ? 0 : 1;
+    if (store == "LinkedTrie-copied") return runOnce<CopiedLinkedTriePeer>(op, w, w.words) ? 0 : 1;
+    if (store == "LinkedTrie-loaded")
+        return runOnce<LoadedLinkedTriePeer>(op, w, w.inFileOrder) ? 0 : 1;
+    if (store == "LinkedTrie-loaded-copied")
+        return runOnce<LoadedCopiedLinkedTriePeer>(op, w, w.inFileOrder) ? 0 : 1;
+    if (store == "std::set") return runOnce<StdSetPeer>(op, w, w.words) ? 0 : 1;
     return 2;
 }

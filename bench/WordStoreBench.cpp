@@ -14,14 +14,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "HeapUse.h"
 #include "Peers.h"
 #include "Workload.h"
+#include "completion/internal/SequentialLoader.h"
 
 namespace {
 
@@ -32,6 +37,37 @@ size_t heapInUse() {
 }
 
 std::map<std::string, double> g_bytesPerWord;  // "store/list"
+// The node count of the stores that have one, per word: "store/list".
+std::map<std::string, double> g_nodesPerWord;
+
+// The words a peer is built from, in the order it takes them: the shuffled
+// list, or for a store loaded as a host loads it, the file's order.
+template <typename Peer>
+const WordList& buildOrder(const Workload& w) {
+    return w.words;
+}
+template <>
+const WordList& buildOrder<LoadedLinkedTriePeer>(const Workload& w) {
+    return w.inFileOrder;
+}
+template <>
+const WordList& buildOrder<LoadedCopiedLinkedTriePeer>(const Workload& w) {
+    return w.inFileOrder;
+}
+
+template <typename Peer>
+bool takesPart(const Workload& w) {
+    return w.words.size() <= Peer::kMaxWords && !buildOrder<Peer>(w).empty();
+}
+
+template <typename Peer>
+double nodesOf(Peer& peer) {
+    if constexpr (std::is_base_of_v<LinkedTriePeer, Peer>) {
+        return static_cast<double>(peer.nodeCount());
+    } else {
+        return -1;
+    }
+}
 
 bool g_agree = true;
 
@@ -49,12 +85,14 @@ void expectSame(const char* what, const std::string& query, const Workload& w, b
 // answers. Measures the peer's memory on the way.
 template <typename Peer>
 void checkAgainstSet(const Workload& w, StdSetPeer& set) {
-    if (w.words.size() > Peer::kMaxWords) return;
+    if (!takesPart<Peer>(w)) return;
     Peer peer;
     const size_t before = heapInUse();
-    buildPeer(peer, w.words);
-    g_bytesPerWord[std::string(Peer::name()) + "/" + w.name] =
-        static_cast<double>(heapInUse() - before) / static_cast<double>(w.words.size());
+    buildPeer(peer, buildOrder<Peer>(w));
+    const std::string key = std::string(Peer::name()) + "/" + w.name;
+    const auto words = static_cast<double>(w.words.size());
+    g_bytesPerWord[key] = static_cast<double>(heapInUse() - before) / words;
+    if (nodesOf(peer) > 0) g_nodesPerWord[key] = nodesOf(peer) / words;
 
     for (const std::string& probe : w.probes) {
         expectSame<Peer>("membership of", probe, w, peer.contains(probe) == set.contains(probe));
@@ -103,29 +141,32 @@ benchmark::IterationCount rebuildIterations(size_t words, bool slowBuild = false
 
 template <typename Peer>
 void registerPeer(const Workload& w) {
-    if (w.words.size() > Peer::kMaxWords) return;
+    if (!takesPart<Peer>(w)) return;
+    const WordList& order = buildOrder<Peer>(w);
     const std::string tail = std::string("/") + Peer::name() + "/" + w.name;
     const auto items = [](benchmark::State& state, size_t n) {
         state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(n));
     };
     const std::string memoryKey = std::string(Peer::name()) + "/" + w.name;
-    benchmark::RegisterBenchmark(("build" + tail).c_str(), [&w, items,
+    benchmark::RegisterBenchmark(("build" + tail).c_str(), [&order, items,
                                                             memoryKey](benchmark::State& state) {
         Peer peer;
         for (auto _ : state) {
-            buildPeer(peer, w.words);
+            buildPeer(peer, order);
             state.PauseTiming();
             peer.destroy();
             state.ResumeTiming();
         }
-        items(state, w.words.size());
+        items(state, order.size());
         state.counters["bytes_per_word"] = g_bytesPerWord[memoryKey];
+        const auto nodes = g_nodesPerWord.find(memoryKey);
+        if (nodes != g_nodesPerWord.end()) state.counters["nodes_per_word"] = nodes->second;
     })->Iterations(rebuildIterations(w.words.size(), Peer::kMaxWords != SIZE_MAX));
 
     benchmark::RegisterBenchmark(("membership" + tail).c_str(),
-                                 [&w, items](benchmark::State& state) {
+                                 [&w, &order, items](benchmark::State& state) {
                                      Peer peer;
-                                     buildPeer(peer, w.words);
+                                     buildPeer(peer, order);
                                      for (auto _ : state) {
                                          size_t hits = 0;
                                          for (const std::string& probe : w.probes)
@@ -135,21 +176,23 @@ void registerPeer(const Workload& w) {
                                      items(state, w.probes.size());
                                  });
 
-    benchmark::RegisterBenchmark(("listing" + tail).c_str(), [&w, items](benchmark::State& state) {
-        Peer peer;
-        buildPeer(peer, w.words);
-        for (auto _ : state) {
-            size_t listed = 0;
-            for (const std::string& prefix : w.listed) listed += peer.list(prefix);
-            benchmark::DoNotOptimize(listed);
-        }
-        items(state, w.listedWords);
-    });
+    benchmark::RegisterBenchmark(("listing" + tail).c_str(),
+                                 [&w, &order, items](benchmark::State& state) {
+                                     Peer peer;
+                                     buildPeer(peer, order);
+                                     for (auto _ : state) {
+                                         size_t listed = 0;
+                                         for (const std::string& prefix : w.listed)
+                                             listed += peer.list(prefix);
+                                         benchmark::DoNotOptimize(listed);
+                                     }
+                                     items(state, w.listedWords);
+                                 });
 
     benchmark::RegisterBenchmark(("completion" + tail).c_str(),
-                                 [&w, items](benchmark::State& state) {
+                                 [&w, &order, items](benchmark::State& state) {
                                      Peer peer;
-                                     buildPeer(peer, w.words);
+                                     buildPeer(peer, order);
                                      for (auto _ : state) {
                                          size_t found = 0;
                                          for (const std::string& prefix : w.completed) {
@@ -162,12 +205,12 @@ void registerPeer(const Workload& w) {
                                  });
 
     if (Peer::kCanRemove) {
-        benchmark::RegisterBenchmark(("removal" + tail).c_str(), [&w,
+        benchmark::RegisterBenchmark(("removal" + tail).c_str(), [&w, &order,
                                                                   items](benchmark::State& state) {
             Peer peer;
             for (auto _ : state) {
                 state.PauseTiming();
-                buildPeer(peer, w.words);
+                buildPeer(peer, order);
                 state.ResumeTiming();
                 size_t removed = 0;
                 for (const std::string& word : w.removed) removed += peer.remove(word);
@@ -180,12 +223,12 @@ void registerPeer(const Workload& w) {
         })->Iterations(rebuildIterations(w.words.size(), Peer::kMaxWords != SIZE_MAX));
     }
 
-    benchmark::RegisterBenchmark(("destruction" + tail).c_str(), [&w,
+    benchmark::RegisterBenchmark(("destruction" + tail).c_str(), [&w, &order,
                                                                   items](benchmark::State& state) {
         Peer peer;
         for (auto _ : state) {
             state.PauseTiming();
-            buildPeer(peer, w.words);
+            buildPeer(peer, order);
             state.ResumeTiming();
             peer.destroy();
         }
@@ -200,6 +243,8 @@ void addWorkload(const Workload& w) {
     buildPeer(set, w.words);
     checkAgainstSet<LinkedTriePeer>(w, set);
     checkAgainstSet<CopiedLinkedTriePeer>(w, set);
+    checkAgainstSet<LoadedLinkedTriePeer>(w, set);
+    checkAgainstSet<LoadedCopiedLinkedTriePeer>(w, set);
 #ifdef RORIRER_BENCH_DATRIE
     checkAgainstSet<DatriePeer>(w, set);
 #endif
@@ -214,12 +259,107 @@ void addWorkload(const Workload& w) {
     registerPeer<StdSetPeer>(w);
     registerPeer<LinkedTriePeer>(w);
     registerPeer<CopiedLinkedTriePeer>(w);
+    registerPeer<LoadedLinkedTriePeer>(w);
+    registerPeer<LoadedCopiedLinkedTriePeer>(w);
 #ifdef RORIRER_BENCH_DATRIE
     registerPeer<DatriePeer>(w);
 #endif
 #ifdef RORIRER_BENCH_MARISA
     registerPeer<MarisaPeer>(w);
 #endif
+}
+
+// The whole file in one read, or empty when it cannot be read.
+std::string readFile(const std::string& path) {
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return text;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        std::rewind(file);
+        if (size > 0) {
+            text.resize(static_cast<size_t>(size));
+            text.resize(std::fread(&text[0], 1, text.size(), file));
+        }
+    }
+    std::fclose(file);
+    return text;
+}
+
+// Calls `take` on each line of `text`, a '\r' before the '\n' dropped.
+template <typename Take>
+void splitLines(const std::string& text, Take take) {
+    const char* at = text.data();
+    const char* end = at + text.size();
+    while (at < end) {
+        const auto* newline = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)));
+        const char* stop = newline != nullptr ? newline : end;
+        size_t length = size_t(stop - at);
+        if (length > 0 && at[length - 1] == '\r') --length;
+        take(at, length);
+        at = stop == end ? end : stop + 1;
+    }
+}
+
+// A host's start-up: the word list file read, split into lines and stored in
+// the file's order, by std::set, by LinkedTrie's public insertString, and by
+// the completion layer's sequential loader. Each is timed from opening the
+// file to the store being ready; its teardown is left out.
+void registerLoad(const Workload& w) {
+    if (w.file.empty()) return;
+    const std::string path = w.file;
+    const auto words = static_cast<int64_t>(w.inFileOrder.size());
+    const auto finish = [words](benchmark::State& state, size_t stored) {
+        state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * words);
+        if (static_cast<int64_t>(stored) != words) state.SkipWithError("words lost in loading");
+    };
+    benchmark::RegisterBenchmark(("load/std::set/" + w.name).c_str(), [path, finish](
+                                                                          benchmark::State& state) {
+        size_t stored = 0;
+        for (auto _ : state) {
+            std::set<std::string> set;
+            splitLines(readFile(path), [&set](const char* line, size_t length) {
+                if (length > 0) set.emplace(line, length);
+            });
+            stored = set.size();
+            state.PauseTiming();
+            set = {};
+            state.ResumeTiming();
+        }
+        finish(state, stored);
+    })->Iterations(5);
+    benchmark::RegisterBenchmark(
+        ("load/LinkedTrie/" + w.name).c_str(),
+        [path, finish](benchmark::State& state) {
+            size_t stored = 0;
+            for (auto _ : state) {
+                auto store = std::make_unique<LinkedTrie>(1);
+                splitLines(readFile(path), [&store](const char* line, size_t length) {
+                    store->insertString(CString(line, static_cast<int>(length)));
+                });
+                stored = static_cast<size_t>(store->getWordCount());
+                state.PauseTiming();
+                store.reset();
+                state.ResumeTiming();
+            }
+            finish(state, stored);
+        })
+        ->Iterations(5);
+    benchmark::RegisterBenchmark(("load/LinkedTrie-loaded/" + w.name).c_str(),
+                                 [path, finish](benchmark::State& state) {
+                                     size_t stored = 0;
+                                     for (auto _ : state) {
+                                         auto store = std::make_unique<rorirer::WordStore>(1);
+                                         rorirer::SequentialLoader loader(*store);
+                                         const std::string text = readFile(path);
+                                         stored = loader.insertLines(text.data(), text.size());
+                                         state.PauseTiming();
+                                         store.reset();
+                                         state.ResumeTiming();
+                                     }
+                                     finish(state, stored);
+                                 })
+        ->Iterations(5);
 }
 
 // One word of `length` characters: inserting it, listing it and destroying
@@ -317,8 +457,16 @@ int main(int argc, char** argv) {
         }
         workloads.push_back(makeWorkload("smoke", sampleWords(americanWords, 5000)));
     } else {
-        if (!americanWords.empty()) workloads.push_back(makeWorkload("wamerican", americanWords));
-        if (!insaneWords.empty()) workloads.push_back(makeWorkload("insane", insaneWords));
+        if (!americanWords.empty()) {
+            workloads.push_back(makeWorkload("wamerican", americanWords));
+            workloads.back().file = american;
+            workloads.back().inFileOrder = americanWords;
+        }
+        if (!insaneWords.empty()) {
+            workloads.push_back(makeWorkload("insane", insaneWords));
+            workloads.back().file = insane;
+            workloads.back().inFileOrder = insaneWords;
+        }
         const WordList& base = insaneWords.empty() ? americanWords : insaneWords;
         for (size_t at = 0; at < scale.size();) {
             const size_t comma = std::min(scale.find(',', at), scale.size());
@@ -331,7 +479,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    for (const Workload& w : workloads) addWorkload(w);
+    for (const Workload& w : workloads) {
+        addWorkload(w);
+        registerLoad(w);
+    }
     if (!g_agree) return 1;
     if (!smoke) {
         registerLongWord(10'000);
@@ -342,7 +493,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&count, rest.data());
     if (benchmark::ReportUnrecognizedArguments(count, rest.data())) return 2;
     benchmark::AddCustomContext("stores",
-                                "LinkedTrie LinkedTrie-copied std::set"
+                                "LinkedTrie LinkedTrie-copied LinkedTrie-loaded "
+                                "LinkedTrie-loaded-copied std::set"
 #ifdef RORIRER_BENCH_DATRIE
                                 " libdatrie"
 #endif

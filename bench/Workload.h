@@ -18,6 +18,11 @@ struct Workload {
     WordList completed;      // every distinct 3-byte prefix
     WordList removed;        // the first half of `words`
     size_t listedWords = 0;  // entries that listing every prefix yields
+    // For a list read from a file: its path and its words in the file's
+    // order, as a host loads them (Debian's lists are sorted by locale).
+    // Empty for the sampled lists.
+    std::string file;
+    WordList inFileOrder;
 };
 
 // Reads a list of words, one a line; empty when the file is missing.

@@ -9,9 +9,15 @@ import json
 import os
 import sys
 
-OPS = ["build", "membership", "listing", "completion", "removal", "destruction"]
-STORES = ["std::set", "LinkedTrie", "LinkedTrie-copied", "libdatrie", "marisa-trie"]
+OPS = ["load", "build", "membership", "listing", "completion", "removal", "destruction"]
+STORES = ["std::set", "LinkedTrie", "LinkedTrie-copied", "LinkedTrie-loaded",
+          "LinkedTrie-loaded-copied", "libdatrie", "marisa-trie"]
+# What a node takes: sizeof(LinkedTrieNode) on x86-64, and on 32-bit Windows
+# (a virtual table pointer, the 32-bit character, two pointers).
+NODE_BYTES = 32
+NODE_BYTES_32 = 16
 ITEMS = {
+    "load": "per word: the file read, split into lines and stored in its order (sorted by locale)",
     "build": "per word inserted",
     "membership": "per probe (half are near-misses)",
     "listing": "per word listed (all 1-, 2-, 3-byte prefixes)",
@@ -40,6 +46,11 @@ def load(paths):
         entry["ns"] = 1e9 / rate
         if "bytes_per_word" in b:
             entry["bytes"] = b["bytes_per_word"]
+        if "nodes_per_word" in b:
+            entry["nodes"] = b["nodes_per_word"]
+        if op == "load" and b.get("time_unit") == "ns":
+            entry["ms"] = b["real_time"] / 1e6
+            entry["cpu_ms"] = b["cpu_time"] / 1e6
     return data.get("context", {}), runs
 
 
@@ -61,11 +72,27 @@ def table(runs, lst):
             else:
                 cells.append("%.1f ns" % r["ns"])
         lines.append("| %s %s | %s |" % (op, ITEMS[op], " | ".join(cells)))
-    cells = []
-    for s in stores:
-        r = runs.get(("build", s, lst), {})
-        cells.append("%.0f B" % r["bytes"] if "bytes" in r else "n/a")
-    lines.append("| memory per word (mallinfo2) | %s |" % " | ".join(cells))
+    def memory_row(label, cell):
+        cells = []
+        for s in stores:
+            r = runs.get(("build", s, lst), {})
+            cells.append(cell(r) or "n/a")
+        lines.append("| %s | %s |" % (label, " | ".join(cells)))
+
+    memory_row("memory per word (mallinfo2)",
+               lambda r: "%.0f B" % r["bytes"] if "bytes" in r else None)
+    memory_row("nodes per word x %d B (x86-64)" % NODE_BYTES,
+               lambda r: "%.1f B" % (r["nodes"] * NODE_BYTES) if "nodes" in r else None)
+    memory_row("heap over nodes x %d B" % NODE_BYTES,
+               lambda r: "%.3f" % (r["bytes"] / (r["nodes"] * NODE_BYTES))
+               if "nodes" in r and "bytes" in r else None)
+    memory_row("nodes per word x %d B (32-bit, estimated)" % NODE_BYTES_32,
+               lambda r: "%.1f B" % (r["nodes"] * NODE_BYTES_32) if "nodes" in r else None)
+    loads = ["%s %.1f ms (%.1f ms)" % (s, runs[("load", s, lst)]["cpu_ms"],
+                                        runs[("load", s, lst)]["ms"])
+             for s in stores if runs.get(("load", s, lst), {}).get("ms")]
+    if loads:
+        lines.append("\nload, the whole file, CPU time per run (wall-clock): " + ", ".join(loads))
     return "\n".join(lines)
 
 
@@ -82,7 +109,7 @@ def plot(runs, out):
         print("matplotlib is missing (bench/setup installs python3-matplotlib): no plot")
         return None
     fig, axes = plt.subplots(2, 4, figsize=(16, 7.5))
-    panels = OPS + ["memory"]
+    panels = [op for op in OPS if op != "load"] + ["memory"]
     for ax, op in zip(axes.flat, panels):
         for s in STORES:
             xs, ys = [], []

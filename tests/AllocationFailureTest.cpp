@@ -2,12 +2,14 @@
 // store is exactly as it was and that nothing leaked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "TrieProbe.h"
+#include "completion/internal/SequentialLoader.h"
 
 namespace {
 
@@ -167,6 +169,74 @@ TEST(AllocationFailure, InsertionLeavesTheStoreAsItWas) {
         // A refused word allocates nothing and changes nothing.
         EXPECT_EQ(failEachAllocation(trie, [&] { EXPECT_FALSE(trie.insertString(deep)); }), 0);
     }
+}
+
+TEST(AllocationFailure, SequentialLoadKeepsTheWordsBeforeTheFailure) {
+    // Sorted runs, repeats, words that extend the one before, short words,
+    // and long ones that make the loader's own buffers grow; enough nodes for
+    // the pool to take several chunks.
+    std::vector<std::string> words;
+    words.reserve(3000);
+    for (int i = 0; i < 3000; ++i) words.push_back(std::to_string(i * 7919 % 100003) + "-word");
+    std::sort(words.begin(), words.end());
+    for (size_t i = 0; i < words.size(); i += 97) {
+        words.insert(words.begin() + static_cast<long>(i), {words[i], words[i] + "s", "x"});
+    }
+    words.insert(words.begin() + 1500, std::string(40, 'k'));
+    words.insert(words.begin() + 2500, std::string(300, 'k') + "q");
+    const long minLength = 2;
+    // Made before any allocation may fail: a long CString allocates.
+    std::vector<CString> texts;
+    texts.reserve(words.size());
+    for (const std::string& word : words) texts.push_back(toC(word));
+    TrieProbe whole(minLength);
+    std::vector<bool> expected;
+    expected.reserve(texts.size());
+    for (const CString& text : texts) expected.push_back(whole.insertString(text));
+
+    int failures = 0;
+    for (long fail = 0;; ++fail) {
+        const long live = g_live;
+        {
+            rorirer::WordStore store(minLength);
+            rorirer::SequentialLoader loader(store);
+            std::vector<bool> answers;
+            answers.reserve(texts.size());
+            size_t failedAt = texts.size();
+            g_failAfter = fail;
+            for (size_t i = 0; i < texts.size(); ++i) {
+                try {
+                    answers.push_back(loader.insert(texts[i]));
+                } catch (const std::bad_alloc&) {
+                    failedAt = i;
+                    break;
+                }
+            }
+            g_failAfter = -1;
+            if (failedAt < texts.size()) {
+                ++failures;
+                // Exactly the store of the words before the failing one. (No
+                // SCOPED_TRACE: its first use keeps memory, which would read
+                // as a leak.)
+                TrieProbe before(minLength);
+                for (size_t i = 0; i < failedAt; ++i) before.insertString(texts[i]);
+                EXPECT_EQ(describeTree(store.top()), describeTree(before.rootNode()))
+                    << "allocation " << fail << " failed at word " << failedAt;
+                EXPECT_EQ(store.getWordCount(), before.getWordCount());
+                EXPECT_EQ(store.getNodeCount(), before.getNodeCount());
+                // The loader takes up the failing word and goes on.
+                for (size_t i = failedAt; i < texts.size(); ++i)
+                    answers.push_back(loader.insert(texts[i]));
+            }
+            EXPECT_TRUE(answers == expected);
+            EXPECT_EQ(describeTree(store.top()), describeTree(whole.rootNode()));
+            EXPECT_EQ(checkInvariants(store.top(), store.getNodeCount(), store.getWordCount()), "");
+            if (::testing::Test::HasFailure() || failedAt == texts.size()) break;
+        }
+        EXPECT_EQ(g_live, live) << "leak after failing allocation " << fail;
+    }
+    // The pool's chunks and the loader's buffers: several of each.
+    EXPECT_GE(failures, 10);
 }
 
 TEST(AllocationFailure, CopyAssignmentAndResetLeaveTheStoreAsItWas) {

@@ -311,4 +311,95 @@ TEST(NodePool, TeardownLeavesNodesKeptOutsideTheTreeAndFreesNodesOfItsOwn) {
     }
 }
 
+// How many pages hold the nodes of the lists at depths 0 to 3 (the top-level
+// list is at depth 0), and how many such nodes there are.
+struct UpperPages {
+    size_t nodes = 0;
+    size_t pages = 0;
+};
+
+UpperPages countUpperPages(TrieProbe& trie) {
+    struct Pending {
+        LinkedTrieNode* list;
+        int depth;
+    };
+    std::set<std::uintptr_t> pages;
+    UpperPages out;
+    std::vector<Pending> lists{{trie.rootNode()->nextSibling, 0}};
+    while (!lists.empty()) {
+        const Pending pending = lists.back();
+        lists.pop_back();
+        if (pending.depth >= 4) continue;
+        for (LinkedTrieNode* node = pending.list; node != nullptr; node = node->nextSibling) {
+            ++out.nodes;
+            pages.insert(reinterpret_cast<std::uintptr_t>(node) / 4096);
+            if (node->firstChild != nullptr) lists.push_back({node->firstChild, pending.depth + 1});
+        }
+    }
+    out.pages = pages.size();
+    return out;
+}
+
+// A subclass that inserts each word below the top-level node of its first
+// character where there is one, as a layer holding node pointers may (the
+// completion layer's loader does the like): the walk then starts below the
+// root and learns the depth from the nodes it meets.
+class BelowTheRoot : public TrieProbe {
+public:
+    using TrieProbe::TrieProbe;
+
+    void insertBelow(const std::string& word) {
+        LinkedTrieNode* top = root->nextSibling;
+        while (top != nullptr && top->character != static_cast<unsigned char>(word[0]))
+            top = top->nextSibling;
+        if (top == nullptr || top->firstChild == nullptr || word.size() < 2) {
+            insertString(toC(word));
+            return;
+        }
+        long created = 0;
+        if (insertString(word.c_str() + 1, top->firstChild, top, created)) ++wordCount;
+    }
+};
+
+TEST(NodePool, NodesNearTheRootShareFewPages) {
+    // Once the pool is past its first chunks, the nodes of the lists at
+    // depths 0 to 3 go to pages of their own for their depth. Words in random
+    // order bring such nodes throughout the build, each among the deep nodes
+    // of its word: spread among those, they would fill about a page each.
+    std::vector<std::string> words = randomWords(40000, 77);
+    for (std::string& w : words) {
+        // ASCII only, so that the first byte names its top-level node.
+        for (char& ch : w) ch = static_cast<char>('a' + static_cast<unsigned char>(ch) % 20);
+    }
+    TrieProbe shuffled(1);
+    for (const std::string& w : words) shuffled.insertString(toC(w));
+    // A walk that starts below the root learns the depth from the tier of a
+    // node it meets, which the nodes of the first chunks, made before there
+    // were tiers, cannot tell: the words of two letters, in random order
+    // from the root, fill those first. The rest come in sorted order, each
+    // walked from below its top-level node once there is one.
+    std::vector<std::string> sorted;
+    BelowTheRoot below(1);
+    for (const std::string& w : words) {
+        if (w[0] <= 'b') {
+            below.insertString(toC(w));
+        } else {
+            sorted.push_back(w);
+        }
+    }
+    std::sort(sorted.begin(), sorted.end());
+    for (const std::string& w : sorted) below.insertBelow(w);
+    EXPECT_EQ(checkInvariants(below), "");
+    EXPECT_EQ(wordsInTree(below), wordsInTree(shuffled));
+
+    for (TrieProbe* trie : {&shuffled, static_cast<TrieProbe*>(&below)}) {
+        const UpperPages upper = countUpperPages(*trie);
+        // Full pages of them, the pages of the first chunks (before there are
+        // tiers), and a page begun for each depth.
+        const size_t bound = upper.nodes / 127 + 1 + 64 + 4;
+        EXPECT_GT(upper.nodes, 4000u);
+        EXPECT_LE(upper.pages, bound) << upper.nodes << " nodes near the root";
+    }
+}
+
 }  // namespace

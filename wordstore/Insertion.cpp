@@ -8,16 +8,23 @@
 
 namespace {
 
+// The tier of the nodes one list deeper than those of `tier`.
+unsigned deeper(unsigned tier) noexcept {
+    return tier < rorirer::NodePool::kDeep ? tier + 1 : tier;
+}
+
 // Builds one node per character of `text` (up to its NUL), each the first
-// child of the one before, off to the side of the tree. On failure nothing
-// remains allocated.
-LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, long& count) {
-    LinkedTrieNode* head = maker.make(rorirer::widen(*text));
+// child of the one before, off to the side of the tree; the first goes to
+// `tier`. On failure nothing remains allocated.
+LinkedTrieNode* buildChain(const char* text, rorirer::NodeMaker& maker, unsigned tier,
+                           long& count) {
+    LinkedTrieNode* head = maker.make(rorirer::widen(*text), tier);
     count = 1;
     try {
         LinkedTrieNode* tail = head;
         for (const char* p = text + 1; *p != '\0'; ++p) {
-            tail->firstChild = maker.make(rorirer::widen(*p));
+            tier = deeper(tier);
+            tail->firstChild = maker.make(rorirer::widen(*p), tier);
             tail = tail->firstChild;
             ++count;
         }
@@ -36,6 +43,20 @@ enum class Placement {
     kAfterPrev,   // after `prev`, ahead of whatever followed it
     kBelowLeaf,   // below the leaf `parent`, behind a new end marker
 };
+
+// The tier for a new node: one of the list that holds `sibling`, or, with
+// no sibling, of a new list below `parent`. A walk from the top-level list
+// knows the depth of that list exactly; one from a list below it learns it
+// from the tier of a node already there.
+unsigned tierOfNewNode(const rorirer::NodeMaker& maker, bool fromTop, std::size_t depth,
+                       const LinkedTrieNode* sibling, const LinkedTrieNode* parent) noexcept {
+    if (fromTop) {
+        return depth < rorirer::NodePool::kDeep ? static_cast<unsigned>(depth)
+                                                : rorirer::NodePool::kDeep;
+    }
+    if (sibling != nullptr) return maker.tierOfList(sibling);
+    return deeper(maker.tierOfList(parent));
+}
 
 }  // namespace
 
@@ -57,6 +78,7 @@ bool LinkedTrie::insertString(const CString& word) {
 bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrieNode* parent,
                               long& created) {
     if (text == nullptr) text = "";
+    const bool fromTop = parent == nullptr || list == root;
     // First find where the word leaves the tree without touching anything,
     // then build every new node, then link them in with one or two stores:
     // a failed allocation leaves the tree exactly as it was.
@@ -95,8 +117,10 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
         // ends the empty word there).
         if (parent == nullptr) return false;
         rorirer::NodeMaker maker(root);
-        maker.reserve(1);
-        LinkedTrieNode* marker = maker.make(0);
+        const unsigned tier =
+            tierOfNewNode(maker, fromTop, static_cast<std::size_t>(rest - text), cur, parent);
+        maker.reserve(1, tier);
+        LinkedTrieNode* marker = maker.make(0, tier);
         marker->nextSibling = cur;
         parent->firstChild = marker;
         ++nodeCount;
@@ -110,12 +134,17 @@ bool LinkedTrie::insertString(const char* text, LinkedTrieNode* list, LinkedTrie
     // then cannot fail.
     rorirer::NodeMaker maker(root);
     const bool needsMarker = placement == Placement::kBelowLeaf;
-    maker.reserve(std::strlen(rest) + (needsMarker ? 1 : 0));
+    const LinkedTrieNode* sibling = placement == Placement::kAfterPrev    ? prev
+                                    : placement == Placement::kBeforeHead ? cur
+                                                                          : nullptr;
+    const unsigned tier =
+        tierOfNewNode(maker, fromTop, static_cast<std::size_t>(rest - text), sibling, parent);
+    maker.reserve(std::strlen(rest) + (needsMarker ? 1 : 0), tier);
     long count = 0;
-    LinkedTrieNode* marker = needsMarker ? maker.make(0) : nullptr;
+    LinkedTrieNode* marker = needsMarker ? maker.make(0, tier) : nullptr;
     LinkedTrieNode* chain = nullptr;
     try {
-        chain = buildChain(rest, maker, count);
+        chain = buildChain(rest, maker, tier, count);
     } catch (...) {
         delete marker;
         throw;

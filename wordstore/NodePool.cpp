@@ -40,27 +40,72 @@ RootMarker::~RootMarker() {
     if (pool != nullptr) pool->orphan();
 }
 
-void NodePool::reserve(std::size_t count) {
-    if (count <= spare_) return;
-    const std::size_t needed = (count - spare_ + kSlotsPerPage - 1) / kSlotsPerPage;
-    const std::size_t pages = needed > nextPages_ ? needed : nextPages_;
-    if (pages > SIZE_MAX / kPage) throw std::bad_alloc();
-    // The only allocation; everything after it cannot fail.
-    void* memory = ::operator new(pages* kPage, kPageAlignment);
-    prefault(memory, pages * kPage);
+void NodePool::grow(std::size_t count, unsigned tier) {
+    // The tiers the chain reaches that lack room of their own, then the deep
+    // tier if the slots any node may take are too few.
+    unsigned tiers[kDeep + 1];
+    std::size_t sizes[kDeep + 1];
+    unsigned wanted = 0;
+    if (lacksTierRoom(count, tier)) {
+        for (unsigned t = tier; t < kDeep && t - tier < count; ++t) {
+            if (tails_[t].left >= 2) continue;
+            tiers[wanted] = t;
+            sizes[wanted] = chunkPages(t, 1);
+            ++wanted;
+        }
+    }
+    const std::size_t spare = freeCount_ + tails_[kDeep].left;
+    if (count > spare) {
+        tiers[wanted] = kDeep;
+        sizes[wanted] = chunkPages(kDeep, (count - spare + kSlotsPerPage - 1) / kSlotsPerPage);
+        if (sizes[wanted] > SIZE_MAX / kPage) throw std::bad_alloc();
+        ++wanted;
+    }
+    if (wanted == 0) return;
 
-    // What is left of the newest chunk's fresh tail joins the free list, so
-    // that only the chunk added now has slots nobody has written. They go on
-    // it last first, so that they are taken in address order.
-    if (freshLeft_ != 0) {
-        char* slot = reinterpret_cast<char*>(chunks_) + chunks_->pages * kPage;
-        for (; freshLeft_ != 0; --freshLeft_) {
+    // Every chunk is allocated before any is used, so a failure leaves the
+    // pool as it was; everything after the allocations cannot fail.
+    void* memory[kDeep + 1];
+    unsigned made = 0;
+    try {
+        for (; made < wanted; ++made) {
+            memory[made] = ::operator new(sizes[made] * kPage, kPageAlignment);
+        }
+    } catch (...) {
+        while (made > 0) {
+            --made;
+            ::operator delete(memory[made], kPageAlignment);
+        }
+        throw;
+    }
+    for (unsigned i = 0; i < wanted; ++i) {
+        prefault(memory[i], sizes[i] * kPage);
+        adopt(memory[i], sizes[i], tiers[i]);
+    }
+}
+
+std::size_t NodePool::chunkPages(unsigned tier, std::size_t needed) const noexcept {
+    std::size_t pages = tails_[tier].pages / kGrowthDivisor;
+    if (pages < 1) pages = 1;
+    if (pages > kMaxChunkPages) pages = kMaxChunkPages;
+    return pages > needed ? pages : needed;
+}
+
+void NodePool::adopt(void* memory, std::size_t pages, unsigned tier) noexcept {
+    Tail& tail = tails_[tier];
+    // What is left of the tier's newest chunk joins the free list, so that
+    // only the chunks added now have slots nobody has written. They go on it
+    // last first, so that they are taken in address order.
+    if (tail.left != 0) {
+        char* slot = reinterpret_cast<char*>(tail.chunk) + tail.chunk->pages * kPage;
+        for (; tail.left != 0; --tail.left) {
             slot -= kSlot;
             if ((reinterpret_cast<std::uintptr_t>(slot) & (kPage - 1)) == 0) slot -= kSlot;
             auto* free = reinterpret_cast<FreeSlot*>(slot);
             free->zero = nullptr;
             free->next = free_;
             free_ = free;
+            ++freeCount_;
         }
     }
 
@@ -69,14 +114,18 @@ void NodePool::reserve(std::size_t count) {
     first->nextChunk = chunks_;
     first->pages = pages;
     chunks_ = first;
-    if (nextPages_ < kMaxChunkPages) nextPages_ *= 2;
-    for (std::size_t page = 0; page < pages; ++page)
-        reinterpret_cast<PageHeader*>(base + page * kPage)->pool = this;
+    for (std::size_t page = 0; page < pages; ++page) {
+        auto* header = reinterpret_cast<PageHeader*>(base + page * kPage);
+        header->pool = this;
+        header->tier = tier;
+    }
     // Fresh slots are taken in address order, so the nodes of a new word's
     // chain, made one after another, lie next to each other.
-    fresh_ = base + kSlot;
-    freshLeft_ = pages * kSlotsPerPage;
-    spare_ += freshLeft_;
+    tail.fresh = base + kSlot;
+    tail.left = pages * kSlotsPerPage;
+    tail.chunk = first;
+    tail.pages += pages;
+    pages_ += pages;
 }
 
 void NodePool::release(void* slot) noexcept {
@@ -84,7 +133,7 @@ void NodePool::release(void* slot) noexcept {
     free->zero = nullptr;
     free->next = free_;
     free_ = free;
-    ++spare_;
+    ++freeCount_;
     if (--live_ != 0) return;
     // The last node is gone: the memory goes back, and the pool with it when
     // no root marker holds it.
@@ -128,9 +177,11 @@ template <typename Visit>
 void NodePool::forEachLive(Visit visit) const noexcept {
     for (PageHeader* chunk = chunks_; chunk != nullptr; chunk = chunk->nextChunk) {
         char* base = reinterpret_cast<char*>(chunk);
-        // The newest chunk is written only up to its fresh tail.
-        const char* end =
-            chunk == chunks_ && freshLeft_ != 0 ? fresh_ : base + chunk->pages * kPage;
+        // A tier's newest chunk is written only up to its fresh tail.
+        const char* end = base + chunk->pages * kPage;
+        for (const Tail& tail : tails_) {
+            if (tail.chunk == chunk && tail.left != 0) end = tail.fresh;
+        }
         for (std::size_t page = 0; page < chunk->pages; ++page) {
             char* start = base + page * kPage;
             for (std::size_t slot = 1; slot <= kSlotsPerPage; ++slot) {
@@ -158,7 +209,6 @@ bool NodePool::holdsExactly(const LinkedTrieNode* root) const noexcept {
 }
 
 void NodePool::destroyAll() noexcept {
-    forEachLive([](LinkedTrieNode* node) { node->~LinkedTrieNode(); });
     live_ = 0;
     releaseChunks();
 }
@@ -170,20 +220,14 @@ void NodePool::releaseChunks() noexcept {
         chunks_ = next;
     }
     free_ = nullptr;
-    fresh_ = nullptr;
-    freshLeft_ = 0;
-    spare_ = 0;
-    nextPages_ = 1;
+    freeCount_ = 0;
+    for (Tail& tail : tails_) tail = Tail();
+    pages_ = 0;
 }
 
-void NodeMaker::reserve(std::size_t count) {
-    if (marker_ == nullptr) return;
-    if (marker_->pool != nullptr) {
-        marker_->pool->reserve(count);
-        return;
-    }
-    // A store's pool comes with its first node; if its first chunk cannot
-    // be had, the store is left without one, as it was.
+void NodeMaker::makePool(std::size_t count) {
+    // If its first chunk cannot be had, the store is left without a pool, as
+    // it was.
     auto* pool = new NodePool();
     try {
         pool->reserve(count);

@@ -161,16 +161,17 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
     index.build(order, scores, wordAt, idLimit);
     s.table.reserve(fresh.size(), freshBytes);
 
-    // The tree, word by word in byte order; undone if it fails part way.
-    CString text;
-    text.Preallocate(static_cast<int>(maxLength + 1));
+    // The tree, word by word in byte order, each walked from where it leaves
+    // the word before it; undone if it fails part way.
     std::size_t inserted = 0;
     try {
+        SequentialLoader loader(s.store);
         for (; inserted < fresh.size(); ++inserted) {
-            text = fresh[inserted].item.data;
-            s.store.insertString(text);
+            const std::string_view word = viewOf(fresh[inserted].item);
+            loader.insert(word.data(), word.size());
         }
     } catch (...) {
+        CString text;
         while (inserted-- > 0) {
             text = fresh[inserted].item.data;
             s.store.removeString(text);

@@ -17,8 +17,11 @@ public:
     LinkedTrieNode* top() noexcept { return root; }
     const LinkedTrieNode* top() const noexcept { return root; }
     long shortest() const noexcept { return minLength; }
-    long words() const noexcept { return wordCount; }
     long nodes() const noexcept { return nodeCount; }
+    long words() const noexcept { return wordCount; }
+    // For a loader that inserts through the protected worker, which counts
+    // nodes but leaves the word count to the public front.
+    void countInsertedWord() noexcept { ++wordCount; }
 
     using LinkedTrie::completeAmbiguousEntry;
     using LinkedTrie::completeUniqueEntry;

@@ -13,7 +13,10 @@ struct Frame {
 }  // namespace
 
 std::string checkInvariants(TrieProbe& trie) {
-    LinkedTrieNode* root = trie.rootNode();
+    return checkInvariants(trie.rootNode(), trie.getNodeCount(), trie.getWordCount());
+}
+
+std::string checkInvariants(LinkedTrieNode* root, long nodeCount, long wordCount) {
     if (root == nullptr) return "root is null";
     if (root->character != 0) return "root marker holds a character";
     long nodes = 0;
@@ -47,20 +50,21 @@ std::string checkInvariants(TrieProbe& trie) {
             prev = node;
         }
     }
-    if (nodes != trie.getNodeCount()) {
-        return "node count " + std::to_string(trie.getNodeCount()) + " but " +
-               std::to_string(nodes) + " nodes in the tree";
+    if (nodes != nodeCount) {
+        return "node count " + std::to_string(nodeCount) + " but " + std::to_string(nodes) +
+               " nodes in the tree";
     }
-    if (words != trie.getWordCount()) {
-        return "word count " + std::to_string(trie.getWordCount()) + " but " +
-               std::to_string(words) + " words in the tree";
+    if (words != wordCount) {
+        return "word count " + std::to_string(wordCount) + " but " + std::to_string(words) +
+               " words in the tree";
     }
     return "";
 }
 
-std::vector<std::string> wordsInTree(TrieProbe& trie) {
+std::vector<std::string> wordsInTree(TrieProbe& trie) { return wordsInTree(trie.rootNode()); }
+
+std::vector<std::string> wordsInTree(LinkedTrieNode* root) {
     std::vector<std::string> words;
-    LinkedTrieNode* root = trie.rootNode();
     // One path buffer for the whole walk, cut back to the depth of each
     // pending sibling, so the walk costs time in proportion to the tree even
     // for one very long word. Sibling lists are sorted, so visiting a node

@@ -28,10 +28,14 @@ public:
 // Empty when the tree holds every invariant and its counts match it; else
 // the first violation found. Iterative, so it copes with very deep trees.
 std::string checkInvariants(TrieProbe& trie);
+// The same for the tree below any store's root marker, against its counts:
+// for stores of other subclasses.
+std::string checkInvariants(LinkedTrieNode* root, long nodeCount, long wordCount);
 
 // The words the tree stores, found by walking it directly (not through the
 // listing), in byte-wise order.
 std::vector<std::string> wordsInTree(TrieProbe& trie);
+std::vector<std::string> wordsInTree(LinkedTrieNode* root);
 
 // A small tree as text: characters, `#` for an end marker, children in
 // parentheses, e.g. "#a(b(#c))".
