@@ -12,6 +12,7 @@
 #include "completion/Unicode.h"
 #include "completion/internal/RadixSort.h"
 #include "completion/internal/Score.h"
+#include "completion/internal/SequentialLoader.h"
 #include "completion/internal/StoreState.h"
 
 namespace rorirer {
@@ -96,7 +97,6 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
     std::vector<std::pair<std::uint32_t, std::uint64_t>> known;  // id, count added
     fresh.reserve(batch.items.size());
     std::size_t freshBytes = 0;
-    std::size_t maxLength = 0;
     for (std::size_t i = 0; i < batch.items.size();) {
         const SortItem& item = batch.items[i];
         std::uint64_t count = 0;
@@ -107,7 +107,6 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         if (id == WordTable::kNoWord) {
             fresh.push_back({item, count});
             freshBytes += WordTable::arenaBytesOf(item.length);
-            maxLength = std::max<std::size_t>(maxLength, item.length);
         } else {
             known.emplace_back(id, count);
         }
