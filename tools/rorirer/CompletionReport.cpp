@@ -22,8 +22,6 @@ CompletionReport reportCompletions(const CompletionStore& store, const std::stri
     query.wantCount = true;
     Completion answer = store.complete(query);
 
-    // The empty store answers the empty prefix with the empty word, which is
-    // no completion a user could take.
     report.anyMatch = answer.anyMatch;
     report.fuzzy = answer.fuzzy;
     report.longest = std::move(answer.longest);
