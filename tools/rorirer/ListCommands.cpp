@@ -38,7 +38,8 @@ void checkWord(const std::string& command, const std::string& word, const Option
     if (word.size() > kMaxLineLength)
         throw ToolError(command + ": a word longer than " + std::to_string(kMaxLineLength) +
                         " bytes");
-    if (word.find('\n') != std::string::npos) throw ToolError(quoted + " holds a line break");
+    if (word.find('\n') != std::string::npos)
+        throw ToolError(command + ": a word holds a line break");
     if (command != "learn") return;
     if (!isOneWord(word, rules, options.numbers))
         throw ToolError(quoted + " is not one word (see --word-chars and --numbers)");
