@@ -16,7 +16,7 @@ const char kHelp[] =
     "Type text; Tab completes the word before the cursor, a second Tab lists\n"
     "the best candidates, and a dim hint shows the rest of the only word that\n"
     "fits (Right or Ctrl-F takes it). Words of entered lines are learned and\n"
-    "kept in the personal word list.\n"
+    "kept in the personal word list (unless --no-learn).\n"
     "  :forget WORD   remove WORD, in this session and the next ones\n"
     "  :stats         words, nodes and memory of the store\n"
     "  :skip          toggle completing past a prefix that is itself a word (also Alt-s)\n"
