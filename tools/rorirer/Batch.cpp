@@ -37,9 +37,9 @@ public:
         : store_(store), options_(options) {}
 
     void complete(const std::string& prefix) {
-        const CompletionReport report =
-            reportCompletions(store_, prefix, options_,
-                              options_.unique && !options_.json ? 0 : options_.maxCompletions);
+        const bool uniqueAlone = options_.unique && !options_.json;
+        const CompletionReport report = reportCompletions(
+            store_, prefix, options_, uniqueAlone ? 0 : options_.maxCompletions, !uniqueAlone);
         const bool matched = options_.unique ? report.hasUnique : report.anyMatch;
         if (!matched) status_ = kExitNoMatch;
         print(report);

@@ -6,7 +6,7 @@
 namespace rorirer {
 
 CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
-                                   const Options& options, long max) {
+                                   const Options& options, long max, bool count) {
     CompletionReport report;
     report.prefix = prefix;
     report.caseMode = options.caseMode;
@@ -19,7 +19,7 @@ CompletionReport reportCompletions(const CompletionStore& store, const std::stri
     query.fuzzy = options.fuzzy;
     query.skipPrefixWord = options.skipPrefixWord;
     query.limit = max < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(max);
-    query.wantCount = true;
+    query.wantCount = count;
     Completion answer = store.complete(query);
 
     report.anyMatch = answer.anyMatch;

@@ -25,9 +25,11 @@ struct CompletionReport {
 };
 
 // The answer for `prefix` as the options ask for it; `max` < 0 lists every
-// candidate.
+// candidate. Without `count` the report's count is 0: counting may walk
+// every candidate (case variants may show the same text), which only the
+// reports that print it should pay for.
 CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
-                                   const Options& options, long max);
+                                   const Options& options, long max, bool count = true);
 
 // The answer to a blank line among the prefixes: no question, so nothing
 // found, and one answer all the same so that a pipe stays in step.
