@@ -63,7 +63,9 @@ bool Learning::forget(const std::string& word) {
 }
 
 std::string Learning::save() {
-    if (list_ == nullptr) return std::string();
+    // Without changes of its own a save would only read the list, which
+    // costs in proportion to its size on every line.
+    if (list_ == nullptr || list_->pendingCount() == 0) return std::string();
     std::string problem;
     ListChanges changes;
     if (list_->save(problem, &changes)) {

@@ -33,7 +33,8 @@ public:
     // store held it or the list had it as learned.
     bool forget(const std::string& word);
 
-    // Saves the list (after each line), bringing in what others saved.
+    // Saves the list when this session changed it (after each line),
+    // bringing in what others saved.
     // Returns what to tell the user: a failure, once until a save succeeds
     // again, and then that it did; otherwise nothing.
     std::string save();

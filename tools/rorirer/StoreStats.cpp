@@ -1,5 +1,6 @@
 #include "StoreStats.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace rorirer {
@@ -29,10 +30,11 @@ std::string formatStats(const StoreStats& stats) {
     std::snprintf(line, sizeof line, "nodes:          %lld\n", stats.nodes);
     text += line;
     if (stats.heapBytes >= 0) {
-        std::snprintf(line, sizeof line,
-                      "memory:         %.1f MB (word store %.1f MB, layer %.1f MB)\n",
-                      megabytes(stats.heapBytes), megabytes(stats.heapBytes - stats.layerBytes),
-                      megabytes(stats.layerBytes));
+        // Under a sanitizer the heap's growth reads as nothing at all.
+        const long long storeBytes = std::max(stats.heapBytes - stats.layerBytes, 0LL);
+        std::snprintf(
+            line, sizeof line, "memory:         %.1f MB (word store %.1f MB, layer %.1f MB)\n",
+            megabytes(stats.heapBytes), megabytes(storeBytes), megabytes(stats.layerBytes));
         text += line;
         std::snprintf(line, sizeof line, "bytes per word: %.1f\n", stats.bytesPerWord());
         text += line;

@@ -353,7 +353,8 @@ class Interactive(unittest.TestCase):
         env = dict(os.environ, **data_env(self.tmp.name))
         subprocess.run([EXE, "learn", "wombat"], env=env, check=True)
         subprocess.run([EXE, "forget", "helmet"], env=env, check=True)
-        # Any entered line saves, and the save reads what others wrote.
+        # A line that teaches a word saves, and the save reads what others
+        # wrote.
         self.term.type("nothing new")
         self.term.enter()
         self.term.type("womb")
