@@ -23,7 +23,7 @@ std::string formatListing(const std::vector<std::string>& words, long long total
     for (long long i = 0; i < available; ++i)
         widest = std::max(widest, columnsOf(words[static_cast<size_t>(i)]));
     const size_t cellWidth = widest + 2;
-    const long long perRow = std::max<long long>(1, static_cast<long long>(columns) / cellWidth);
+    const long long perRow = std::max<long long>(1, columns / static_cast<long long>(cellWidth));
 
     // When everything fits, use every row; otherwise keep the last row for
     // the count of what is left out.

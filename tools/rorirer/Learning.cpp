@@ -86,7 +86,7 @@ std::string Learning::saveAtExit() {
     // The changes are lost if this save fails too: say so even when a
     // failure was told before.
     failing_ = false;
-    const std::string said = save();
+    std::string said = save();
     if (list_->pendingCount() == 0 || !list_->enabled()) return said;
     return said + " (" + std::to_string(list_->pendingCount()) + " changes of this session lost)";
 }

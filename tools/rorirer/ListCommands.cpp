@@ -64,7 +64,8 @@ int runListCommand(const Options& options, const WordRules& rules) {
     for (const std::string& word : options.words) {
         const std::string recorded = listForm(word);
         if (!(learning ? list.learn(recorded) : list.forget(recorded)))
-            throw ToolError(command + ": '" + word + "' cannot be kept in the list");
+            throw ToolError(std::string(command).append(": '").append(word).append(
+                "' cannot be kept in the list"));
     }
     if (!list.save(problem)) throw ToolError(problem);
     return kExitOk;

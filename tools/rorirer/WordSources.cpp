@@ -94,8 +94,8 @@ public:
             ++occurrences[key];
             offer(input.bytesRead());
         };
-        std::vector<char> chunk;
         try {
+            std::vector<char> chunk;
             while (input.readChunk(chunk)) splitter.feed({chunk.data(), chunk.size()}, count);
             splitter.finish(count);
         } catch (const WordTooLong& tooLong) {
