@@ -227,7 +227,8 @@ std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origi
                 change.count = entry.count == 0 ? 1 : entry.count;
                 break;
             case Origin::kPersonal:
-                change.stamp = true;
+                // Words a personal list kept from earlier runs: permanent,
+                // but not used in this run (learnWord stamps).
                 break;
             case Origin::kDocument:
                 change.documents = static_cast<std::uint32_t>(

@@ -46,6 +46,7 @@ public:
     // A word read from text, permanent, counted once per occurrence.
     bool addTextWord(std::string_view word, std::uint64_t occurrences = 1);
     // A word the user taught or accepted: permanent, and used just now.
+    // (addWords with Origin::kPersonal adds such words without the use.)
     bool learnWord(std::string_view word);
     // Occurrences in open documents. When a word's document occurrences fall
     // to zero and it has no other origin, it is removed from the store.
@@ -65,8 +66,10 @@ public:
         std::uint64_t count = 0;
     };
     // Many words at once with one origin, as the single members would add
-    // them in order (kPersonal stamps them in that order), but built in bulk
-    // when that is faster. Returns how many were new.
+    // them in order, but built in bulk when that is faster. kPersonal adds
+    // them as learnWord does but stamps none: recency is for this run, and
+    // these are the words a personal list kept from earlier ones. Returns
+    // how many were new.
     std::size_t addWords(const std::vector<WordCount>& words, Origin origin);
 
     Completion complete(const Query& query) const;

@@ -256,10 +256,16 @@ void runSession(unsigned seed, long minLength) {
             std::vector<CompletionStore::WordCount> entries;
             entries.reserve(n);
             for (const std::string& b : batch) entries.push_back({b, gen.below(3)});
-            const Origin origin = gen.chance(0.5) ? Origin::kDictionary : Origin::kText;
+            // A personal list's words from an earlier run: permanent, never
+            // stamped, so they rank as if no one had used them.
+            const std::size_t pick = gen.below(5);
+            const Origin origin = pick < 2   ? Origin::kDictionary
+                                  : pick < 4 ? Origin::kText
+                                             : Origin::kPersonal;
             store.addWords(entries, origin);
             for (const auto& e : entries) {
-                const std::uint64_t count = origin == Origin::kText && e.count == 0 ? 1 : e.count;
+                std::uint64_t count = origin == Origin::kText && e.count == 0 ? 1 : e.count;
+                if (origin == Origin::kPersonal) count = 0;
                 if (model.add(std::string(e.word), origin, count, 0, false))
                     known.emplace_back(e.word);
             }

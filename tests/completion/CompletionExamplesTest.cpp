@@ -282,4 +282,30 @@ TEST(CompletionExamples, OriginsCountsAndDocuments) {
     EXPECT_EQ(store.checkConsistency(), "");
 }
 
+// Words a personal list kept from earlier runs come in through addWords as
+// permanent but unused; only learnWord (and touchWord) mark a word as used in
+// this run, which ranks it first.
+TEST(CompletionExamples, PersonalWordsInBulkAreNotRecent) {
+    CompletionStore store(3);
+    store.addDictionaryWord("helium", 50);
+    EXPECT_EQ(
+        store.addWords({{"heliport", 0}, {"helix", 7}, {"helium", 0}}, rorirer::Origin::kPersonal),
+        2u);
+    for (const char* word : {"heliport", "helix", "helium"}) {
+        SCOPED_TRACE(word);
+        ASSERT_TRUE(store.lookUp(word).has_value());
+        EXPECT_TRUE(rorirer::hasOrigin(store.lookUp(word)->origins, rorirer::Origin::kPersonal));
+        EXPECT_FALSE(store.lookUp(word)->recent);
+    }
+    // A count given with a personal word is no frequency.
+    EXPECT_EQ(store.lookUp("helix")->count, 0u);
+    EXPECT_EQ(texts(ask(store, "hel", CaseMode::kInfer)),
+              (std::vector<std::string>{"helium", "helix", "heliport"}));
+    EXPECT_TRUE(store.learnWord("heliport"));
+    EXPECT_TRUE(store.lookUp("heliport")->recent);
+    EXPECT_EQ(texts(ask(store, "hel", CaseMode::kInfer)),
+              (std::vector<std::string>{"heliport", "helium", "helix"}));
+    EXPECT_EQ(store.checkConsistency(), "");
+}
+
 }  // namespace

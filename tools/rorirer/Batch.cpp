@@ -22,6 +22,7 @@ std::string formatReport(const CompletionReport& report) {
     out += std::string("stored: ") + (report.stored ? "yes" : "no") + "\n";
     out += "longest: " + report.longest + "\n";
     out += "unique: " + (report.hasUnique ? report.unique : std::string("-")) + "\n";
+    out += std::string("fuzzy: ") + (report.fuzzy ? "yes" : "no") + "\n";
     out += "completions: " + std::to_string(report.count);
     if (static_cast<long long>(report.listed.size()) < report.count)
         out += " (" + std::to_string(report.listed.size()) + " shown)";
@@ -32,14 +33,24 @@ std::string formatReport(const CompletionReport& report) {
 
 class Completer {
 public:
-    Completer(LinkedTrie& store, const Options& options) : store_(store), options_(options) {}
+    Completer(const CompletionStore& store, const Options& options)
+        : store_(store), options_(options) {}
 
     void complete(const std::string& prefix) {
-        const CompletionReport report =
-            reportCompletions(store_, prefix, options_.skipPrefixWord,
-                              options_.unique && !options_.json ? 0 : options_.maxCompletions);
+        const bool uniqueAlone = options_.unique && !options_.json;
+        const CompletionReport report = reportCompletions(
+            store_, prefix, options_, uniqueAlone ? 0 : options_.maxCompletions, !uniqueAlone);
         const bool matched = options_.unique ? report.hasUnique : report.anyMatch;
         if (!matched) status_ = kExitNoMatch;
+        print(report);
+    }
+
+    void answerBlank() { print(emptyReport(options_)); }
+
+    int status() const noexcept { return status_; }
+
+private:
+    void print(const CompletionReport& report) {
         if (options_.json) {
             writeOut(jsonReport(report) + "\n");
         } else if (options_.unique) {
@@ -53,10 +64,7 @@ public:
         std::fflush(stdout);
     }
 
-    int status() const noexcept { return status_; }
-
-private:
-    LinkedTrie& store_;
+    const CompletionStore& store_;
     const Options& options_;
     int status_ = kExitOk;
     long reported_ = 0;
@@ -64,20 +72,25 @@ private:
 
 }  // namespace
 
-int runComplete(LinkedTrie& store, const Options& options) {
+int runComplete(const CompletionStore& store, const Options& options) {
     Completer completer(store, options);
     if (options.prefixesFromStdin) {
-        InputFile input("-");
+        InputFile input("-", true);
         LineReader lines(input);
         std::string prefix;
-        while (lines.readLine(prefix)) completer.complete(prefix);
+        while (lines.readLine(prefix)) {
+            if (prefix.find_first_not_of(" \t") == std::string::npos)
+                completer.answerBlank();
+            else
+                completer.complete(prefix);
+        }
     } else {
         for (const std::string& prefix : options.prefixes) completer.complete(prefix);
     }
     return completer.status();
 }
 
-int runStats(LinkedTrie& store, const Options& options, const LoadSummary& load) {
+int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load) {
     const StoreStats stats = collectStats(store, load);
     writeOut(options.json ? jsonStats(stats) + "\n" : formatStats(stats));
     return kExitOk;

@@ -4,14 +4,16 @@
 
 #include "Options.h"
 #include "WordSources.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
 
 namespace rorirer {
 
 // Reports each prefix; returns the exit status (0, or 1 when a prefix had no
-// completion, or with --unique no unique completion).
-int runComplete(LinkedTrie& store, const Options& options);
-int runStats(LinkedTrie& store, const Options& options, const LoadSummary& load);
+// candidate, or with --unique no unique completion). A blank line among the
+// prefixes read from standard input gets an empty answer and leaves the
+// status alone; no prefixes at all is nothing to do.
+int runComplete(const CompletionStore& store, const Options& options);
+int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load);
 
 }  // namespace rorirer
 

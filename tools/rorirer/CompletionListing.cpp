@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
-namespace rorirer {
+#include "completion/Unicode.h"
 
-size_t displayWidth(const std::string& text) {
-    size_t width = 0;
-    for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80) ++width;
-    return width;
+namespace rorirer {
+namespace {
+
+size_t columnsOf(const std::string& text) {
+    return static_cast<size_t>(std::max(displayWidth(text), 0));
 }
+
+}  // namespace
 
 std::string formatListing(const std::vector<std::string>& words, long long total, int columns,
                           int rows) {
@@ -19,9 +21,9 @@ std::string formatListing(const std::vector<std::string>& words, long long total
 
     size_t widest = 1;
     for (long long i = 0; i < available; ++i)
-        widest = std::max(widest, displayWidth(words[static_cast<size_t>(i)]));
+        widest = std::max(widest, columnsOf(words[static_cast<size_t>(i)]));
     const size_t cellWidth = widest + 2;
-    const long long perRow = std::max<long long>(1, static_cast<long long>(columns) / cellWidth);
+    const long long perRow = std::max<long long>(1, columns / static_cast<long long>(cellWidth));
 
     // When everything fits, use every row; otherwise keep the last row for
     // the count of what is left out.
@@ -43,7 +45,7 @@ std::string formatListing(const std::vector<std::string>& words, long long total
             if (index >= shown) break;
             const std::string& word = words[static_cast<size_t>(index)];
             line += word;
-            line.append(cellWidth - displayWidth(word), ' ');
+            line.append(cellWidth - columnsOf(word), ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\n";

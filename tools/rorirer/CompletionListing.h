@@ -8,11 +8,9 @@
 
 namespace rorirer {
 
-// Columns a UTF-8 string takes, counting one per code point.
-size_t displayWidth(const std::string& text);
-
 // `words` are the first completions in order, `total` how many there are in
-// all. The result ends in a newline and is at most `rows` lines long.
+// all. The result ends in a newline and is at most `rows` lines long. Widths
+// are terminal columns: a wide character takes two, a combining mark none.
 std::string formatListing(const std::vector<std::string>& words, long long total, int columns,
                           int rows);
 

@@ -1,36 +1,42 @@
 #include "CompletionReport.h"
 
-#include "StringBridge.h"
+#include <cstdint>
+#include <limits>
 
 namespace rorirer {
 
-CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
-                                   bool skipPrefixWord, long max) {
+CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
+                                   const Options& options, long max, bool count) {
     CompletionReport report;
     report.prefix = prefix;
-    const CString text = toCString(prefix);
-    CString matched;
-    report.stored = !prefix.empty() && store.containsString(text, matched);
+    report.caseMode = options.caseMode;
+    report.stored = !prefix.empty() && store.contains(prefix);
 
-    CString completion;
-    report.anyMatch = store.getLongestUnambiguousCompletion(text, completion, skipPrefixWord);
-    report.longest = toStdString(completion);
-    report.hasUnique = store.getUniqueCompletion(text, completion, skipPrefixWord);
-    if (report.hasUnique) report.unique = toStdString(completion);
+    Query query;
+    query.prefix = prefix;
+    query.caseMode = options.caseMode;
+    query.sortOrder = options.sortOrder;
+    query.fuzzy = options.fuzzy;
+    query.skipPrefixWord = options.skipPrefixWord;
+    query.limit = max < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(max);
+    query.wantCount = count;
+    Completion answer = store.complete(query);
 
-    CStringArray completions;
-    store.getPossibleCompletions(text, completions);
-    report.count = completions.GetSize();
-    // The empty store answers the empty prefix with the empty word, which is
-    // no completion a user could take.
-    if (report.count == 0) {
-        report.anyMatch = false;
-        report.hasUnique = false;
-        report.unique.clear();
-    }
-    const long long shown = max < 0 || max > report.count ? report.count : max;
-    report.listed.reserve(static_cast<size_t>(shown));
-    for (int i = 0; i < shown; ++i) report.listed.push_back(toStdString(completions[i]));
+    report.anyMatch = answer.anyMatch;
+    report.fuzzy = answer.fuzzy;
+    report.longest = std::move(answer.longest);
+    report.hasUnique = answer.anyMatch && answer.unique.has_value();
+    if (report.hasUnique) report.unique = std::move(*answer.unique);
+    report.count = static_cast<long long>(answer.count.value_or(0));
+    report.listed.reserve(answer.candidates.size());
+    for (Candidate& candidate : answer.candidates)
+        report.listed.push_back(std::move(candidate.text));
+    return report;
+}
+
+CompletionReport emptyReport(const Options& options) {
+    CompletionReport report;
+    report.caseMode = options.caseMode;
     return report;
 }
 

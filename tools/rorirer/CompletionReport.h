@@ -1,29 +1,39 @@
-// Everything the store says about one prefix: the four questions a host asks,
-// answered once so that text and JSON output print the same facts.
+// Everything the store says about one prefix, answered once so that text and
+// JSON output print the same facts.
 #ifndef RORIRER_TOOLS_COMPLETIONREPORT_H
 #define RORIRER_TOOLS_COMPLETIONREPORT_H
 
 #include <string>
 #include <vector>
 
-#include "wordstore/LinkedTrie.h"
+#include "Options.h"
+#include "completion/CompletionStore.h"
 
 namespace rorirer {
 
 struct CompletionReport {
     std::string prefix;
-    bool stored = false;
-    bool anyMatch = false;  // some stored word begins with the prefix
+    bool stored = false;    // the prefix (in NFC) is a stored word, byte for byte
+    bool anyMatch = false;  // some candidate exists
     std::string longest;
     bool hasUnique = false;
     std::string unique;
-    long long count = 0;              // every completion, listed or not
-    std::vector<std::string> listed;  // the first `max` of them
+    long long count = 0;              // every candidate, listed or not
+    std::vector<std::string> listed;  // the best `--max` of them, in order
+    bool fuzzy = false;               // the candidates are close matches, not completions
+    CaseMode caseMode = CaseMode::kInfer;
 };
 
-// `max` < 0 lists every completion.
-CompletionReport reportCompletions(LinkedTrie& store, const std::string& prefix,
-                                   bool skipPrefixWord, long max);
+// The answer for `prefix` as the options ask for it; `max` < 0 lists every
+// candidate. Without `count` the report's count is 0: counting may walk
+// every candidate (case variants may show the same text), which only the
+// reports that print it should pay for.
+CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
+                                   const Options& options, long max, bool count = true);
+
+// The answer to a blank line among the prefixes: no question, so nothing
+// found, and one answer all the same so that a pipe stays in step.
+CompletionReport emptyReport(const Options& options);
 
 }  // namespace rorirer
 

@@ -16,7 +16,7 @@ constexpr size_t kChunkSize = 1 << 16;
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) {
+InputFile::InputFile(const std::string& path, bool mayBeEmpty) : mayBeEmpty_(mayBeEmpty) {
     if (path == "-") {
         name_ = "standard input";
         fd_ = STDIN_FILENO;
@@ -52,7 +52,7 @@ bool InputFile::readChunk(std::vector<char>& chunk) {
     if (got < 0) throw ToolError(name_ + ": " + std::strerror(errno));
     chunk.resize(static_cast<size_t>(got));
     if (got == 0) {
-        if (bytesRead_ == 0) throw ToolError(name_ + ": empty input");
+        if (bytesRead_ == 0 && !mayBeEmpty_) throw ToolError(name_ + ": empty input");
         return false;
     }
     if (const void* nul = std::memchr(chunk.data(), 0, chunk.size())) {

@@ -13,14 +13,17 @@
 
 namespace rorirer {
 
-// Longest line (or word) accepted: far above any real word, far below what
-// would make one query list megabytes per completion.
+// Longest line (or word) accepted, from every source: far above any real
+// word, far below what would make one query list megabytes per completion.
+// The personal list holds words up to the same length.
 constexpr size_t kMaxLineLength = 4096;
 
 class InputFile {
 public:
     // "-" is standard input. Throws ToolError when the file cannot be used.
-    explicit InputFile(const std::string& path);
+    // An empty input is an error unless `mayBeEmpty`: a word source without
+    // words is a mistake, a stream of prefixes without any is not.
+    explicit InputFile(const std::string& path, bool mayBeEmpty = false);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -31,7 +34,8 @@ public:
     long long bytesRead() const noexcept { return bytesRead_; }
 
     // Fills `chunk` with the next bytes; false at the end of the input.
-    // Throws on a read error, on a NUL byte and when the whole input was empty.
+    // Throws on a read error, on a NUL byte and, unless it may be, when the
+    // whole input was empty.
     bool readChunk(std::vector<char>& chunk);
 
     // "NAME:LINE: " for messages about a place in the input.
@@ -43,6 +47,7 @@ private:
     bool ownsFd_ = false;
     long long size_ = -1;
     long long bytesRead_ = 0;
+    bool mayBeEmpty_;
 };
 
 // Splits an input into lines (without "\n" or "\r\n"), refusing lines longer

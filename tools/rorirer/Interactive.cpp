@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "HeapUse.h"
+#include "Learning.h"
 #include "LineEditor.h"
 #include "StoreStats.h"
-#include "StringBridge.h"
 #include "ToolError.h"
 
 namespace rorirer {
@@ -15,75 +14,63 @@ namespace {
 
 const char kHelp[] =
     "Type text; Tab completes the word before the cursor, a second Tab lists\n"
-    "the completions, and a dim hint shows the rest of the only word that fits.\n"
-    "Words of entered lines are learned.\n"
-    "  :forget WORD   remove WORD from the store\n"
+    "the best candidates, and a dim hint shows the rest of the only word that\n"
+    "fits (Right or Ctrl-F takes it). Words of entered lines are learned and\n"
+    "kept in the personal word list (unless --no-learn).\n"
+    "  :forget WORD   remove WORD, in this session and the next ones\n"
     "  :stats         words, nodes and memory of the store\n"
     "  :skip          toggle completing past a prefix that is itself a word (also Alt-s)\n"
     "  :help          this text\n"
     "  Ctrl-D         quit\n";
 
+void warn(const std::string& message) {
+    if (!message.empty()) std::fprintf(stderr, "rorirer: %s\n", message.c_str());
+}
+
 class Session {
 public:
-    Session(LinkedTrie& store, const Options& options, const WordChars& chars,
-            const LoadSummary& load)
-        : store_(store),
-          options_(options),
-          chars_(chars),
-          load_(load),
-          storeHeapBytes_(load.heapBytes),
-          skipPrefixWord_(options.skipPrefixWord) {}
+    Session(CompletionStore& store, const Options& options, const WordRules& rules,
+            const LoadSummary& load, PersonalList* list)
+        : store_(store), options_(options), rules_(rules), load_(load), learning_(store, list) {
+        settings_.caseMode = options.caseMode;
+        settings_.sortOrder = options.sortOrder;
+        settings_.fuzzy = options.fuzzy;
+        settings_.skipPrefixWord = options.skipPrefixWord;
+    }
 
     int run() {
-        std::printf("%ld words. Tab completes, :help lists commands, Ctrl-D quits.\n",
-                    store_.getWordCount());
-        LineEditor editor(store_, chars_, skipPrefixWord_);
-        std::string line;
-        while (editor.readLine("> ", line)) {
-            if (!line.empty() && line[0] == ':')
-                runCommand(line);
-            else
-                learn(line);
-            std::fflush(stdout);
+        std::printf("%zu words. Tab completes, :help lists commands, Ctrl-D quits.\n",
+                    store_.wordCount());
+        std::fflush(stdout);
+        {
+            LineEditor editor(store_, rules_, settings_);
+            std::string line;
+            while (editor.readLine("> ", line)) {
+                if (!line.empty() && line[0] == ':')
+                    runCommand(line);
+                else
+                    learn(line);
+                std::fflush(stdout);
+                warn(learning_.save());
+            }
         }
         std::printf("\n");
+        std::fflush(stdout);
+        warn(learning_.saveAtExit());
         return kExitOk;
     }
 
 private:
     void learn(const std::string& line) {
-        std::vector<std::string> learned;
-        WordSplitter splitter(chars_, options_.numbers);
-        auto insert = [&](const std::string& word) {
-            if (insertWord(word)) learned.push_back(word);
-        };
-        splitter.feed(line.data(), line.size(), insert);
-        splitter.finish(insert);
-        if (learned.empty()) return;
-        std::string note = "learned:";
-        for (const std::string& word : learned) note += " " + word;
-        std::printf("%s\n", note.c_str());
-    }
-
-    // The heap is measured around the store's own changes only: the line
-    // editor and its history allocate too, and are no part of the store.
-    bool insertWord(const std::string& word) {
-        const long long before = heapBytesInUse();
-        const bool inserted = store_.insertString(toCString(word));
-        trackHeap(before);
-        return inserted;
-    }
-
-    bool removeWord(const std::string& word) {
-        const long long before = heapBytesInUse();
-        const bool removed = store_.removeString(toCString(word));
-        trackHeap(before);
-        return removed;
-    }
-
-    void trackHeap(long long before) {
-        const long long after = heapBytesInUse();
-        if (storeHeapBytes_ >= 0 && before >= 0 && after >= 0) storeHeapBytes_ += after - before;
+        std::string problem;
+        const std::vector<std::string> learned =
+            learning_.learnLine(line, rules_, options_.numbers, problem);
+        if (!learned.empty()) {
+            std::string note = "learned:";
+            for (const std::string& word : learned) note += " " + word;
+            std::printf("%s\n", note.c_str());
+        }
+        if (!problem.empty()) std::printf("%s\n", problem.c_str());
     }
 
     void runCommand(const std::string& line) {
@@ -96,18 +83,18 @@ private:
         if (name == ":forget") {
             if (argument.empty()) {
                 std::printf(":forget needs a word\n");
-            } else if (removeWord(argument)) {
+            } else if (learning_.forget(argument)) {
                 std::printf("forgot: %s\n", argument.c_str());
             } else {
                 std::printf("not stored: %s\n", argument.c_str());
             }
         } else if (name == ":stats") {
             StoreStats stats = collectStats(store_, load_);
-            stats.heapBytes = storeHeapBytes_;
+            if (stats.heapBytes >= 0) stats.heapBytes += learning_.storeHeapChange();
             std::fputs(formatStats(stats).c_str(), stdout);
         } else if (name == ":skip") {
-            skipPrefixWord_ = !skipPrefixWord_;
-            std::printf("skip prefix word: %s\n", skipPrefixWord_ ? "on" : "off");
+            settings_.skipPrefixWord = !settings_.skipPrefixWord;
+            std::printf("skip prefix word: %s\n", settings_.skipPrefixWord ? "on" : "off");
         } else if (name == ":help") {
             std::fputs(kHelp, stdout);
         } else {
@@ -115,19 +102,19 @@ private:
         }
     }
 
-    LinkedTrie& store_;
+    CompletionStore& store_;
     const Options& options_;
-    const WordChars& chars_;
+    const WordRules& rules_;
     const LoadSummary& load_;
-    long long storeHeapBytes_;  // -1: unknown
-    bool skipPrefixWord_;
+    Learning learning_;
+    CompletionSettings settings_;
 };
 
 }  // namespace
 
-int runInteractive(LinkedTrie& store, const Options& options, const WordChars& chars,
-                   const LoadSummary& load) {
-    return Session(store, options, chars, load).run();
+int runInteractive(CompletionStore& store, const Options& options, const WordRules& rules,
+                   const LoadSummary& load, PersonalList* list) {
+    return Session(store, options, rules, load, list).run();
 }
 
 }  // namespace rorirer

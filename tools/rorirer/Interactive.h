@@ -1,18 +1,21 @@
 // The interactive mode: the user types text, completes words with Tab, and
-// every long enough word of an entered line is learned, as an editor would.
-// Lines starting with ':' are commands (:forget, :stats, :skip, :help).
+// every word of an entered line that the store accepts is learned and kept in
+// the personal word list, as an editor learns the words of its buffer. Lines
+// starting with ':' are commands (:forget, :stats, :skip, :help).
 #ifndef RORIRER_TOOLS_INTERACTIVE_H
 #define RORIRER_TOOLS_INTERACTIVE_H
 
 #include "Options.h"
-#include "WordChars.h"
 #include "WordSources.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
+#include "completion/PersonalList.h"
+#include "completion/WordRules.h"
 
 namespace rorirer {
 
-int runInteractive(LinkedTrie& store, const Options& options, const WordChars& chars,
-                   const LoadSummary& load);
+// `list` is null with --no-learn.
+int runInteractive(CompletionStore& store, const Options& options, const WordRules& rules,
+                   const LoadSummary& load, PersonalList* list);
 
 }  // namespace rorirer
 

@@ -3,34 +3,10 @@
 #include <cstdio>
 
 #include "StoreStats.h"
+#include "completion/Unicode.h"
 
 namespace rorirer {
 namespace {
-
-// Length of the well-formed UTF-8 sequence starting at `at`, or 0.
-size_t utf8SequenceLength(const std::string& text, size_t at) {
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    size_t length;
-    unsigned minimum;
-    unsigned code;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        length = 2, minimum = 0x80, code = lead & 0x1fu;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3, minimum = 0x800, code = lead & 0x0fu;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4, minimum = 0x10000, code = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        const unsigned char next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xc0) != 0x80) return 0;
-        code = (code << 6) | (next & 0x3fu);
-    }
-    if (code < minimum || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
-    return length;
-}
 
 void appendEscape(std::string& out, unsigned value) {
     char escape[8];
@@ -46,14 +22,13 @@ std::string jsonString(const std::string& text) {
     while (at < text.size()) {
         const unsigned char byte = static_cast<unsigned char>(text[at]);
         if (byte >= 0x80) {
-            const size_t length = utf8SequenceLength(text, at);
-            if (length > 0) {
-                out.append(text, at, length);
-                at += length;
+            const Character c = decodeCharacter(text, at);
+            if (c.wellFormed) {
+                out.append(text, at, c.length);
             } else {
                 appendEscape(out, byte);
-                ++at;
             }
+            at += c.length;
             continue;
         }
         switch (byte) {
@@ -99,6 +74,10 @@ std::string jsonReport(const CompletionReport& report) {
     }
     out += "],\"truncated\":";
     out += static_cast<long long>(report.listed.size()) < report.count ? "true" : "false";
+    out += ",\"fuzzy\":";
+    out += report.fuzzy ? "true" : "false";
+    out += ",\"case\":";
+    out += jsonString(caseModeName(report.caseMode));
     out += '}';
     return out;
 }
@@ -108,6 +87,7 @@ std::string jsonStats(const StoreStats& stats) {
     std::string out = "{\"words\":" + std::to_string(stats.words);
     out += ",\"nodes\":" + std::to_string(stats.nodes);
     out += ",\"offered\":" + std::to_string(stats.offered);
+    out += ",\"layer_bytes\":" + std::to_string(stats.layerBytes);
     if (stats.heapBytes >= 0) {
         out += ",\"heap_bytes\":" + std::to_string(stats.heapBytes);
         std::snprintf(number, sizeof number, "%.2f", stats.bytesPerWord());

@@ -2,8 +2,9 @@
 // the same from release to release.
 //
 // complete: {"prefix":..,"stored":bool,"longest":..,"unique":string|null,
-//            "count":N,"completions":[..],"truncated":bool}
-// stats:    {"words":N,"nodes":N,"offered":N,"heap_bytes":N|null,
+//            "count":N,"completions":[..],"truncated":bool,"fuzzy":bool,
+//            "case":"exact"|"ignore"|"smart"|"infer"}
+// stats:    {"words":N,"nodes":N,"offered":N,"layer_bytes":N,"heap_bytes":N|null,
 //            "bytes_per_word":X|null,"build_ms":X}
 #ifndef RORIRER_TOOLS_JSONOUTPUT_H
 #define RORIRER_TOOLS_JSONOUTPUT_H

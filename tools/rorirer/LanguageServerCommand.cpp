@@ -6,35 +6,44 @@
 #include <string>
 #include <vector>
 
-#include "CompletionReport.h"
 #include "WordSources.h"
+#include "completion/Unicode.h"
 #include "lsp/LanguageServer.h"
 
 namespace rorirer {
 namespace {
 
-// Until the completion layer answers, the program's own store does: the
-// word is the run of word bytes around the cursor, and the words offered
-// are the stored ones that start with its part before the cursor.
+// Until the completion layer's ranking answers here, the store answers as the
+// word store did: the word is the run of word bytes around the cursor (an
+// ASCII character the rules take, or any byte from 0x80 up), and the words
+// offered are the stored ones that start with its part before the cursor,
+// byte for byte, in byte order.
 class StoreCompletion : public lsp::CompletionProvider {
 public:
-    StoreCompletion(LinkedTrie& store, const WordChars& chars) : store_(&store), chars_(chars) {}
+    StoreCompletion(CompletionStore& store, const WordRules& rules)
+        : store_(&store), rules_(rules) {}
 
     lsp::CompletionAnswer complete(const lsp::CompletionQuery& query) override {
         const std::string_view line = query.document.lineText(query.line);
         lsp::CompletionAnswer answer;
         std::size_t start = query.byte;
-        while (start > 0 && chars_.isWordByte(static_cast<unsigned char>(line[start - 1]))) --start;
+        while (start > 0 && isWordByte(line[start - 1])) --start;
         std::size_t end = query.byte;
-        while (end < line.size() && chars_.isWordByte(static_cast<unsigned char>(line[end]))) ++end;
+        while (end < line.size() && isWordByte(line[end])) ++end;
         answer.wordStart = start;
         answer.wordEnd = end;
         if (start == query.byte) return answer;
-        const CompletionReport report =
-            reportCompletions(*store_, std::string(line.substr(start, query.byte - start)), false,
-                              static_cast<long>(query.maxItems));
-        for (const std::string& word : report.listed) answer.items.push_back({word, ""});
-        answer.incomplete = report.count > static_cast<long long>(report.listed.size());
+        Query ask;
+        const std::string prefix(line.substr(start, query.byte - start));
+        ask.prefix = prefix;
+        ask.caseMode = CaseMode::kExact;
+        ask.sortOrder = SortOrder::kAlpha;
+        ask.fuzzy = false;
+        ask.limit = query.maxItems;
+        const Completion found = store_->complete(ask);
+        for (const Candidate& candidate : found.candidates)
+            answer.items.push_back({candidate.text, ""});
+        answer.incomplete = found.more;
         return answer;
     }
 
@@ -47,8 +56,8 @@ public:
             sources.sources.push_back({WordSource::kDict, path});
         for (const WordSource& source : options_.sources)
             if (source.kind == WordSource::kText) sources.sources.push_back(source);
-        auto fresh = std::make_unique<LinkedTrie>(settings.minLength);
-        loadWordSources(*fresh, sources, chars_);
+        auto fresh = std::make_unique<CompletionStore>(settings.minLength);
+        loadWordSources(*fresh, sources, rules_);
         owned_ = std::move(fresh);
         store_ = owned_.get();
     }
@@ -56,16 +65,21 @@ public:
     void setOptions(const Options& options) { options_ = options; }
 
 private:
-    LinkedTrie* store_;
-    std::unique_ptr<LinkedTrie> owned_;
-    const WordChars& chars_;
+    bool isWordByte(char byte) const {
+        const auto value = static_cast<unsigned char>(byte);
+        return value >= 0x80 || rules_.isWordCharacter(Character{value, 1, true});
+    }
+
+    CompletionStore* store_;
+    std::unique_ptr<CompletionStore> owned_;
+    const WordRules& rules_;
     Options options_;
 };
 
 }  // namespace
 
-int runLanguageServer(LinkedTrie& store, const Options& options, const WordChars& chars) {
-    StoreCompletion completion(store, chars);
+int runLanguageServer(CompletionStore& store, const Options& options, const WordRules& rules) {
+    StoreCompletion completion(store, rules);
     completion.setOptions(options);
     lsp::ServerSetup setup;
     for (const WordSource& source : options.sources)

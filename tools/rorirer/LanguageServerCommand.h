@@ -3,14 +3,14 @@
 #define RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H
 
 #include "Options.h"
-#include "WordChars.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
+#include "completion/WordRules.h"
 
 namespace rorirer {
 
 // Serves one client until it leaves; returns the exit status (0 after
 // shutdown and exit, 1 otherwise). `store` holds the command line's words.
-int runLanguageServer(LinkedTrie& store, const Options& options, const WordChars& chars);
+int runLanguageServer(CompletionStore& store, const Options& options, const WordRules& rules);
 
 }  // namespace rorirer
 

@@ -2,151 +2,145 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
-#include <vector>
+#include <string_view>
 
 #include <readline/history.h>
 #include <readline/readline.h>
 
-#include "CompletionListing.h"
-#include "CompletionReport.h"
-#include "StringBridge.h"
+#include "completion/Unicode.h"
 
 namespace rorirer {
 namespace {
 
-// Completions handed to readline per Tab. The listing shows at most a
-// screenful, and the longest completion comes from the store, so readline
-// never needs the rest; the total is kept for "... and N more".
-constexpr int kMaxMatches = 2000;
-
 struct EditorState {
-    LinkedTrie* store = nullptr;
-    const WordChars* chars = nullptr;
-    bool* skipPrefixWord = nullptr;
-    std::string breakCharacters;
-    const char* savedWordBreaks = nullptr;
-    const char* savedBasicBreaks = nullptr;
-    long long matchTotal = 0;
+    CompletionStore* store = nullptr;
+    const WordRules* rules = nullptr;
+    CompletionSettings* settings = nullptr;
+    rl_compentry_func_t* savedEntryFunction = nullptr;
     bool hintShown = false;
+    Hint hint;  // the one shown, whole, for taking it
 };
 
 EditorState editor;
 
-char* copyForReadline(const std::string& text) {
-    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
-    if (copy == nullptr) return nullptr;
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
+std::string_view lineText() {
+    return std::string_view(rl_line_buffer, static_cast<size_t>(rl_end));
 }
 
-// The word that ends at the cursor: what Tab would complete.
-std::string wordBeforeCursor() {
-    int start = rl_point;
-    while (start > 0 &&
-           editor.chars->isWordByte(static_cast<unsigned char>(rl_line_buffer[start - 1])))
-        --start;
-    return std::string(rl_line_buffer + start, static_cast<size_t>(rl_point - start));
+// Readline's own completion is never asked; should a key reach it, it finds
+// nothing rather than file names.
+char* noCompletion(const char*, int) { return nullptr; }
+
+void markUsed(const std::string& word) {
+    if (!word.empty()) editor.store->touchWord(word);
 }
 
-char** listMatches(const char* text) {
-    const CompletionReport report =
-        reportCompletions(*editor.store, text, *editor.skipPrefixWord, kMaxMatches);
-    editor.matchTotal = report.count;
-    if (!report.anyMatch) return nullptr;
-
-    std::vector<std::string> matches;
-    if (report.hasUnique) {
-        matches.push_back(report.unique);  // alone: readline inserts it and a space
-    } else {
-        matches.push_back(report.longest);
-        matches.insert(matches.end(), report.listed.begin(), report.listed.end());
+// Readline keeps its undo list by bytes, so one group undoes the whole edit.
+void replaceWord(const TabEdit& edit) {
+    rl_begin_undo_group();
+    rl_delete_text(static_cast<int>(edit.start), rl_point);
+    rl_point = static_cast<int>(edit.start);
+    rl_insert_text(edit.text.c_str());
+    if (edit.complete) {
+        if (rl_point < rl_end && rl_line_buffer[rl_point] == ' ')
+            ++rl_point;
+        else
+            rl_insert_text(" ");
     }
-    char** array = static_cast<char**>(std::calloc(matches.size() + 1, sizeof(char*)));
-    if (array == nullptr) return nullptr;
-    for (size_t i = 0; i < matches.size(); ++i) {
-        array[i] = copyForReadline(matches[i]);
-        if (array[i] == nullptr) {
-            for (size_t j = 0; j < i; ++j) std::free(array[j]);
-            std::free(array);
-            return nullptr;
-        }
-    }
-    return array;
+    rl_end_undo_group();
 }
 
-// Readline is C: nothing may be thrown through it. Queries leave the store
-// as it was, so a failed allocation only means no completion is offered.
-char** completeWord(const char* text, int, int) {
-    // Never fall back to completing file names.
-    rl_attempted_completion_over = 1;
-    try {
-        return listMatches(text);
-    } catch (const std::exception&) {
-        return nullptr;
-    }
-}
-
-void displayMatches(char** matches, int count, int) {
+void showListing() {
     int rows = 0;
     int columns = 0;
     rl_get_screen_size(&rows, &columns);
-    // The hint would otherwise stay behind on the line being left.
-    std::fputs("\033[K\n", rl_outstream);
-    try {
-        const std::vector<std::string> words(matches + 1, matches + 1 + count);
-        const std::string listing = formatListing(words, editor.matchTotal, columns, rows - 1);
-        std::fputs(listing.c_str(), rl_outstream);
-    } catch (const std::exception&) {
-        std::fputs("(out of memory)\n", rl_outstream);
+    const std::string listing =
+        listCandidates(*editor.store, *editor.rules, *editor.settings, lineText(),
+                       static_cast<size_t>(rl_point), columns, rows - 1);
+    if (listing.empty()) {
+        rl_ding();
+        return;
     }
-    editor.hintShown = false;
-    rl_on_new_line();
+    // The listing goes below the whole line, and the hint must not stay
+    // behind on the line being left.
+    const int point = rl_point;
+    rl_point = rl_end;
     rl_redisplay();
+    std::fputs("\033[K\n", rl_outstream);
+    std::fputs(listing.c_str(), rl_outstream);
+    editor.hintShown = false;
+    rl_point = point;
+    rl_on_new_line();
 }
 
-std::string hintForLine() {
-    if (rl_point != rl_end) return std::string();
-    const std::string word = wordBeforeCursor();
-    if (word.empty()) return std::string();
-    const CString prefix = toCString(word);
-    CString completion;
-    if (!editor.store->getUniqueCompletion(prefix, completion, *editor.skipPrefixWord))
-        return std::string();
-    std::string rest = toStdString(completion).substr(word.size());
+// Tab inserts what all candidates share, or the one that fits and a space;
+// a Tab right after a Tab that had nothing new to insert lists them.
+int completeOrList(int, int) {
+    const bool repeated = rl_last_func == completeOrList;
+    // Readline is C: nothing may be thrown through it. Queries leave the
+    // store as it was, and a failed touch only loses a use.
+    try {
+        const TabEdit edit = decideTab(*editor.store, *editor.rules, *editor.settings, lineText(),
+                                       static_cast<size_t>(rl_point), repeated);
+        switch (edit.action) {
+            case TabEdit::kNothing:
+                rl_ding();
+                break;
+            case TabEdit::kList:
+                showListing();
+                break;
+            case TabEdit::kReplace:
+                replaceWord(edit);
+                if (edit.complete) markUsed(edit.accepted);
+                break;
+        }
+    } catch (const std::exception&) {
+        rl_ding();
+    }
+    return 0;
+}
 
-    // A hint that wrapped onto the next line could not be taken back by
-    // moving the cursor left, so it is cut at the right margin.
+// Right (or Ctrl-F) at the end of the line takes the hint; elsewhere it moves.
+int takeHintOrForward(int count, int key) {
+    if (rl_point != rl_end || !editor.hintShown || editor.hint.empty())
+        return rl_forward_char(count, key);
+    const std::string rest(editor.hint.rest());
+    rl_insert_text(rest.c_str());
+    try {
+        markUsed(editor.hint.accepted);
+    } catch (const std::exception&) {
+        // The word is in the line; only its use is not counted.
+    }
+    return 0;
+}
+
+// The hint as it fits before the right margin: a hint that wrapped onto the
+// next line could not be taken back by moving the cursor left.
+std::string_view fittedHint() {
     int rows = 0;
     int columns = 0;
     rl_get_screen_size(&rows, &columns);
     const char* prompt = rl_display_prompt != nullptr ? rl_display_prompt : "";
-    const size_t used = displayWidth(prompt) + displayWidth(rl_line_buffer);
-    const long room = columns > 0 ? columns - 1 - static_cast<long>(used % columns) : 0;
-    if (room <= 0) return std::string();
-    size_t cut = 0;
-    long width = 0;
-    while (cut < rest.size()) {
-        size_t next = cut + 1;
-        while (next < rest.size() && (static_cast<unsigned char>(rest[next]) & 0xc0) == 0x80)
-            ++next;
-        if (++width > room) break;
-        cut = next;
-    }
-    rest.resize(cut);
-    return rest;
+    const int used = displayWidth(prompt) + displayWidth(lineText());
+    const int room = columns > 0 ? columns - 1 - used % columns : 0;
+    if (room <= 0) return std::string_view();
+    const std::string_view text = editor.hint.text;
+    const size_t cut = cutToColumns(text, editor.hint.restAt, room);
+    return text.substr(editor.hint.restAt, cut - editor.hint.restAt);
 }
 
 void redisplayWithHint() {
     rl_redisplay();
-    std::string hint;
+    std::string_view shown;
     try {
-        hint = hintForLine();
+        editor.hint = findHint(*editor.store, *editor.rules, *editor.settings, lineText(),
+                               static_cast<size_t>(rl_point));
+        if (!editor.hint.empty()) shown = fittedHint();
     } catch (const std::exception&) {
-        hint.clear();  // no hint rather than no editor
+        editor.hint = Hint();  // no hint rather than no editor
     }
-    if (editor.hintShown && hint.empty() && rl_point != rl_end) {
+    if (editor.hintShown && shown.empty() && rl_point != rl_end) {
         // The old hint sits after the end of the line: go there to erase it.
         const int point = rl_point;
         rl_point = rl_end;
@@ -154,29 +148,19 @@ void redisplayWithHint() {
         std::fputs("\033[K", rl_outstream);
         rl_point = point;
         rl_redisplay();
-    } else if (editor.hintShown || !hint.empty()) {
+    } else if (editor.hintShown || !shown.empty()) {
         std::fputs("\033[K", rl_outstream);
     }
-    editor.hintShown = !hint.empty();
+    editor.hintShown = !shown.empty();
     if (editor.hintShown) {
-        std::fprintf(rl_outstream, "\033[2m%s\033[0m\033[%zuD", hint.c_str(), displayWidth(hint));
+        const std::string text(shown);
+        std::fprintf(rl_outstream, "\033[2m%s\033[0m", text.c_str());
+        // Back over the hint by the columns it took: a wide character takes
+        // two, a combining mark none.
+        const int width = displayWidth(text);
+        if (width > 0) std::fprintf(rl_outstream, "\033[%dD", width);
     }
     std::fflush(rl_outstream);
-}
-
-// Tab inserts what all completions share; a Tab right after a Tab that has
-// nothing new to insert lists them. Readline alone would want a third Tab
-// after one that inserted something.
-int completeOrList(int count, int key) {
-    const bool repeated = rl_last_func == completeOrList;
-    if (repeated) {
-        const std::string word = wordBeforeCursor();
-        const CompletionReport report =
-            reportCompletions(*editor.store, word, *editor.skipPrefixWord, 0);
-        if (report.anyMatch && !report.hasUnique && report.longest == word)
-            return rl_possible_completions(count, key);
-    }
-    return rl_complete(count, key);
 }
 
 int acceptLine(int count, int key) {
@@ -190,9 +174,9 @@ int acceptLine(int count, int key) {
 }
 
 int toggleSkipPrefixWord(int, int) {
-    *editor.skipPrefixWord = !*editor.skipPrefixWord;
+    editor.settings->skipPrefixWord = !editor.settings->skipPrefixWord;
     std::fprintf(rl_outstream, "\033[K\n(skip prefix word: %s)\n",
-                 *editor.skipPrefixWord ? "on" : "off");
+                 editor.settings->skipPrefixWord ? "on" : "off");
     editor.hintShown = false;
     rl_on_new_line();
     rl_redisplay();
@@ -201,36 +185,29 @@ int toggleSkipPrefixWord(int, int) {
 
 }  // namespace
 
-LineEditor::LineEditor(LinkedTrie& store, const WordChars& chars, bool& skipPrefixWord) {
+LineEditor::LineEditor(CompletionStore& store, const WordRules& rules,
+                       CompletionSettings& settings) {
     editor.store = &store;
-    editor.chars = &chars;
-    editor.skipPrefixWord = &skipPrefixWord;
-    editor.breakCharacters = chars.breakCharacters();
-    editor.savedWordBreaks = rl_completer_word_break_characters;
-    editor.savedBasicBreaks = rl_basic_word_break_characters;
+    editor.rules = &rules;
+    editor.settings = &settings;
+    editor.savedEntryFunction = rl_completion_entry_function;
 
     rl_readline_name = "rorirer";
-    rl_attempted_completion_function = completeWord;
-    rl_completion_display_matches_hook = displayMatches;
+    rl_completion_entry_function = noCompletion;
     rl_redisplay_function = redisplayWithHint;
-    rl_completer_word_break_characters = editor.breakCharacters.data();
-    rl_basic_word_break_characters = editor.breakCharacters.data();
-    rl_completer_quote_characters = nullptr;
-    // The store lists in byte order already; readline would re-sort by locale.
-    rl_sort_completion_matches = 0;
-    rl_ignore_completion_duplicates = 0;
     rl_bind_key('\t', completeOrList);
     rl_bind_key('\r', acceptLine);
     rl_bind_key('\n', acceptLine);
     rl_bind_keyseq("\\es", toggleSkipPrefixWord);
+    // Right arrow in both cursor-key modes a terminal may be in, and Ctrl-F.
+    rl_bind_keyseq("\\e[C", takeHintOrForward);
+    rl_bind_keyseq("\\eOC", takeHintOrForward);
+    rl_bind_key('F' & 0x1f, takeHintOrForward);
 }
 
 LineEditor::~LineEditor() {
-    rl_attempted_completion_function = nullptr;
-    rl_completion_display_matches_hook = nullptr;
+    rl_completion_entry_function = editor.savedEntryFunction;
     rl_redisplay_function = rl_redisplay;
-    rl_completer_word_break_characters = editor.savedWordBreaks;
-    rl_basic_word_break_characters = editor.savedBasicBreaks;
 }
 
 bool LineEditor::readLine(const std::string& prompt, std::string& line) {

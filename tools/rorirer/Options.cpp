@@ -32,13 +32,29 @@ bool splitInlineValue(const std::string& arg, std::string& name, std::string& va
 
 bool takesValue(const std::string& name) {
     return name == "--dict" || name == "--text" || name == "--word-chars" ||
-           name == "--min-length" || name == "--max";
+           name == "--min-length" || name == "--max" || name == "--case" || name == "--sort" ||
+           name == "--words-file";
+}
+
+CaseMode caseModeNamed(const std::string& value) {
+    for (const CaseMode mode :
+         {CaseMode::kExact, CaseMode::kIgnore, CaseMode::kSmart, CaseMode::kInfer})
+        if (value == caseModeName(mode)) return mode;
+    throw ToolError("--case: expected exact, ignore, smart or infer, got '" + value + "'");
+}
+
+SortOrder sortOrderNamed(const std::string& value) {
+    if (value == "rank") return SortOrder::kRank;
+    if (value == "alpha") return SortOrder::kAlpha;
+    throw ToolError("--sort: expected rank or alpha, got '" + value + "'");
 }
 
 Command commandNamed(const std::string& name) {
     if (name == "complete") return Command::kComplete;
     if (name == "stats") return Command::kStats;
     if (name == "lsp") return Command::kLsp;
+    if (name == "learn") return Command::kLearn;
+    if (name == "forget") return Command::kForget;
     if (name == "help") return Command::kHelp;
     throw ToolError("unknown command '" + name + "' (try 'rorirer --help')");
 }
@@ -58,6 +74,8 @@ Options parseOptions(int argc, char** argv) {
                 commandSeen = true;
             } else if (options.command == Command::kComplete) {
                 options.prefixes.push_back(arg);
+            } else if (options.command == Command::kLearn || options.command == Command::kForget) {
+                options.words.push_back(arg);
             } else {
                 throw ToolError("unexpected argument '" + arg + "'");
             }
@@ -90,6 +108,17 @@ Options parseOptions(int argc, char** argv) {
             options.minLength = parseCount(name, value);
         } else if (name == "--max") {
             options.maxCompletions = parseCount(name, value);
+        } else if (name == "--case") {
+            options.caseMode = caseModeNamed(value);
+        } else if (name == "--sort") {
+            options.sortOrder = sortOrderNamed(value);
+        } else if (name == "--no-fuzzy") {
+            options.fuzzy = false;
+        } else if (name == "--words-file") {
+            if (value.empty()) throw ToolError("--words-file: empty file name");
+            options.wordsFile = value;
+        } else if (name == "--no-learn") {
+            options.learn = false;
         } else if (name == "--numbers") {
             options.numbers = true;
         } else if (name == "--json") {
@@ -111,32 +140,25 @@ Options parseOptions(int argc, char** argv) {
     }
     if (options.command == Command::kComplete && options.prefixes.empty())
         options.prefixesFromStdin = true;
+    if ((options.command == Command::kLearn || options.command == Command::kForget) &&
+        options.words.empty())
+        throw ToolError(std::string(options.command == Command::kLearn ? "learn" : "forget") +
+                        ": give at least one word");
     return options;
 }
 
-const char* usageText() {
-    return "usage: rorirer [OPTIONS]                    interactive completion on a terminal\n"
-           "       rorirer [OPTIONS] complete [PREFIX...]  report completions (prefixes one per\n"
-           "                                                line on stdin when none are given)\n"
-           "       rorirer [OPTIONS] stats                   words, nodes, memory, build time\n"
-           "       rorirer [OPTIONS] lsp                     language server on stdin and stdout\n"
-           "                                                (also --stdio), for editors\n"
-           "\n"
-           "word sources (repeatable, '-' is standard input; default: the built-in list)\n"
-           "  --dict FILE         one word per line\n"
-           "  --text FILE         any text, split into words\n"
-           "  --word-chars SET    word characters for --text and typed lines, e.g. 'a-zA-Z_'\n"
-           "                      (default: letters, digits, '_' and bytes 0x80-0xff)\n"
-           "  --numbers           keep words made only of digits\n"
-           "  --min-length N      shortest word the store accepts (default 5)\n"
-           "\n"
-           "output of complete\n"
-           "  --max N             list at most N completions per prefix\n"
-           "  --json              one JSON object per prefix and line\n"
-           "  --unique            print only the unique completion; exit 1 if one is missing\n"
-           "  --skip-prefix-word  complete past a prefix that is itself a word\n"
-           "\n"
-           "exit status: 0 success, 1 no match, 2 bad usage or unreadable input\n";
+const char* caseModeName(CaseMode mode) {
+    switch (mode) {
+        case CaseMode::kExact:
+            return "exact";
+        case CaseMode::kIgnore:
+            return "ignore";
+        case CaseMode::kSmart:
+            return "smart";
+        case CaseMode::kInfer:
+            break;
+    }
+    return "infer";
 }
 
 }  // namespace rorirer

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "completion/Query.h"
+
 namespace rorirer {
 
 struct WordSource {
@@ -13,7 +15,7 @@ struct WordSource {
     std::string path;  // "-" is standard input
 };
 
-enum class Command { kDefault, kComplete, kStats, kLsp, kHelp, kVersion };
+enum class Command { kDefault, kComplete, kStats, kLsp, kLearn, kForget, kHelp, kVersion };
 
 struct Options {
     Command command = Command::kDefault;
@@ -21,16 +23,27 @@ struct Options {
     std::string wordChars;            // empty: the default set
     bool numbers = false;
     long minLength = 5;
+    CaseMode caseMode = CaseMode::kInfer;
+    SortOrder sortOrder = SortOrder::kRank;
+    bool fuzzy = true;
     long maxCompletions = -1;  // -1: no bound
     bool json = false;
     bool unique = false;
     bool skipPrefixWord = false;
     std::vector<std::string> prefixes;
     bool prefixesFromStdin = false;
+    // The personal word list; empty: PersonalList::defaultPath().
+    std::string wordsFile;
+    // False with --no-learn: the personal list is neither read nor written.
+    bool learn = true;
+    std::vector<std::string> words;  // of `learn` and `forget`
 };
 
 // Throws ToolError (status 2) with a one-line message for anything malformed.
 Options parseOptions(int argc, char** argv);
+
+// The name --case takes for a mode ("infer"), as JSON reports it.
+const char* caseModeName(CaseMode mode);
 
 const char* usageText();
 

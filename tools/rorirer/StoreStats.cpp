@@ -1,15 +1,22 @@
 #include "StoreStats.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace rorirer {
+namespace {
 
-StoreStats collectStats(LinkedTrie& store, const LoadSummary& load) {
+double megabytes(long long bytes) { return static_cast<double>(bytes) / 1e6; }
+
+}  // namespace
+
+StoreStats collectStats(const CompletionStore& store, const LoadSummary& load) {
     StoreStats stats;
-    stats.words = store.getWordCount();
-    stats.nodes = store.getNodeCount();
+    stats.words = static_cast<long long>(store.wordCount());
+    stats.nodes = store.nodeCount();
     stats.offered = load.offered;
     stats.heapBytes = load.heapBytes;
+    stats.layerBytes = static_cast<long long>(store.extraMemoryBytes());
     stats.buildMilliseconds = load.seconds * 1000.0;
     return stats;
 }
@@ -23,13 +30,18 @@ std::string formatStats(const StoreStats& stats) {
     std::snprintf(line, sizeof line, "nodes:          %lld\n", stats.nodes);
     text += line;
     if (stats.heapBytes >= 0) {
-        std::snprintf(line, sizeof line, "memory:         %.1f MB\n",
-                      static_cast<double>(stats.heapBytes) / 1e6);
+        // Under a sanitizer the heap's growth reads as nothing at all.
+        const long long storeBytes = std::max(stats.heapBytes - stats.layerBytes, 0LL);
+        std::snprintf(
+            line, sizeof line, "memory:         %.1f MB (word store %.1f MB, layer %.1f MB)\n",
+            megabytes(stats.heapBytes), megabytes(storeBytes), megabytes(stats.layerBytes));
         text += line;
         std::snprintf(line, sizeof line, "bytes per word: %.1f\n", stats.bytesPerWord());
         text += line;
     } else {
-        text += "memory:         unknown\n";
+        std::snprintf(line, sizeof line, "memory:         unknown (layer %.1f MB)\n",
+                      megabytes(stats.layerBytes));
+        text += line;
     }
     std::snprintf(line, sizeof line, "build time:     %.1f ms\n", stats.buildMilliseconds);
     text += line;

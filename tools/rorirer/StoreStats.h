@@ -5,7 +5,7 @@
 #include <string>
 
 #include "WordSources.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
 
 namespace rorirer {
 
@@ -13,7 +13,8 @@ struct StoreStats {
     long long words = 0;
     long long nodes = 0;
     long long offered = 0;
-    long long heapBytes = -1;  // -1: unknown
+    long long heapBytes = -1;  // the word store and the layer together; -1: unknown
+    long long layerBytes = 0;  // the completion layer's share: its word table and index
     double buildMilliseconds = 0;
 
     double bytesPerWord() const {
@@ -25,7 +26,7 @@ struct StoreStats {
 
 // `heapBytes` is what the store holds now: the heap growth of the load, kept
 // up to date by callers that learn or forget words afterwards.
-StoreStats collectStats(LinkedTrie& store, const LoadSummary& load);
+StoreStats collectStats(const CompletionStore& store, const LoadSummary& load);
 
 std::string formatStats(const StoreStats& stats);
 

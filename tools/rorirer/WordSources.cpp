@@ -1,99 +1,128 @@
 #include "WordSources.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "BuiltinWords.h"
 #include "HeapUse.h"
 #include "InputFile.h"
 #include "Progress.h"
-#include "StringBridge.h"
 #include "ToolError.h"
+#include "completion/DictionaryLine.h"
+#include "completion/Unicode.h"
+#include "completion/WordSplitter.h"
 
 namespace rorirer {
 namespace {
 
-// A word list line is the word itself; only the line ending and trailing
-// blanks, which editors and other systems leave behind, are dropped.
-void trimTrailingBlanks(std::string& line) {
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-        line.pop_back();
+using Batch = std::vector<CompletionStore::WordCount>;
+
+bool isNumber(const WordRules& rules, std::string_view word) {
+    for (std::size_t at = 0; at < word.size();) {
+        const Character c = decodeCharacter(word, at);
+        if (!rules.isDigit(c)) return false;
+        at += c.length;
+    }
+    return true;
 }
 
 class Loader {
 public:
-    Loader(LinkedTrie& store, const WordChars& chars, bool numbers)
-        : store_(store), chars_(chars), numbers_(numbers) {}
+    Loader(CompletionStore& store, const WordRules& rules, bool numbers)
+        : store_(store), rules_(rules), numbers_(numbers) {}
 
+    // The list is in the program's memory for its whole run, so the batch
+    // points into it and copies nothing.
     void loadBuiltin() {
         const BuiltinWords words = builtinWords();
         progress_.startSource("built-in list", static_cast<long long>(words.size));
         const char* at = words.data;
         const char* end = words.data + words.size;
-        std::string line;
+        // Reserved whole: a batch grown by doubling leaves its old buffers
+        // behind, which a sanitizer's allocator keeps for a while.
+        Batch batch;
+        batch.reserve(static_cast<size_t>(std::count(at, end, '\n')) + 1);
         while (at < end) {
             const void* newline = std::memchr(at, '\n', static_cast<size_t>(end - at));
             const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
-            line.assign(at, lineEnd);
-            trimTrailingBlanks(line);
-            if (!line.empty()) offer(line, lineEnd - words.data);
+            const DictionaryLine line =
+                parseDictionaryLine(std::string_view(at, static_cast<size_t>(lineEnd - at)));
+            if (keeps(line.word)) {
+                batch.push_back({line.word, line.count});
+                offer(lineEnd - words.data);
+            }
             at = lineEnd + 1;
         }
+        store_.addWords(batch, Origin::kDictionary);
     }
 
     void loadDict(const std::string& path) {
         InputFile input(path);
         progress_.startSource(input.name(), input.size());
         LineReader lines(input);
-        std::string line;
-        while (lines.readLine(line)) {
-            trimTrailingBlanks(line);
-            if (!line.empty()) offer(line, input.bytesRead());
+        // A deque never moves what it holds, so the batch's views stay good.
+        std::deque<std::string> held;
+        Batch batch;
+        std::string text;
+        while (lines.readLine(text)) {
+            const DictionaryLine line = parseDictionaryLine(text);
+            if (!keeps(line.word)) continue;
+            held.emplace_back(line.word);
+            batch.push_back({held.back(), line.count});
+            offer(input.bytesRead());
         }
+        store_.addWords(batch, Origin::kDictionary);
     }
 
     void loadText(const std::string& path) {
         InputFile input(path);
         progress_.startSource(input.name(), input.size());
-        WordSplitter splitter(chars_, numbers_);
-        std::vector<char> chunk;
-        long line = 1;
-        auto emit = [&](const std::string& word) { offer(word, input.bytesRead()); };
-        while (input.readChunk(chunk)) {
-            // Feeds one line piece at a time, so a runaway word is caught with
-            // its line number before it has grown past the limit by much.
-            size_t at = 0;
-            while (at < chunk.size()) {
-                const void* newline = std::memchr(chunk.data() + at, '\n', chunk.size() - at);
-                const size_t end =
-                    newline != nullptr
-                        ? static_cast<size_t>(static_cast<const char*>(newline) - chunk.data()) + 1
-                        : chunk.size();
-                splitter.feed(chunk.data() + at, end - at, emit);
-                if (splitter.pendingLength() > kMaxLineLength)
-                    throw ToolError(input.where(line) + "word longer than " +
-                                    std::to_string(kMaxLineLength) + " bytes");
-                if (newline != nullptr) ++line;
-                at = end;
-            }
+        WordSplitter::Options splitting;
+        splitting.keepNumbers = numbers_;
+        splitting.maxWordBytes = kMaxLineLength;
+        WordSplitter splitter(rules_, splitting);
+        std::unordered_map<std::string, std::uint64_t> occurrences;
+        std::string key;
+        const auto count = [&](std::string_view word) {
+            key.assign(word);
+            ++occurrences[key];
+            offer(input.bytesRead());
+        };
+        try {
+            std::vector<char> chunk;
+            while (input.readChunk(chunk)) splitter.feed({chunk.data(), chunk.size()}, count);
+            splitter.finish(count);
+        } catch (const WordTooLong& tooLong) {
+            throw ToolError(input.where(static_cast<long>(tooLong.line())) + "word longer than " +
+                            std::to_string(tooLong.limit()) + " bytes");
         }
-        splitter.finish(emit);
+        Batch batch;
+        batch.reserve(occurrences.size());
+        for (const auto& [word, n] : occurrences) batch.push_back({word, n});
+        store_.addWords(batch, Origin::kText);
     }
 
     long long offered() const noexcept { return offered_; }
     void finish() { progress_.finish(); }
 
 private:
-    void offer(const std::string& word, long long bytesSoFar) {
-        store_.insertString(toCString(word));
+    bool keeps(std::string_view word) const {
+        return !word.empty() && (numbers_ || !isNumber(rules_, word));
+    }
+
+    void offer(long long bytesSoFar) {
         ++offered_;
         progress_.update(offered_, bytesSoFar);
     }
 
-    LinkedTrie& store_;
-    const WordChars& chars_;
+    CompletionStore& store_;
+    const WordRules& rules_;
     bool numbers_;
     long long offered_ = 0;
     Progress progress_;
@@ -101,14 +130,15 @@ private:
 
 }  // namespace
 
-LoadSummary loadWordSources(LinkedTrie& store, const Options& options, const WordChars& chars) {
+LoadSummary loadWordSources(CompletionStore& store, const Options& options,
+                            const WordRules& rules) {
     const auto start = std::chrono::steady_clock::now();
     const long long heapBefore = heapBytesInUse();
     LoadSummary summary;
     {
         // Scoped so that the loader's buffers are gone before the heap is
         // measured again.
-        Loader loader(store, chars, options.numbers);
+        Loader loader(store, rules, options.numbers);
         if (options.sources.empty()) loader.loadBuiltin();
         for (const WordSource& source : options.sources) {
             if (source.kind == WordSource::kDict)

@@ -1,11 +1,15 @@
 // Filling the store from the word sources on the command line, or from the
-// built-in list when none is given.
+// built-in list when none is given. Word lists (the built-in one and --dict)
+// go in through the layer's bulk path with their count column; texts
+// (--text) are split by the word rules and each word goes in with its
+// number of occurrences. Words made of digits alone stay out unless
+// --numbers. Every source holds words of at most kMaxLineLength bytes.
 #ifndef RORIRER_TOOLS_WORDSOURCES_H
 #define RORIRER_TOOLS_WORDSOURCES_H
 
 #include "Options.h"
-#include "WordChars.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
+#include "completion/WordRules.h"
 
 namespace rorirer {
 
@@ -15,9 +19,9 @@ struct LoadSummary {
     long long heapBytes = -1;  // growth of the heap while loading; -1 when unknown
 };
 
-// Throws ToolError naming the source at the first unusable input; the store
-// then holds the words loaded before it.
-LoadSummary loadWordSources(LinkedTrie& store, const Options& options, const WordChars& chars);
+// Throws ToolError naming the source (and the line) at the first unusable
+// input; the store then holds the words of the sources before it.
+LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules);
 
 }  // namespace rorirer
 

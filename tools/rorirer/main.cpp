@@ -5,16 +5,21 @@
 #include <clocale>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "Batch.h"
+#include "HeapUse.h"
 #include "Interactive.h"
 #include "LanguageServerCommand.h"
+#include "ListCommands.h"
 #include "Options.h"
+#include "PersonalWords.h"
 #include "ToolError.h"
-#include "WordChars.h"
 #include "WordSources.h"
-#include "wordstore/LinkedTrie.h"
+#include "completion/CompletionStore.h"
+#include "completion/PersonalList.h"
+#include "completion/WordRules.h"
 
 #ifndef RORIRER_VERSION
 #define RORIRER_VERSION "unknown"
@@ -35,6 +40,35 @@ void checkStandardInputUse(const Options& options) {
             "sources as files");
 }
 
+WordRules wordRulesOf(const Options& options) {
+    if (options.wordChars.empty()) return WordRules();
+    try {
+        return WordRules::parse(options.wordChars);
+    } catch (const WordRulesError& error) {
+        throw ToolError(error.what());
+    }
+}
+
+// The personal list goes over the word sources, unless --no-learn. One that
+// cannot be read is told once and left alone: the run goes on without it.
+std::unique_ptr<PersonalList> loadPersonalWords(CompletionStore& store, const Options& options,
+                                                LoadSummary& load) {
+    if (!options.learn) return nullptr;
+    auto list = std::make_unique<PersonalList>(
+        options.wordsFile.empty() ? PersonalList::defaultPath() : options.wordsFile);
+    std::string problem;
+    if (!list->load(problem)) {
+        std::fprintf(stderr, "rorirer: %s (going on without the personal word list)\n",
+                     problem.c_str());
+        return list;
+    }
+    const long long before = heapBytesInUse();
+    applyPersonalList(store, *list);
+    const long long after = heapBytesInUse();
+    if (load.heapBytes >= 0 && before >= 0 && after >= 0) load.heapBytes += after - before;
+    return list;
+}
+
 int run(int argc, char** argv) {
     Options options = parseOptions(argc, argv);
     if (options.command == Command::kHelp) {
@@ -45,6 +79,10 @@ int run(int argc, char** argv) {
         std::printf("rorirer %s\n", RORIRER_VERSION);
         return kExitOk;
     }
+    const WordRules rules = wordRulesOf(options);
+    if (options.command == Command::kLearn || options.command == Command::kForget)
+        return runListCommand(options, rules);
+
     const bool interactive = options.command == Command::kDefault && ::isatty(STDIN_FILENO) == 1;
     if (options.command == Command::kDefault && !interactive) {
         options.command = Command::kComplete;
@@ -57,13 +95,12 @@ int run(int argc, char** argv) {
                 throw ToolError("standard input is the terminal; give word sources as files");
     }
 
-    const WordChars chars =
-        options.wordChars.empty() ? WordChars() : WordChars::parse(options.wordChars);
-    LinkedTrie store(options.minLength);
-    const LoadSummary load = loadWordSources(store, options, chars);
+    CompletionStore store(options.minLength);
+    LoadSummary load = loadWordSources(store, options, rules);
+    if (options.command == Command::kLsp) return runLanguageServer(store, options, rules);
 
-    if (interactive) return runInteractive(store, options, chars, load);
-    if (options.command == Command::kLsp) return runLanguageServer(store, options, chars);
+    const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
+    if (interactive) return runInteractive(store, options, rules, load, list.get());
     if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);
 }

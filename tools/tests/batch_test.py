@@ -3,9 +3,15 @@
 
 Usage: batch_test.py RORIRER_EXECUTABLE BUILTIN_WORD_LIST
 
-The program's answers are checked against a plain Python model of the word
-store (sorted words, prefix filtering), so that faults in the program or in
-the library it drives show up as differences.
+The program's answers are checked against plain Python models: of the word
+store itself (sorted words, prefix filtering; the program pinned to
+`--case exact --sort alpha --no-fuzzy`), and of the completion layer's
+defaults (case inferred, candidates ranked, one typo forgiven) on words
+whose case folding Python and the layer agree on. Faults in the program or
+in the libraries it drives show up as differences.
+
+Every run has HOME and XDG_DATA_HOME in a temporary folder, so no test
+reads or writes the user's personal word list.
 """
 import bisect
 import json
@@ -14,16 +20,41 @@ import random
 import subprocess
 import sys
 import tempfile
+import unicodedata
 import unittest
 
 EXE = None
 BUILTIN = None
+HOME = tempfile.TemporaryDirectory()
+ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"))
 
 
-def run(args, stdin=b""):
+def run(args, stdin=b"", env=None):
     proc = subprocess.run([EXE] + args, input=stdin, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=60)
+                          stderr=subprocess.PIPE, timeout=60, env=env or ENV)
     return proc.returncode, proc.stdout, proc.stderr
+
+
+# The word store's own answers: byte for byte, in byte order, no typos.
+STORE = ["--case", "exact", "--sort", "alpha", "--no-fuzzy"]
+
+
+def cut_to_character(longest, found):
+    """The store's longest completion as the layer gives it: never ending
+    inside a UTF-8 sequence or before a combining mark of any candidate.
+    Strings hold one character per byte (Latin-1)."""
+    def boundary(word, at):
+        if at >= len(word):
+            return True
+        if 0x80 <= ord(word[at]) <= 0xBF:
+            return False
+        rest = word[at:].encode("latin-1")
+        char = rest[:4].decode("utf-8", "ignore")[:1]
+        return not char or unicodedata.combining(char) == 0
+    at = len(longest)
+    while at > 0 and not all(boundary(w, at) for w in found):
+        at -= 1
+    return longest[:at]
 
 
 class Model:
@@ -42,19 +73,104 @@ class Model:
         return found
 
     def report(self, prefix, max_listed=None):
+        if not prefix:
+            # A blank line is no question: an empty answer.
+            return empty_answer("", "exact")
         found = self.completions(prefix)
         # Without passing over prefix words, the longest completion is what
         # every completion shares.
-        longest = os.path.commonprefix(found) if found else prefix
+        longest = prefix
+        if found:
+            longest = max(prefix, cut_to_character(os.path.commonprefix(found), found), key=len)
         listed = found if max_listed is None else found[:max_listed]
         return {
             "prefix": prefix,
-            "stored": bool(prefix) and prefix in self.word_set,
+            "stored": prefix in self.word_set,
             "longest": longest,
             "unique": found[0] if len(found) == 1 else None,
             "count": len(found),
             "completions": listed,
             "truncated": len(listed) < len(found),
+            "fuzzy": False,
+            "case": "exact",
+        }
+
+
+def empty_answer(prefix, case):
+    return {"prefix": prefix, "stored": False, "longest": prefix, "unique": None, "count": 0,
+            "completions": [], "truncated": False, "fuzzy": False, "case": case}
+
+
+def osa_distance(a, b):
+    """Optimal string alignment distance: edits and swaps of neighbours."""
+    d = [[0] * (len(b) + 1) for _ in range(len(a) + 1)]
+    for i in range(len(a) + 1):
+        d[i][0] = i
+    for j in range(len(b) + 1):
+        d[0][j] = j
+    for i in range(1, len(a) + 1):
+        for j in range(1, len(b) + 1):
+            d[i][j] = min(d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (a[i - 1] != b[j - 1]))
+            if i > 1 and j > 1 and a[i - 1] == b[j - 2] and a[i - 2] == b[j - 1]:
+                d[i][j] = min(d[i][j], d[i - 2][j - 2] + 1)
+    return d[len(a)][len(b)]
+
+
+class RankModel:
+    """The layer's defaults on ASCII words: case folded and the typed part
+    kept as typed (capitals for an all-capitals prefix), ranked by case
+    agreement, frequency, length and byte order; within one edit when no
+    word begins with the prefix."""
+
+    def __init__(self, lines, min_length=5):
+        self.counts = {}
+        for line in lines:
+            word, _, count = line.partition("\t")
+            if len(word) >= min_length:
+                self.counts[word] = self.counts.get(word, 0) + int(count or 0)
+
+    def report(self, prefix, max_listed):
+        folded = prefix.lower()
+        letters = [c for c in prefix if c.isalpha()]
+        capitals = len(letters) >= 2 and all(c.isupper() for c in letters)
+        found = [w for w in self.counts if w.lower().startswith(folded)]
+        fuzzy = False
+        if not found and 4 <= len(prefix) <= 64:
+            n = len(prefix)
+            found = [w for w in self.counts
+                     if any(osa_distance(w[:k].lower(), folded) <= 1
+                            for k in (n - 1, n, n + 1) if k <= len(w))]
+            fuzzy = bool(found)
+
+        def text(w):
+            if fuzzy:
+                return w.upper() if capitals else w
+            rest = w[len(prefix):]
+            return prefix + (rest.upper() if capitals else rest)
+
+        def rank(w):
+            agrees = not fuzzy and w.startswith(prefix)
+            return (not agrees, -self.counts[w], len(w), w.encode())
+
+        texts = []
+        for w in sorted(found, key=rank):
+            if text(w) not in texts:
+                texts.append(text(w))
+        longest = os.path.commonprefix(texts) if texts else prefix
+        if len(longest) < len(prefix):
+            longest = prefix
+        listed = texts[:max_listed]
+        return {
+            "prefix": prefix,
+            "stored": prefix in self.counts,
+            "longest": longest,
+            "unique": texts[0] if len(texts) == 1 else None,
+            "count": len(texts),
+            "completions": listed,
+            "truncated": len(listed) < len(texts),
+            "fuzzy": fuzzy,
+            "case": "infer",
         }
 
 
@@ -93,7 +209,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             prefixes.add(w[:3] + "q")  # mostly leaves the tree
         prefixes = sorted(prefixes)
         stdin = "".join(p + "\n" for p in prefixes).encode("latin-1")
-        code, out, err = run(["--json", "--max", "40", "complete"], stdin)
+        code, out, err = run(STORE + ["--json", "--max", "40", "complete"], stdin)
         self.assertEqual(err, b"")
         lines = out.decode("utf-8").splitlines()
         self.assertEqual(len(lines), len(prefixes))
@@ -107,7 +223,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             got["completions"] = [c.encode("utf-8").decode("latin-1") for c in got["completions"]]
             want = model.report(prefix, 40)
             self.assertEqual(got, want, "prefix %r" % prefix)
-            any_missing = any_missing or want["count"] == 0
+            any_missing = any_missing or (prefix and want["count"] == 0)
         # Some prefix matched nothing, so the status says so.
         self.assertTrue(any_missing)
         self.assertEqual(code, 1)
@@ -124,19 +240,24 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             self.assertEqual(stats["words"], len(expected.words))
             self.assertEqual(stats["offered"], len(read_lines(BUILTIN)))
             self.assertGreater(stats["nodes"], stats["words"])
+            self.assertGreater(stats["layer_bytes"], 0)
+            # A sanitizer's allocator tells the C library's heap nothing.
+            if stats["heap_bytes"]:
+                self.assertGreater(stats["heap_bytes"], stats["layer_bytes"])
             self.assertGreaterEqual(stats["build_ms"], 0)
         self.assertEqual(builtin["nodes"], from_file["nodes"])
+        self.assertEqual(builtin["layer_bytes"], from_file["layer_bytes"])
 
     def test_text_report_for_each_prefix(self):
         path = self.write("w.txt", b"\n".join(SMALL_WORDS) + b"\n")
         code, out, err = run(["--dict", path, "complete", "hel", "hippo", "zebras", "--max", "2"])
         self.assertEqual((code, err), (0, b""))
         self.assertEqual(out.decode(), "\n".join([
-            "prefix: hel", "stored: no", "longest: hel", "unique: -",
-            "completions: 4 (2 shown)", "  helicopter", "  helium", "",
+            "prefix: hel", "stored: no", "longest: hel", "unique: -", "fuzzy: no",
+            "completions: 4 (2 shown)", "  hello", "  helium", "",
             "prefix: hippo", "stored: no", "longest: hippopotamus", "unique: hippopotamus",
-            "completions: 1", "  hippopotamus", "",
-            "prefix: zebras", "stored: yes", "longest: zebras", "unique: -",
+            "fuzzy: no", "completions: 1", "  hippopotamus", "",
+            "prefix: zebras", "stored: yes", "longest: zebras", "unique: -", "fuzzy: no",
             "completions: 2", "  zebras", "  zebrass", ""]))
 
     def test_json_is_valid_for_any_bytes(self):
@@ -194,36 +315,194 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             self.assertEqual((code, json.loads(out)["words"]), (0, words), min_length)
 
 
+class RankedCompletionMatchesModel(TempFiles, unittest.TestCase):
+    """The defaults (--case infer, --sort rank, typos forgiven) against
+    RankModel, on random words of a few letters in both cases with and
+    without a count column."""
+
+    def test_random_words_and_prefixes(self):
+        rng = random.Random(11)
+        for round_ in range(4):
+            letters = "abcdeABE"
+            words = ["".join(rng.choice(letters) for _ in range(rng.randint(3, 9)))
+                     for _ in range(300)]
+            lines = [w + ("\t%d" % rng.randint(0, 50) if rng.random() < 0.4 else "")
+                     for w in words]
+            model = RankModel(lines, 4)
+            path = self.write("w%d.txt" % round_, "\n".join(lines).encode() + b"\n")
+            prefixes = set()
+            for w in rng.sample(words, 60):
+                cut = w[:rng.randint(1, len(w))]
+                choice = rng.randrange(5)
+                if choice == 0:
+                    cut = cut.upper()
+                elif choice == 1:
+                    cut = cut.lower()
+                elif choice == 2 and len(cut) > 3:  # a typo
+                    at = rng.randrange(len(cut))
+                    cut = cut[:at] + rng.choice("abcxyz") + cut[at + 1:]
+                prefixes.add(cut)
+            prefixes = sorted(prefixes)
+            stdin = "".join(p + "\n" for p in prefixes).encode()
+            code, out, err = run(["--dict", path, "--min-length", "4", "--json", "--max", "7"],
+                                 stdin)
+            self.assertEqual(err, b"")
+            answers = [json.loads(line) for line in out.decode().splitlines()]
+            self.assertEqual(len(answers), len(prefixes))
+            for prefix, got in zip(prefixes, answers):
+                self.assertEqual(got, model.report(prefix, 7), "prefix %r" % prefix)
+            self.assertTrue(any(a["fuzzy"] for a in answers))
+            self.assertTrue(any(a["truncated"] for a in answers))
+            self.assertEqual(code, 0 if all(a["count"] for a in answers) else 1)
+
+
+class CaseAndOrder(TempFiles, unittest.TestCase):
+    def test_options_choose_the_query(self):
+        path = self.write("w.txt", "help\t9\nHello\nhello\nHelsinki\nhelmet\t30\nstraße\n"
+                                   "hippopotamus\n".encode())
+        rows = [  # (options, prefix, completions, fuzzy)
+            ([], "hel", ["helmet", "help", "hello", "helsinki"], False),
+            ([], "Hel", ["Hello", "Helsinki", "Helmet", "Help"], False),
+            ([], "HEL", ["HELMET", "HELP", "HELLO", "HELSINKI"], False),
+            ([], "STRA", ["STRAẞE"], False),
+            (["--case", "ignore"], "Hel", ["Hello", "Helsinki", "helmet", "help", "hello"],
+             False),
+            (["--case", "smart"], "hel", ["helmet", "help", "hello", "Hello", "Helsinki"],
+             False),
+            (["--case", "smart"], "Hel", ["Hello", "Helsinki"], False),
+            (["--case", "exact"], "hel", ["helmet", "help", "hello"], False),
+            # The stored words' byte order, each shown as typed.
+            (["--sort", "alpha"], "hel", ["hello", "helsinki", "helmet", "help"], False),
+            (["--case", "exact", "--sort", "alpha"], "Hel", ["Hello", "Helsinki"], False),
+            ([], "hipop", ["hippopotamus"], True),
+            (["--no-fuzzy"], "hipop", [], False),
+            ([], "hip", ["hippopotamus"], False),
+        ]
+        for options, prefix, completions, fuzzy in rows:
+            code, out, err = run(["--dict", path, "--min-length", "4", "--json"] + options +
+                                 ["complete", prefix])
+            got = json.loads(out)
+            case = options[options.index("--case") + 1] if "--case" in options else "infer"
+            self.assertEqual((code, err, got["completions"], got["fuzzy"], got["case"]),
+                             (0 if completions else 1, b"", completions, fuzzy, case),
+                             (options, prefix))
+
+    def test_counts_and_text_occurrences_rank_words(self):
+        dict_path = self.write("d.txt", b"alpine\t5\nalpaca\t900\nalpha\n")
+        text_path = self.write("t.txt", b"alpha alpha alpine\nalpine alpine\n")
+        rows = [  # (sources, expected order)
+            (["--dict", dict_path], ["alpaca", "alpine", "alpha"]),
+            (["--text", text_path], ["alpine", "alpha"]),
+            # Count columns and occurrences add up: alpine 5 + 3, alpha 0 + 2.
+            (["--dict", dict_path, "--text", text_path], ["alpaca", "alpine", "alpha"]),
+        ]
+        for sources, expected in rows:
+            code, out, _ = run(sources + ["--json", "complete", "alp"])
+            self.assertEqual((code, json.loads(out)["completions"]), (0, expected), sources)
+        # A count column is not part of the word; a tab elsewhere is.
+        path = self.write("tabs.txt", b"tabbed\t12\ntab\tbed\n")
+        code, out, _ = run(["--dict", path, "--sort", "alpha", "--json", "complete", "tab"])
+        self.assertEqual(json.loads(out)["completions"], ["tab\tbed", "tabbed"])
+
+
+class PrefixStream(TempFiles, unittest.TestCase):
+    """Prefixes from standard input: one answer per line, whatever the line."""
+
+    def setUp(self):
+        super().setUp()
+        self.path = self.write("w.txt", b"\n".join(SMALL_WORDS) + b"\n")
+
+    def test_blank_lines_get_empty_answers_in_step(self):
+        stdin = b"hip\n\nhel\n  \nzebras\n"
+        code, out, _ = run(["--dict", self.path, "--json"], stdin)
+        answers = [json.loads(line) for line in out.decode().splitlines()]
+        self.assertEqual([a["prefix"] for a in answers], ["hip", "", "hel", "", "zebras"])
+        self.assertEqual(answers[1], empty_answer("", "infer"))
+        self.assertEqual(answers[3], empty_answer("", "infer"))
+        # A blank line asks nothing, so it fails nothing.
+        self.assertEqual(code, 0)
+        code, out, _ = run(["--dict", self.path, "--unique", "complete"], stdin)
+        self.assertEqual((code, out), (1, b"hippopotamus\n\n\n\n\n"))
+        code, out, _ = run(["--dict", self.path, "complete"], b"\n")
+        self.assertEqual((code, out.decode().splitlines()[-1]), (0, "completions: 0"))
+
+    def test_empty_argument_lists_everything(self):
+        code, out, _ = run(["--dict", self.path, "--min-length", "0", "--json", "complete", ""])
+        got = json.loads(out)
+        self.assertEqual((code, got["count"], len(got["completions"])),
+                         (0, len(SMALL_WORDS), len(SMALL_WORDS)))
+
+    def test_empty_stream_is_nothing_to_do(self):
+        for options in ([], ["--json"], ["--unique"]):
+            self.assertEqual(run(["--dict", self.path, "complete"] + options, b""),
+                             (0, b"", b""), options)
+        self.assertEqual(run(["--dict", self.path], b""), (0, b"", b""))
+
+
 class WordSources(TempFiles, unittest.TestCase):
     def words_of(self, args, stdin=b""):
-        code, out, err = run(args + ["--min-length", "0", "--json", "complete", ""], stdin)
+        code, out, err = run(args + STORE + ["--min-length", "0", "--json", "complete", ""],
+                             stdin)
         self.assertEqual((code, err), (0, b""))
         return json.loads(out)["completions"]
 
     def test_text_is_split_like_an_editor(self):
-        text = "Hello, w\u00f6rld! foo_bar 12345 abc123\nx-y don't 0x1F\r\n".encode()
+        text = "Hello, w\u00f6rld! foo_bar 12345 abc123\nx-y don't 'quoted' dogs' 0x1F\r\n".encode()
         path = self.write("t.txt", text)
         self.assertEqual(self.words_of(["--text", path]),
-                         ["0x1F", "Hello", "abc123", "don", "foo_bar", "t", "w\u00f6rld", "x",
-                          "y"])
-        self.assertEqual(self.words_of(["--text", path, "--numbers"]),
-                         ["0x1F", "12345", "Hello", "abc123", "don", "foo_bar", "t",
+                         ["0x1F", "Hello", "abc123", "dogs", "don't", "foo_bar", "quoted",
                           "w\u00f6rld", "x", "y"])
+        self.assertEqual(self.words_of(["--text", path, "--numbers"]),
+                         ["0x1F", "12345", "Hello", "abc123", "dogs", "don't", "foo_bar",
+                          "quoted", "w\u00f6rld", "x", "y"])
         self.assertEqual(self.words_of(["--text", path, "--word-chars", "a-z'-"]),
-                         ["abc", "bar", "don't", "ello", "foo", "rld", "w", "x", "x-y"])
+                         ["abc", "bar", "dogs", "don't", "ello", "foo", "quoted", "rld", "w", "x",
+                          "x-y"])
         # Digits alone make words only with --numbers.
         self.assertEqual(self.words_of(["--text", path, "--word-chars", "\\x30-\\x39",
                                         "--numbers"]),
                          ["0", "1", "123", "12345"])
         code, out, _ = run(["--text", path, "--word-chars", "0-9", "--json", "stats"])
         self.assertEqual((code, json.loads(out)["offered"]), (0, 0))
+        # Letters of any script, and an apostrophe between them.
+        path = self.write("u.txt", "Ελληνικά, кириллица; l’été 日本語\n".encode())
+        self.assertEqual(self.words_of(["--text", path]),
+                         ["l’été", "Ελληνικά", "кириллица", "日本語"])
+
+    def test_numbers_stay_out_of_every_source_unless_asked(self):
+        path = self.write("d.txt", b"1984\n2001\t7\nroom101\n")
+        self.assertEqual(self.words_of(["--dict", path]), ["room101"])
+        self.assertEqual(self.words_of(["--dict", path, "--numbers"]),
+                         ["1984", "2001", "room101"])
 
     def test_word_split_across_read_chunks(self):
-        # 64 KiB reads: a word straddling the boundary must stay whole.
+        # 64 KiB reads: a word straddling the boundary must stay whole, and
+        # so must a character.
         text = b"a " * 32767 + b"straddling words\n"
         path = self.write("t.txt", text)
         self.assertEqual(self.words_of(["--text", path, "--word-chars", "a-z"]),
                          ["a", "straddling", "words"])
+        text = b"a " * 32767 + " \u00e9t\u00e9\n".encode()
+        path = self.write("u.txt", text)
+        self.assertEqual(self.words_of(["--text", path]), ["a", "\u00e9t\u00e9"])
+
+    def test_one_word_limit_for_every_source(self):
+        longest = b"w" * 4096
+        too_long = b"v" * 4097
+        for option in ("--dict", "--text"):
+            path = self.write("ok.txt", b"short\n" + longest + b"\n")
+            code, out, err = run([option, path, "--json", "stats"])
+            self.assertEqual((code, err, json.loads(out)["words"]), (0, b"", 2), option)
+            path = self.write("long.txt", b"short\n" + too_long + b"\n")
+            code, out, err = run([option, path, "stats"])
+            self.assertEqual(code, 2, option)
+            self.assertIn((path + ":2:").encode(), err)
+            self.assertIn(b"longer than 4096 bytes", err)
+        # In a text, the limit is on the word, not on the line.
+        path = self.write("line.txt", b" ".join([b"w" * 4000] * 3) + b"\n" + too_long)
+        code, _, err = run(["--text", path, "stats"])
+        self.assertEqual(code, 2)
+        self.assertIn((path + ":2: word longer than 4096 bytes").encode(), err)
 
     def test_sources_combine_and_read_standard_input(self):
         dict_path = self.write("d.txt", b"alpha\r\nbeta  \n\n")
@@ -237,6 +516,15 @@ class WordSources(TempFiles, unittest.TestCase):
         code, out, _ = run(["--help"])
         self.assertEqual(code, 0)
         self.assertIn(b"usage: rorirer", out)
+        # Every option the program takes is explained, with its default.
+        for option in ("--dict", "--text", "--word-chars", "--numbers", "--min-length", "--case",
+                       "--sort", "--no-fuzzy", "--skip-prefix-word", "--words-file",
+                       "--no-learn", "--max", "--json", "--unique", "--help", "--version",
+                       "--stdio", "learn WORD", "forget WORD", "complete", "stats", "lsp"):
+            self.assertIn(option.encode(), out, option)
+        for default in ("default infer", "rank (default)", "default 5", "default: all",
+                        "words.txt"):
+            self.assertIn(default.encode(), out, default)
         code, out, _ = run(["--version"])
         self.assertEqual(code, 0)
         self.assertTrue(out.startswith(b"rorirer "))
@@ -256,6 +544,10 @@ class BadInput(TempFiles, unittest.TestCase):
             (["--max", "-3", "complete", "a"], b"", ["--max", "'-3'"]),
             (["--min-length", "many", "stats"], b"", ["--min-length", "'many'"]),
             (["--json=yes"], b"", ["--json", "takes no value"]),
+            (["--case", "upper", "stats"], b"", ["--case", "'upper'", "infer"]),
+            (["--sort=size", "stats"], b"", ["--sort", "'size'", "alpha"]),
+            (["--no-fuzzy=1", "stats"], b"", ["--no-fuzzy", "takes no value"]),
+            (["--words-file=", "stats"], b"", ["--words-file", "empty file name"]),
             (["frobnicate"], b"", ["unknown command 'frobnicate'"]),
             (["stats", "extra"], b"", ["unexpected argument 'extra'"]),
             (["--word-chars", "z-a", "stats"], b"", ["--word-chars", "backwards"]),
@@ -269,10 +561,11 @@ class BadInput(TempFiles, unittest.TestCase):
             (["--text", long_line, "stats"], b"", [long_line + ":2:", "word longer than"]),
             (["--dict", "-", "stats"], huge, ["standard input:1:", "longer than"]),
             (["complete"], b"hel\n" + huge, ["standard input:2:", "longer than"]),
-            (["complete"], b"", ["standard input", "empty"]),
             (["complete"], b"ab\0c\n", ["standard input", "binary"]),
             (["--dict", "-", "--text", "-", "stats"], b"x", ["standard input", "more than once"]),
             (["--dict", "-", "complete"], b"x", ["standard input", "more than once"]),
+            (["learn"], b"", ["learn", "at least one word"]),
+            (["forget", "--no-learn", "word"], b"", ["forget", "--no-learn"]),
         ]
         for args, stdin, needles in rows:
             code, _, err = run(args, stdin)

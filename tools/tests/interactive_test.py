@@ -6,6 +6,8 @@ Usage: interactive_test.py RORIRER_EXECUTABLE TMUX
 Keys are sent with `tmux send-keys` and the screen is read back with
 `tmux capture-pane`. Every check waits for the screen to reach the expected
 state and fails after a generous deadline; no check depends on timing.
+Each session has HOME and XDG_DATA_HOME in its own temporary folder, where
+its personal word list goes.
 """
 import itertools
 import os
@@ -21,7 +23,7 @@ EXE = None
 TMUX = None
 DEADLINE_SECONDS = 20
 WORDS = ["hello", "helicopter", "helium", "helmet", "hippopotamus", "zebra", "zebras",
-         "zebrasses"]
+         "zebrasses", "doesn't", "caf\u00e9", "caf\u00e8", "\u65e5\u672c\u8a9e\u8f9e\u66f8"]
 # Enough words sharing a prefix to overflow a 24-line screen.
 MANY = ["many%03d" % i for i in range(400)]
 sessions = itertools.count()
@@ -37,8 +39,13 @@ class Terminal:
         # The shell records the exit status in a file: tmux's own record of it
         # is not always there.
         self.status_file = os.path.join(workdir, "exit-status")
-        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 %s; echo $? > %s" % (" ".join(
-            shlex.quote(a) for a in [EXE] + args), shlex.quote(self.status_file))
+        if os.path.exists(self.status_file):
+            os.remove(self.status_file)
+        # The pane stays after the program ends, so that what it said last
+        # can be read.
+        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 %s %s; echo $? > %s; exec sleep 600" % (
+            " ".join("%s=%s" % (k, shlex.quote(v)) for k, v in data_env(workdir).items()),
+            " ".join(shlex.quote(a) for a in [EXE] + args), shlex.quote(self.status_file))
         self.tmux = [TMUX, "-L", self.socket, "-f", "/dev/null"]
         subprocess.run(self.tmux + ["new-session", "-d", "-x", "80", "-y", "24", "-c", workdir,
                                     command], check=True, env=env)
@@ -89,6 +96,45 @@ class Terminal:
         lines = [l.rstrip() for l in self.screen().splitlines() if l.strip()]
         return lines[-1]
 
+    def enter(self):
+        """Enters the line and waits for the next prompt: keys sent while the
+        program works between two lines would be echoed by the terminal."""
+        before = self.screen().count("\n>")
+        self.press("Enter")
+        self.wait_for(lambda s: s.count("\n>") > before and self.current_line() == ">",
+                      "the next prompt")
+
+    def cursor_column(self):
+        proc = subprocess.run(self.tmux + ["display-message", "-p", "#{cursor_x}"],
+                              stdout=subprocess.PIPE, check=True)
+        return int(proc.stdout)
+
+    def wait_for_exit(self, testcase):
+        """Waits for the program to end; returns its exit status."""
+        end = time.monotonic() + DEADLINE_SECONDS
+        while self.exit_status() is None:
+            testcase.assertLess(time.monotonic(), end, "the program did not end:\n%s" %
+                                self.screen())
+            time.sleep(0.02)
+        return self.exit_status()
+
+
+def data_env(workdir):
+    return {"HOME": workdir, "XDG_DATA_HOME": os.path.join(workdir, "data")}
+
+
+def list_path(workdir):
+    return os.path.join(workdir, "data", "rorirer", "words.txt")
+
+
+def list_entries(workdir):
+    """The personal list's entries as (kind, word) pairs, from a whole list."""
+    with open(list_path(workdir), encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    assert lines[0] == "# rorirer personal word list 1" and lines[-1] == "", lines
+    assert lines[-2] == "# end %d" % (len(lines) - 3), lines
+    return {tuple(line.split("\t", 1)) for line in lines[1:-2]}
+
 
 class Interactive(unittest.TestCase):
     def setUp(self):
@@ -118,9 +164,87 @@ class Interactive(unittest.TestCase):
         screen = self.term.wait_for(lambda s: "helium" in s, "the listing")
         lines = [l.rstrip() for l in screen.splitlines()]
         listing = lines.index("> hel") + 1
-        self.assertEqual(lines[listing].split(), ["helicopter", "helium", "hello", "helmet"])
+        # Best first: shorter words first when nothing else tells them apart.
+        self.assertEqual(lines[listing].split(), ["hello", "helium", "helmet", "helicopter"])
         # The line being edited comes back under the listing, untouched.
         self.assertEqual(lines[listing + 1], "> hel")
+
+    def listing_after(self, typed):
+        """Types `typed`, presses Tab twice and returns the listing's words."""
+        prompt = "> " + typed
+
+        def prompts(screen):
+            lines = [l.rstrip() for l in screen.splitlines()]
+            return lines, [i for i, line in enumerate(lines) if line == prompt]
+
+        before = len(prompts(self.term.screen())[1])
+        self.term.type(typed)
+        self.term.press("Tab")
+        self.term.press("Tab")
+        # The typed line, the listing, and the line again under it.
+        screen = self.term.wait_for(lambda s: len(prompts(s)[1]) >= before + 2, "the listing")
+        lines, at = prompts(screen)
+        return [w for line in lines[at[-2] + 1:at[-1]] for w in line.split()]
+
+    def test_apostrophe_word_completes_and_a_second_tab_lists_nothing(self):
+        for typed in ("doesn", "doesn'"):
+            self.term.type("it " + typed)
+            self.term.press("Tab")
+            self.term.wait_for_line("> it doesn't")
+            # The space after the word was added: a second Tab has no word
+            # before the cursor, so it lists nothing, least of all everything.
+            self.term.press("Tab")
+            self.term.type("|")
+            screen = self.term.wait_for_line("> it doesn't |")
+            self.assertNotIn("more", screen)
+            self.assertNotIn("hippopotamus", screen)
+            self.term.press("C-u")
+
+    def test_case_is_inferred_from_what_was_typed(self):
+        self.assertEqual(self.listing_after("Hel"), ["Hello", "Helium", "Helmet", "Helicopter"])
+        self.term.press("C-u")
+        self.term.type("HIPP")
+        self.term.press("Tab")
+        self.term.type("|")
+        self.term.wait_for_line("> HIPPOPOTAMUS |")
+
+    def test_accented_words_are_never_cut_inside_a_character(self):
+        # café and cafè share "caf" and the first byte of the accent: Tab
+        # inserts nothing rather than half a character.
+        self.assertEqual(self.listing_after("caf"), ["caf\u00e8", "caf\u00e9"])
+        self.term.type("|")
+        self.term.wait_for_line("> caf|")
+
+    def test_hint_width_counts_columns(self):
+        self.term.type("\u65e5\u672c")
+        self.term.wait_for(lambda s: "> \u65e5\u672c\u8a9e\u8f9e\u66f8" in s, "the hint")
+        # The cursor stands after the two wide characters typed, not inside
+        # the hint: back over three wide characters, six columns.
+        end = time.monotonic() + DEADLINE_SECONDS
+        while self.term.cursor_column() != 6:
+            self.assertLess(time.monotonic(), end, "cursor at %d" % self.term.cursor_column())
+            time.sleep(0.02)
+        # Right at the end of the line takes the hint.
+        self.term.press("Right")
+        self.term.type("!")
+        self.term.wait_for_line("> \u65e5\u672c\u8a9e\u8f9e\u66f8!")
+
+    def test_taken_completions_rank_first(self):
+        self.assertEqual(self.listing_after("hel"), ["hello", "helium", "helmet", "helicopter"])
+        self.term.press("C-u")
+        # A unique completion taken with Tab.
+        self.term.type("helm")
+        self.term.press("Tab")
+        self.term.wait_for_line("> helmet")
+        self.term.press("C-u")
+        self.assertEqual(self.listing_after("hel"), ["helmet", "hello", "helium", "helicopter"])
+        self.term.press("C-u")
+        # A hint taken with Right.
+        self.term.type("helic")
+        self.term.wait_for(lambda s: "> helicopter" in s, "the hint")
+        self.term.press("Right")
+        self.term.press("C-u")
+        self.assertEqual(self.listing_after("hel"), ["helicopter", "helmet", "hello", "helium"])
 
     def test_listing_stops_at_a_screenful(self):
         self.term.type("many")
@@ -158,25 +282,25 @@ class Interactive(unittest.TestCase):
 
     def test_entered_line_teaches_words(self):
         self.term.type("the quokka jumped over a numbat")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for_line("learned: quokka jumped numbat")
         self.term.type("a quo")
         self.term.press("Tab")
         self.term.type("!")
         self.term.wait_for_line("> a quokka !")
-        self.term.press("Enter")
+        self.term.enter()
         # Nothing new is learned twice.
         self.term.type(":stats")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for(lambda s: re.search(r"words: +%d \(" % (len(WORDS) + len(MANY) + 3), s),
                            "the word count")
 
     def test_forget_removes_a_word(self):
         self.term.type(":forget hippopotamus")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for_line("forgot: hippopotamus")
         self.term.type(":forget hippopotamus")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for_line("not stored: hippopotamus")
         self.term.type("hipp")
         self.term.press("Tab", "Tab")
@@ -196,15 +320,59 @@ class Interactive(unittest.TestCase):
         self.term.wait_for_line("> zebras|")
         self.term.press("C-u")
         self.term.type(":skip")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for_line("skip prefix word: off")
+
+    def test_words_learned_and_forgotten_are_kept_for_later_sessions(self):
+        self.term.type("the quokka jumped over hello")
+        self.term.enter()
+        self.term.wait_for_line("learned: quokka jumped")
+        self.term.type(":forget hippopotamus")
+        self.term.enter()
+        self.term.wait_for_line("forgot: hippopotamus")
+        # Saved after each line: every word the store takes, known or not.
+        self.assertEqual(list_entries(self.tmp.name),
+                         {("learned", "quokka"), ("learned", "jumped"), ("learned", "hello"),
+                          ("forgotten", "hippopotamus")})
+        self.term.press("C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        self.term.close()
+        self.term = Terminal(["--dict", "words.txt"], self.tmp.name)
+        self.term.type("a quo")
+        self.term.press("Tab")
+        self.term.type("|")
+        self.term.wait_for_line("> a quokka |")
+        self.term.press("C-u")
+        # The forgotten word stays forgotten, though the word list holds it.
+        self.term.type("hipp")
+        self.term.press("Tab", "Tab")
+        self.term.type("|")
+        self.term.wait_for_line("> hipp|")
+
+    def test_words_another_copy_saved_come_in(self):
+        env = dict(os.environ, **data_env(self.tmp.name))
+        subprocess.run([EXE, "learn", "wombat"], env=env, check=True)
+        subprocess.run([EXE, "forget", "helmet"], env=env, check=True)
+        # A line that teaches a word saves, and the save reads what others
+        # wrote.
+        self.term.type("nothing new")
+        self.term.enter()
+        self.term.type("womb")
+        self.term.press("Tab")
+        self.term.type("|")
+        self.term.wait_for_line("> wombat |")
+        self.term.press("C-u")
+        self.term.type("helm")
+        self.term.press("Tab")
+        self.term.type("|")
+        self.term.wait_for_line("> helm|")
 
     def test_help_and_unknown_commands_and_ctrl_d(self):
         self.term.type(":help")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for(lambda s: ":forget WORD" in s and ":stats" in s, "the help")
         self.term.type(":frob")
-        self.term.press("Enter")
+        self.term.enter()
         self.term.wait_for_line("unknown command :frob (try :help)")
         self.term.press("C-d")
         # Ends the program with status 0 (sanitizer builds report leaks and
@@ -215,6 +383,75 @@ class Interactive(unittest.TestCase):
                             self.term.screen())
             time.sleep(0.02)
         self.assertEqual(self.term.exit_status(), 0)
+
+
+class PersonalListTrouble(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        with open(os.path.join(self.tmp.name, "words.txt"), "w") as f:
+            f.write("\n".join(WORDS) + "\n")
+        os.makedirs(os.path.dirname(list_path(self.tmp.name)))
+        self.term = None
+
+    def tearDown(self):
+        if self.term:
+            self.term.close()
+        self.tmp.cleanup()
+
+    def test_an_unreadable_list_is_told_once_and_never_written(self):
+        broken = b"# rorirer personal word list 1\nlearned\tquokka\n"
+        with open(list_path(self.tmp.name), "wb") as f:
+            f.write(broken)
+        self.term = Terminal(["--dict", "words.txt"], self.tmp.name)
+        screen = self.term.screen()
+        self.assertIn("no end line", screen)
+        self.assertIn("going on without the personal word list", screen)
+        # The session goes on: words are learned for this session only.
+        self.term.type("a numbat")
+        self.term.enter()
+        self.term.wait_for_line("learned: numbat")
+        self.term.type("a wombat")
+        self.term.enter()
+        self.term.wait_for_line("learned: wombat")
+        self.term.type("numb")
+        self.term.press("Tab")
+        self.term.type("|")
+        screen = self.term.wait_for_line("> numbat |")
+        self.assertEqual(screen.count("not saved in this session"), 1, screen)
+        self.term.press("C-u", "C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        with open(list_path(self.tmp.name), "rb") as f:
+            self.assertEqual(f.read(), broken)
+
+    def test_a_failing_save_is_told_once(self):
+        # The lock beside the list cannot be opened where a folder stands.
+        os.makedirs(list_path(self.tmp.name) + ".lock")
+        self.term = Terminal(["--dict", "words.txt"], self.tmp.name)
+        for word in ("numbat", "wombat", "quokka"):
+            self.term.type("a " + word)
+            self.term.enter()
+            self.term.wait_for_line("learned: " + word)
+        screen = self.term.screen()
+        self.assertEqual(screen.count("not saved"), 1, screen)
+        # At exit the changes are lost for good: that is told too.
+        self.term.press("C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        screen = self.term.wait_for(lambda s: "lost" in s, "the last word")
+        self.assertRegex(screen, r"\(3\s+changes of this session lost\)")
+        self.assertFalse(os.path.exists(list_path(self.tmp.name)))
+
+    def test_no_learn_learns_nothing(self):
+        self.term = Terminal(["--dict", "words.txt", "--no-learn"], self.tmp.name)
+        self.term.type("the quokka jumped")
+        self.term.enter()
+        self.term.type("quok")
+        self.term.press("Tab")
+        self.term.type("|")
+        screen = self.term.wait_for_line("> quok|")
+        self.assertNotIn("learned", screen)
+        self.term.press("C-u", "C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        self.assertFalse(os.path.exists(list_path(self.tmp.name)))
 
 
 class BuiltinList(unittest.TestCase):
