@@ -65,8 +65,9 @@ public:
         std::uint64_t count = 0;
     };
     // Many words at once with one origin, as the single members would add
-    // them in order (kPersonal stamps them in that order), but built in bulk
-    // when that is faster. Returns how many were new.
+    // them in order, but built in bulk when that is faster. kPersonal adds
+    // words the user taught in earlier runs: unlike learnWord(), it does not
+    // mark them as used in this one. Returns how many were new.
     std::size_t addWords(const std::vector<WordCount>& words, Origin origin);
 
     Completion complete(const Query& query) const;

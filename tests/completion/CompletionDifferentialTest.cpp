@@ -256,11 +256,20 @@ void runSession(unsigned seed, long minLength) {
             std::vector<CompletionStore::WordCount> entries;
             entries.reserve(n);
             for (const std::string& b : batch) entries.push_back({b, gen.below(3)});
-            const Origin origin = gen.chance(0.5) ? Origin::kDictionary : Origin::kText;
+            // Personal words come from earlier runs: they are not marked as
+            // used in this one, as learnWord() marks them.
+            const Origin origins[] = {Origin::kDictionary, Origin::kText, Origin::kPersonal,
+                                      Origin::kDocument};
+            const Origin origin = origins[gen.below(large ? 2 : 4)];
             store.addWords(entries, origin);
             for (const auto& e : entries) {
-                const std::uint64_t count = origin == Origin::kText && e.count == 0 ? 1 : e.count;
-                if (model.add(std::string(e.word), origin, count, 0, false))
+                const std::uint64_t occurrences = e.count == 0 ? 1 : e.count;
+                const std::uint64_t count = origin == Origin::kDictionary ? e.count
+                                            : origin == Origin::kText     ? occurrences
+                                                                          : 0;
+                const auto documents =
+                    static_cast<std::uint32_t>(origin == Origin::kDocument ? occurrences : 0);
+                if (model.add(std::string(e.word), origin, count, documents, false))
                     known.emplace_back(e.word);
             }
         } else {
