@@ -39,13 +39,15 @@ Json makeCompletionList(const Document& document, LinePosition cursor,
     Json items = Json::array();
     for (std::size_t i = 0; i < count; ++i) {
         const CompletionItem& word = answer.items[i];
-        Json item{{"label", word.word}, {"kind", 1}, {"sortText", zeroPadded(i, width)}};
+        const std::string& newText = word.newText.empty() ? word.label : word.newText;
+        Json item{{"label", word.label}, {"kind", 1}, {"sortText", zeroPadded(i, width)}};
         if (!word.detail.empty()) item["detail"] = word.detail;
+        if (!word.filterText.empty()) item["filterText"] = word.filterText;
         if (insertReplace) {
             item["textEdit"] = {
-                {"newText", word.word}, {"insert", insertRange}, {"replace", replaceRange}};
+                {"newText", newText}, {"insert", insertRange}, {"replace", replaceRange}};
         } else {
-            item["textEdit"] = {{"newText", word.word}, {"range", insertRange}};
+            item["textEdit"] = {{"newText", newText}, {"range", insertRange}};
         }
         items.push_back(std::move(item));
     }

@@ -3,14 +3,15 @@
 #define RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H
 
 #include "Options.h"
-#include "WordChars.h"
-#include "wordstore/LinkedTrie.h"
 
 namespace rorirer {
 
-// Serves one client until it leaves; returns the exit status (0 after
-// shutdown and exit, 1 otherwise). `store` holds the command line's words.
-int runLanguageServer(LinkedTrie& store, const Options& options, const WordChars& chars);
+// Loads the words of the command line's sources (the client's settings may
+// name other dictionaries later) and the personal word list, then serves
+// one client until it leaves; returns the exit status (0 after shutdown
+// and exit, 1 otherwise). Throws ToolError when a source named on the
+// command line cannot be used.
+int runLanguageServer(const Options& options);
 
 }  // namespace rorirer
 

@@ -57,13 +57,16 @@ int run(int argc, char** argv) {
                 throw ToolError("standard input is the terminal; give word sources as files");
     }
 
+    // The server builds its own store, and builds it again when the client
+    // changes what it holds.
+    if (options.command == Command::kLsp) return runLanguageServer(options);
+
     const WordChars chars =
         options.wordChars.empty() ? WordChars() : WordChars::parse(options.wordChars);
     LinkedTrie store(options.minLength);
     const LoadSummary load = loadWordSources(store, options, chars);
 
     if (interactive) return runInteractive(store, options, chars, load);
-    if (options.command == Command::kLsp) return runLanguageServer(store, options, chars);
     if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);
 }

@@ -1,7 +1,8 @@
 // The completion list built from a provider's answer: ranges in each
-// encoding, the insert and replace ranges, the order kept by sortText, and
-// the cut at maxItems. The provider here is the test's own: the words of a
-// fixed list that start with the word's bytes before the cursor.
+// encoding, the insert and replace ranges, the order kept by sortText, the
+// cut at maxItems, and each item's own text and filter. The provider here
+// is the test's own: the words of a fixed list that start with the word's
+// bytes before the cursor.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,7 +33,7 @@ public:
                 answer.incomplete = true;
                 break;
             }
-            answer.items.push_back({word, word.size() > 5 ? "long" : ""});
+            answer.items.push_back({word, "", "", word.size() > 5 ? "long" : ""});
         }
         return answer;
     }
@@ -145,6 +146,28 @@ TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
         for (std::size_t i = 0; i < expected; ++i) EXPECT_EQ(list["items"][i]["label"], words[i]);
     }
     EXPECT_EQ(emptyCompletionList(), Json::parse(R"({"isIncomplete":false,"items":[]})"));
+}
+
+TEST(CompletionList, ItemsPutInTheirOwnTextAndCarryAFilterOnlyWhenGiven) {
+    Document document("file:///t", "a Hel", 1000);
+    CompletionAnswer answer;
+    answer.wordStart = 2;
+    answer.wordEnd = 5;
+    answer.items = {{"Hello", "", "", "dictionary"},
+                    {"hello", "Hello", "", ""},
+                    {"Hallo", "", "Hel", "close match, dictionary"}};
+    const Json list =
+        makeCompletionList(document, {0, 5}, answer, PositionEncoding::kUtf16, false, 50);
+    const Json& items = list["items"];
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0]["textEdit"]["newText"], "Hello");
+    EXPECT_EQ(items[1]["label"], "hello");
+    EXPECT_EQ(items[1]["textEdit"]["newText"], "Hello");
+    EXPECT_FALSE(items[0].contains("filterText"));
+    EXPECT_FALSE(items[1].contains("filterText"));
+    EXPECT_FALSE(items[1].contains("detail"));
+    EXPECT_EQ(items[2]["filterText"], "Hel");
+    EXPECT_EQ(items[2]["detail"], "close match, dictionary");
 }
 
 }  // namespace
