@@ -41,8 +41,15 @@ void DocumentWords::linesChanged(const Document& document, const LinesChange& ch
 
     const auto found = documents_.find(document.uri());
     Counts& counts = found != documents_.end() ? found->second : documents_[document.uri()];
-    for (const auto& entry : net) {
-        if (entry.second > 0) addCount(counts, entry.first, clampCount(entry.second));
+    // In byte order, the store's tree is walked along paths it has just
+    // walked, which matters when a whole document brings thousands of words.
+    std::vector<std::pair<std::string, long>> changed;
+    changed.reserve(net.size());
+    for (auto& entry : net)
+        if (entry.second != 0) changed.emplace_back(entry.first, entry.second);
+    std::sort(changed.begin(), changed.end());
+    for (auto& entry : changed) {
+        if (entry.second > 0) addCount(counts, std::move(entry.first), clampCount(entry.second));
         if (entry.second < 0) removeCount(counts, entry.first, clampCount(-entry.second));
     }
     if (change.kind == LinesChange::Kind::kClose) documents_.erase(document.uri());
