@@ -6,6 +6,7 @@
 
 #include "completion/Unicode.h"
 #include "lsp/Document.h"
+#include "lsp/internal/WordTally.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -28,12 +29,17 @@ std::string storedWordForm(std::string_view word) {
 void DocumentWords::linesChanged(const Document& document, const LinesChange& change) {
     // The net change of each word: typing in a line takes all its words away
     // and brings them back, and only those that differ reach the store.
-    std::unordered_map<std::string, long> net;
+    WordTally net;
     const auto tally = [&](const std::vector<LineText>& lines, long delta) {
         for (const LineText& line : lines) {
             if (line.overLimit) continue;
-            forEachWord(line.text,
-                        [&](std::string_view word) { net[storedWordForm(word)] += delta; });
+            forEachWord(line.text, [&](std::string_view word) {
+                if (isAscii(word)) {
+                    net.add(word, delta);
+                } else {
+                    net.add(toNfc(word), delta);
+                }
+            });
         }
     };
     tally(change.removed, -1);
@@ -45,8 +51,9 @@ void DocumentWords::linesChanged(const Document& document, const LinesChange& ch
     // walked, which matters when a whole document brings thousands of words.
     std::vector<std::pair<std::string, long>> changed;
     changed.reserve(net.size());
-    for (auto& entry : net)
-        if (entry.second != 0) changed.emplace_back(entry.first, entry.second);
+    net.forEach([&changed](std::string_view word, long count) {
+        if (count != 0) changed.emplace_back(word, count);
+    });
     std::sort(changed.begin(), changed.end());
     for (auto& entry : changed) {
         if (entry.second > 0) addCount(counts, std::move(entry.first), clampCount(entry.second));
