@@ -28,6 +28,9 @@ bool matchesTyped(std::string_view line, std::size_t at, std::string_view typed)
 // Where `line` holds `first` or `other`, in order.
 void findBytes(std::string_view line, char first, char other, std::vector<std::size_t>& hits) {
     hits.clear();
+    if (std::memchr(line.data(), first, line.size()) == nullptr &&
+        (other == first || std::memchr(line.data(), other, line.size()) == nullptr))
+        return;
     for (const char byte : {first, other}) {
         const char* at = line.data();
         const char* const end = line.data() + line.size();

@@ -17,16 +17,17 @@
 namespace rorirer::lsp {
 
 struct NearbySearch {
-    // Lines read on each side of the cursor's line, and bytes read in all.
-    static constexpr std::size_t kMaxLines = 1000;
-    static constexpr std::size_t kMaxBytes = 256 * 1024;
+    // Lines read on each side of the cursor's line, and bytes read in all:
+    // a typed word few lines hold is looked for in every line of the window.
+    static constexpr std::size_t kMaxLines = 100;
+    static constexpr std::size_t kMaxBytes = 32 * 1024;
 
     std::string_view typed;  // the typed word, not empty
     LinePosition cursor;
     // The occurrence that is the typed word itself, on the cursor's line:
     // the word starting at this byte is passed over there.
     std::size_t typedStart = 0;
-    std::size_t limit = 16;
+    std::size_t limit = 8;
     bool keepNumbers = false;
 };
 

@@ -10,19 +10,28 @@
 namespace rorirer::lsp {
 namespace {
 
+std::uint32_t countIn(const DocumentWords::Counts* counts, const std::string& word) {
+    if (counts == nullptr) return 0;
+    const auto found = counts->find(word);
+    return found == counts->end() ? 0 : found->second;
+}
+
 // Where a candidate comes from, as the editor shows it beside the word.
-std::string describeSource(const CompletionStore& store, const DocumentWords& documents,
-                           const std::string& uri, const Candidate& candidate,
-                           const std::string& discounted) {
+// `here` is this document's counts, or null.
+std::string describeSource(const CompletionStore& store, const DocumentWords::Counts* here,
+                           const Candidate& candidate, const std::string& discounted) {
     std::string source;
     if (hasOrigin(candidate.origins, Origin::kDocument)) {
-        const std::uint32_t here = documents.occurrences(uri, candidate.word);
-        const std::uint32_t counted = here - (here > 0 && candidate.word == discounted ? 1 : 0);
-        const auto info = store.lookUp(candidate.word);
-        if (counted > 0) {
+        const std::uint32_t inThis = countIn(here, candidate.word);
+        const bool typed = inThis > 0 && candidate.word == discounted;
+        if (inThis > (typed ? 1u : 0u)) {
             source = "this document";
-        } else if (info && info->documentCount > here) {
+        } else if (!typed) {
             source = "another open document";
+        } else {
+            // This document holds only the typed occurrence: are there others?
+            const auto info = store.lookUp(candidate.word);
+            if (info && info->documentCount > inThis) source = "another open document";
         }
     }
     if (source.empty()) {
@@ -74,15 +83,17 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     ask.limit = query.maxItems;
     ask.preferred = &nearby;
     ask.discounted = discounted;
+    ask.wantLongest = false;  // the editor shows the candidates alone
     const CompletionStore& store = words_.store();
     const Completion completion = store.complete(ask);
 
     answer.incomplete = completion.more;
     answer.items.reserve(completion.candidates.size());
+    const DocumentWords::Counts* here = documents.countsOf(query.document.uri());
     for (const Candidate& candidate : completion.candidates) {
         CompletionItem item;
         item.label = candidate.text;
-        item.detail = describeSource(store, documents, query.document.uri(), candidate, discounted);
+        item.detail = describeSource(store, here, candidate, discounted);
         // A close match does not begin with the typed word: clients that
         // filter by prefix would drop it.
         if (candidate.fuzzy) item.filterText = std::string(typed);
