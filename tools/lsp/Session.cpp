@@ -194,7 +194,8 @@ void Session::handleRequest(const Json& id, const std::string& method, const Jso
         } else if (method == "shutdown") {
             state_ = State::kShutDown;
         } else if (method == "textDocument/completion") {
-            result = complete(params);
+            transport_.sendBody(makeResponseText(id, complete(params)));
+            return;
         } else {
             throw RpcError(kMethodNotFound, "no method '" + clip(method) + "'");
         }

@@ -51,7 +51,8 @@ private:
     void flushWarnings();
 
     Json initialize(const Json& params);
-    Json complete(const Json& params);
+    // The completion list as JSON text.
+    std::string complete(const Json& params);
     void didOpen(const Json& params);
     void didChange(Json& params);
     void didClose(const Json& params);
