@@ -63,7 +63,13 @@ void FrameDecoder::feed(std::string_view bytes) {
     }
     if (bytes.empty()) return;
     if (start_ == buffer_.size()) {
-        buffer_.clear();
+        // A large message's room goes back once it is read: one big didOpen
+        // must not keep its size for the rest of the session.
+        if (buffer_.capacity() > kKeptCapacity) {
+            std::string().swap(buffer_);
+        } else {
+            buffer_.clear();
+        }
         start_ = 0;
     } else if (start_ > buffer_.size() / 2) {
         buffer_.erase(0, start_);
@@ -106,8 +112,17 @@ bool FrameDecoder::next(Frame& frame) {
                 if (held() < bodyLength_) return false;
                 frame.kind = Frame::Kind::kMessage;
                 frame.problem.clear();
-                frame.body.assign(buffer_, start_, bodyLength_);
-                consume(bodyLength_);
+                if (held() == bodyLength_ && buffer_.capacity() > kKeptCapacity) {
+                    // A large body that is all the buffer holds is handed
+                    // over with the buffer's room instead of copied.
+                    buffer_.erase(0, start_);
+                    frame.body.swap(buffer_);
+                    std::string().swap(buffer_);
+                    start_ = 0;
+                } else {
+                    frame.body.assign(buffer_, start_, bodyLength_);
+                    consume(bodyLength_);
+                }
                 state_ = State::kHeader;
                 return true;
             case State::kHeader:

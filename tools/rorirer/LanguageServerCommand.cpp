@@ -2,9 +2,14 @@
 
 #include <unistd.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,70 +31,75 @@
 namespace rorirer {
 namespace {
 
-// Words gathered in one buffer, so that the layer takes a whole list at
-// once, and builds it in bulk when it is large.
-class WordBatch {
+// The words of word lists and texts, each list's lines pointing into its
+// bytes, read whole, so that the layer takes all the words of a kind at
+// once (in bulk when there are many) with no copy of each word.
+class WordSourceWords {
 public:
-    void add(std::string_view word, std::uint64_t count) {
-        entries_.push_back({text_.size(), word.size(), count});
-        text_.append(word);
+    std::vector<CompletionStore::WordCount> dictionary;
+    std::vector<CompletionStore::WordCount> text;
+
+    void readBuiltinList() {
+        const BuiltinWords words = builtinWords();
+        addLines(std::string_view(words.data, words.size), nullptr);
     }
-    void addTo(CompletionStore& store, Origin origin) const {
-        std::vector<CompletionStore::WordCount> words;
-        words.reserve(entries_.size());
-        const std::string_view text = text_;
-        for (const Entry& entry : entries_)
-            words.push_back({text.substr(entry.offset, entry.length), entry.count});
-        store.addWords(words, origin);
+
+    void readDictionary(const std::string& path) {
+        InputFile input(path);
+        std::string& bytes = files_.emplace_back();
+        if (input.size() > 0) bytes.reserve(static_cast<std::size_t>(input.size()));
+        std::vector<char> chunk;
+        while (input.readChunk(chunk)) bytes.append(chunk.data(), chunk.size());
+        addLines(bytes, &input);
+    }
+
+    void readText(const std::string& path, const WordRules& rules, bool numbers) {
+        InputFile input(path);
+        WordSplitter splitter(rules, WordSplitter::Options{numbers, kMaxLineLength});
+        const auto count = [this](std::string_view word) { ++counts_[std::string(word)]; };
+        std::vector<char> chunk;
+        try {
+            while (input.readChunk(chunk)) splitter.feed({chunk.data(), chunk.size()}, count);
+            splitter.finish(count);
+        } catch (const WordTooLong& error) {
+            throw ToolError(input.where(static_cast<long>(error.line())) + "word longer than " +
+                            std::to_string(error.limit()) + " bytes");
+        }
+    }
+
+    // The texts' words with their counts, once every text is read.
+    void countTexts() {
+        text.reserve(counts_.size());
+        for (const auto& entry : counts_) text.push_back({entry.first, entry.second});
     }
 
 private:
-    struct Entry {
-        std::size_t offset;
-        std::size_t length;
-        std::uint64_t count;
-    };
-    std::string text_;
-    std::vector<Entry> entries_;
+    // One word (or word and count) a line; `input` names the file in the
+    // error for a line too long to be a word.
+    void addLines(std::string_view all, const InputFile* input) {
+        // Room for every line at once: grown by doubling, the words of a
+        // large list would take up to twice their room, and three times
+        // while the last move was under way.
+        dictionary.reserve(dictionary.size() + 1 +
+                           static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')));
+        long number = 0;
+        for (std::size_t at = 0; at < all.size();) {
+            const std::size_t newline = std::min(all.find('\n', at), all.size());
+            const std::string_view line = all.substr(at, newline - at);
+            ++number;
+            const bool crlf = !line.empty() && line.back() == '\r';
+            if (input != nullptr && line.size() - (crlf ? 1 : 0) > kMaxLineLength)
+                throw ToolError(input->where(number) + "line longer than " +
+                                std::to_string(kMaxLineLength) + " bytes");
+            const DictionaryLine entry = parseDictionaryLine(line);
+            if (!entry.word.empty()) dictionary.push_back({entry.word, entry.count});
+            at = newline + 1;
+        }
+    }
+
+    std::deque<std::string> files_;  // a deque: the views stay valid as it grows
+    std::unordered_map<std::string, std::uint64_t> counts_;
 };
-
-void addListLine(WordBatch& batch, std::string_view line) {
-    const DictionaryLine entry = parseDictionaryLine(line);
-    if (!entry.word.empty()) batch.add(entry.word, entry.count);
-}
-
-void readBuiltinList(WordBatch& batch) {
-    const BuiltinWords words = builtinWords();
-    const std::string_view all(words.data, words.size);
-    for (std::size_t at = 0; at < all.size();) {
-        const std::size_t newline = std::min(all.find('\n', at), all.size());
-        addListLine(batch, all.substr(at, newline - at));
-        at = newline + 1;
-    }
-}
-
-void readDictionary(WordBatch& batch, const std::string& path) {
-    InputFile input(path);
-    LineReader lines(input);
-    std::string line;
-    while (lines.readLine(line)) addListLine(batch, line);
-}
-
-void readText(WordBatch& batch, const std::string& path, const WordRules& rules, bool numbers) {
-    InputFile input(path);
-    WordSplitter splitter(rules, WordSplitter::Options{numbers, kMaxLineLength});
-    std::unordered_map<std::string, std::uint64_t> counts;
-    const auto count = [&counts](std::string_view word) { ++counts[std::string(word)]; };
-    std::vector<char> chunk;
-    try {
-        while (input.readChunk(chunk)) splitter.feed({chunk.data(), chunk.size()}, count);
-        splitter.finish(count);
-    } catch (const WordTooLong& error) {
-        throw ToolError(input.where(static_cast<long>(error.line())) + "word longer than " +
-                        std::to_string(error.limit()) + " bytes");
-    }
-    for (const auto& entry : counts) batch.add(entry.first, entry.second);
-}
 
 // The words the user taught in earlier sessions join without being marked
 // as used in this one; the words they had the program forget go, whatever
@@ -114,21 +124,30 @@ void addPersonalWords(CompletionStore& store) {
 // The server's own loader: the word sources of `options` (the built-in
 // list when there are none), then the personal word list.
 void loadServerWords(CompletionStore& store, const Options& options, const WordRules& rules) {
-    WordBatch dictionaries;
-    WordBatch texts;
-    bool any = false;
-    for (const WordSource& source : options.sources) {
-        any = true;
-        if (source.kind == WordSource::kDict) {
-            readDictionary(dictionaries, source.path);
-        } else {
-            readText(texts, source.path, rules, options.numbers);
+    {
+        WordSourceWords words;
+        for (const WordSource& source : options.sources) {
+            if (source.kind == WordSource::kDict) {
+                words.readDictionary(source.path);
+            } else {
+                words.readText(source.path, rules, options.numbers);
+            }
         }
+        if (options.sources.empty()) words.readBuiltinList();
+        words.countTexts();
+        store.addWords(words.dictionary, Origin::kDictionary);
+        store.addWords(words.text, Origin::kText);
     }
-    if (!any) readBuiltinList(dictionaries);
-    dictionaries.addTo(store, Origin::kDictionary);
-    texts.addTo(store, Origin::kText);
     addPersonalWords(store);
+}
+
+// Loading frees what it read (the lists' bytes, the words handed to the
+// store, the store's own build buffers) in pieces the allocator keeps; the
+// server then runs for hours with them counted against it.
+void giveBackFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 // The command line's sources with the client's dictionaries in place of
@@ -159,11 +178,13 @@ int runLanguageServer(const Options& options) {
             loadServerWords(store, sourcesFor(options, settings), rules);
         });
     words.load(setup.defaults);
+    giveBackFreedMemory();
     lsp::WordCompletion completion(words, rules, options.numbers);
     setup.completion = &completion;
     setup.lineObservers = words.observers();
     setup.settingsChanged = [&words](const lsp::Settings& settings) {
         words.applySettings(settings);
+        giveBackFreedMemory();
     };
     return lsp::runServer(STDIN_FILENO, STDOUT_FILENO, std::move(setup));
 }
