@@ -1,6 +1,7 @@
 -- The language server under a real client: Neovim's own LSP client, set up
--- by the exact Neovim 0.7 block of docs/editors.md, with `rorirer` on PATH
--- (a wrapper that adds the test's word list).
+-- by the exact Neovim 0.7 block of docs/editors.md (which the README must
+-- show unchanged), with `rorirer` on PATH (a wrapper that adds the test's
+-- word list).
 --
 -- First, random edits to a buffer (emoji, combining marks, lines split,
 -- joined and deleted) reach the server as Neovim computes them, as
@@ -13,6 +14,7 @@
 -- put in with the client's own apply_text_edits, as completion plugins do.
 --
 -- Run: RORIRER_EXE=path/to/rorirer RORIRER_EDITORS_DOC=docs/editors.md \
+--        RORIRER_README=README.md \
 --        nvim --headless -n -i NONE -u NONE -c "luafile tools/tests/lsp_neovim_test.lua"
 -- The status is 0 on success; failures are printed. Nothing waits a fixed
 -- time: every wait polls for what it waits for, with a generous bound.
@@ -74,6 +76,10 @@ local function set_up_client()
   local doc = read_file(os.getenv("RORIRER_EDITORS_DOC"))
   local block = doc:match("<!%-%- tested by tools/tests/lsp_neovim_test%.lua %-%->\n```lua\n(.-)\n```")
   if not block then fail("no Neovim 0.7 block in " .. os.getenv("RORIRER_EDITORS_DOC")) end
+  -- The README shows the same block.
+  local readme = read_file(os.getenv("RORIRER_README"))
+  local copy = readme:match("\n## Editors\n.-```lua\n(.-)\n```")
+  if copy ~= block then fail("the README's Neovim block differs from docs/editors.md's") end
   vim.cmd("filetype on")
   vim.o.showmode = false -- no "-- INSERT --" among the test's output
   assert(loadstring(block, "the Neovim 0.7 block"))()
