@@ -17,8 +17,16 @@ std::string zeroPadded(std::size_t number, std::size_t width) {
 
 std::string writeRange(std::size_t line, std::uint64_t start, std::uint64_t end) {
     const std::string at = std::to_string(line);
-    return "{\"start\":{\"line\":" + at + ",\"character\":" + std::to_string(start) +
-           "},\"end\":{\"line\":" + at + ",\"character\":" + std::to_string(end) + "}}";
+    std::string range = R"({"start":{"line":)";
+    range += at;
+    range += R"(,"character":)";
+    range += std::to_string(start);
+    range += R"(},"end":{"line":)";
+    range += at;
+    range += R"(,"character":)";
+    range += std::to_string(end);
+    range += "}}";
+    return range;
 }
 
 void appendField(std::string& out, std::string_view name, std::string_view value) {
@@ -53,19 +61,24 @@ std::string writeCompletionList(const Document& document, LinePosition cursor,
     out.reserve(out.size() + count * (insertReplace ? 200 : 140));
     for (std::size_t i = 0; i < count; ++i) {
         const CompletionItem& word = answer.items[i];
-        out += i == 0 ? "{\"label\":" : ",{\"label\":";
+        out += i == 0 ? R"({"label":)" : R"(,{"label":)";
         appendJsonString(out, word.label);
-        out += ",\"kind\":1";
+        out += R"(,"kind":1)";
         appendField(out, "sortText", zeroPadded(i, width));
         if (!word.detail.empty()) appendField(out, "detail", word.detail);
         if (!word.filterText.empty()) appendField(out, "filterText", word.filterText);
-        out += ",\"textEdit\":{\"newText\":";
+        out += R"(,"textEdit":{"newText":)";
         appendJsonString(out, word.newText.empty() ? word.label : word.newText);
         if (insertReplace) {
-            out += ",\"insert\":" + insertRange + ",\"replace\":" + replaceRange + "}}";
+            out += R"(,"insert":)";
+            out += insertRange;
+            out += R"(,"replace":)";
+            out += replaceRange;
         } else {
-            out += ",\"range\":" + insertRange + "}}";
+            out += R"(,"range":)";
+            out += insertRange;
         }
+        out += "}}";
     }
     out += "]}";
     return out;

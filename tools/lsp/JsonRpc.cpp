@@ -102,9 +102,9 @@ void appendJsonString(std::string& out, std::string_view text) {
 }
 
 std::string makeResponseText(const Json& id, std::string_view resultText) {
-    std::string out = "{\"jsonrpc\":\"2.0\",\"id\":";
+    std::string out = R"({"jsonrpc":"2.0","id":)";
     out += serialize(id);
-    out += ",\"result\":";
+    out += R"(,"result":)";
     out += resultText;
     out += '}';
     return out;
