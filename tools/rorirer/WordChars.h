@@ -27,6 +27,12 @@ private:
     std::bitset<256> set_;
 };
 
+// The program's own splitter links into the same program as the completion
+// layer's rorirer::WordSplitter (the language server's): the inline
+// namespace gives it a name of its own, so the two classes' inline members
+// are not taken for one another.
+inline namespace bytewise {
+
 // Collects words from text that arrives in pieces: a word split across two
 // pieces is still one word.
 class WordSplitter {
@@ -64,6 +70,7 @@ private:
     bool allDigits_ = true;
 };
 
+}  // namespace bytewise
 }  // namespace rorirer
 
 #endif  // RORIRER_TOOLS_WORDCHARS_H
