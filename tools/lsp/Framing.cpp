@@ -63,13 +63,7 @@ void FrameDecoder::feed(std::string_view bytes) {
     }
     if (bytes.empty()) return;
     if (start_ == buffer_.size()) {
-        // A large message's room goes back once it is read: one big didOpen
-        // must not keep its size for the rest of the session.
-        if (buffer_.capacity() > kKeptCapacity) {
-            std::string().swap(buffer_);
-        } else {
-            buffer_.clear();
-        }
+        buffer_.clear();
         start_ = 0;
     } else if (start_ > buffer_.size() / 2) {
         buffer_.erase(0, start_);
@@ -114,7 +108,8 @@ bool FrameDecoder::next(Frame& frame) {
                 frame.problem.clear();
                 if (held() == bodyLength_ && buffer_.capacity() > kKeptCapacity) {
                     // A large body that is all the buffer holds is handed
-                    // over with the buffer's room instead of copied.
+                    // over with the buffer's room instead of copied: one big
+                    // didOpen keeps neither a copy nor its size afterwards.
                     buffer_.erase(0, start_);
                     frame.body.swap(buffer_);
                     std::string().swap(buffer_);
