@@ -57,8 +57,8 @@ public:
         InputFile input(path);
         WordSplitter splitter(rules, WordSplitter::Options{numbers, kMaxLineLength});
         const auto count = [this](std::string_view word) { ++counts_[std::string(word)]; };
-        std::vector<char> chunk;
         try {
+            std::vector<char> chunk;
             while (input.readChunk(chunk)) splitter.feed({chunk.data(), chunk.size()}, count);
             splitter.finish(count);
         } catch (const WordTooLong& error) {
