@@ -2,8 +2,8 @@
 # The rorirer program in CI.
 #   .ci/host.sh --packages   installs what building and testing it needs
 #   .ci/host.sh              checks the README's first command on this clone
-# Its tests (batch, language server and interactive) run with everyone
-# else's in the default and asan workflows.
+# Its tests (batch, the personal list, learn killed mid-write, language
+# server, the server under Neovim and eglot, and interactive) run with everyone else's in the default and asan workflows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +13,10 @@ need=()
 [ -f /usr/include/utf8proc.h ] || need+=(libutf8proc-dev)
 command -v tmux >/dev/null || need+=(tmux)
 command -v python3 >/dev/null || need+=(python3)
+# The language server's editor tests: Neovim's client, Emacs with eglot.
+command -v nvim >/dev/null || need+=(neovim)
+command -v emacs >/dev/null || need+=(emacs-nox)
+ls -d /usr/share/emacs/site-lisp/elpa/eglot-* >/dev/null 2>&1 || need+=(elpa-eglot)
 if [ ${#need[@]} -gt 0 ]; then
     echo "== rorirer: installing ${need[*]}"
     apt-get update -qq
@@ -28,11 +32,18 @@ case "$answer" in
     *) echo "rorirer: unexpected answer from ./run" >&2; exit 1 ;;
 esac
 
-echo "== rorirer: its three tests were registered (tmux and python3 found)"
+echo "== rorirer: its tests were registered (tmux, python3, nvim and emacs found)"
 for preset in default asan; do
     count=$(ctest --test-dir "build/$preset" -N -R '^rorirer\.' | sed -n 's/^Total Tests: //p')
-    if [ "$count" != 3 ]; then
-        echo "rorirer: build/$preset has $count rorirer tests, expected 3" >&2
+    if [ "$count" != 5 ]; then
+        echo "rorirer: build/$preset has $count rorirer tests, expected 5" >&2
         exit 1
     fi
+    # Registered whatever is installed; here they must have run, not skipped.
+    for test in lsp.neovim lsp.eglot; do
+        if ctest --test-dir "build/$preset" -R "^$test\$" 2>&1 | grep -q 'Skipped'; then
+            echo "rorirer: build/$preset skipped $test" >&2
+            exit 1
+        fi
+    done
 done

@@ -208,8 +208,8 @@ void CompletionStore::reset() {
 
 std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin) {
     StoreState& s = *state_;
-    // Small batches, and the origins that stamp or count documents, go word
-    // by word; a batch large against the store is built in bulk.
+    // Small batches, and the origins that are not built in bulk, go word by
+    // word; a batch large against the store is built in bulk.
     const bool bulk = (origin == Origin::kDictionary || origin == Origin::kText) &&
                       words.size() >= 1024 && words.size() >= s.table.size() / 8;
     if (bulk) return addWordsInBulk(s, words, origin);

@@ -66,6 +66,10 @@ struct Query {
     std::string_view discounted;
     // Also count every distinct candidate (this may walk them all).
     bool wantCount = false;
+    // Also work out `longest` and `unique`, walking below the matched
+    // paths. A host that only lists the candidates turns it off: `longest`
+    // is then the prefix (NFC) and `unique` empty.
+    bool wantLongest = true;
 };
 
 struct Candidate {

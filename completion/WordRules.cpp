@@ -113,6 +113,16 @@ WordRules::WordRules() {
     for (int c = 'A'; c <= 'Z'; ++c) latin_.set(static_cast<std::size_t>(c));
     for (int c = '0'; c <= '9'; ++c) latin_.set(static_cast<std::size_t>(c));
     latin_.set('_');
+    classifyAscii();
+}
+
+void WordRules::classifyAscii() noexcept {
+    for (char32_t c = 0; c < 0x80; ++c) {
+        const Character character{c, 1, true};
+        ascii_[c] = static_cast<std::uint8_t>((isWordCharacter(character) ? kAsciiWord : 0) |
+                                              (isLetter(character) ? kAsciiLetter : 0) |
+                                              (isDigit(character) ? kAsciiDigit : 0));
+    }
 }
 
 WordRules WordRules::parse(std::string_view written, std::string_view name) {
@@ -162,6 +172,7 @@ WordRules WordRules::parse(std::string_view written, std::string_view name) {
             any = c != U'\u2019';
     }
     if (!any) reader.fail("the set is empty");
+    rules.classifyAscii();
     return rules;
 }
 

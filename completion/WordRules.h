@@ -14,8 +14,10 @@
 #ifndef RORIRER_COMPLETION_WORDRULES_H
 #define RORIRER_COMPLETION_WORDRULES_H
 
+#include <array>
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,17 +60,25 @@ public:
     }
     bool isDigit(const Character& c) const noexcept;
 
+    // The three answers above for an ASCII character (a byte below 0x80),
+    // looked up, for splitters that take runs of ASCII without decoding.
+    enum AsciiClass : std::uint8_t { kAsciiWord = 1, kAsciiLetter = 2, kAsciiDigit = 4 };
+    std::uint8_t asciiClass(std::uint8_t byte) const noexcept { return ascii_[byte & 0x7F]; }
+
     // The ASCII characters other than NUL that never belong to a word, for
     // line editors that break words at bytes. An apostrophe is among them:
     // whether it joins depends on its neighbours.
     std::string breakCharacters() const;
 
 private:
+    void classifyAscii() noexcept;
+
     bool isDefault_ = true;
     bool apostrophes_ = true;
     // Sorted, disjoint, merged ranges of code points (custom sets only).
     std::vector<std::pair<char32_t, char32_t>> ranges_;
     std::bitset<256> latin_;  // U+0000 to U+00FF in the custom set
+    std::array<std::uint8_t, 128> ascii_{};
 };
 
 // The start of the word that ends at byte `cursor` of `line`, by `rules`:

@@ -49,6 +49,7 @@ void WordSplitter::feedPiece(std::string_view piece, EmitFunction emit, void* co
         at = p - carried;
     }
     while (at < piece.size()) {
+        if (apostrophe_.empty() && takeAsciiRun(piece, at)) continue;
         const std::string_view rest = piece.substr(at);
         if (rest.size() < 4 && couldComplete(rest)) {
             carried_.assign(rest);
@@ -95,6 +96,26 @@ void WordSplitter::takeCharacter(const Character& c, std::string_view bytes, Emi
     } else {
         endWord(emit, context);
     }
+}
+
+bool WordSplitter::takeAsciiRun(std::string_view piece, std::size_t& at) {
+    // What takeCharacter does for each character of the run, done once.
+    std::size_t end = at;
+    bool allDigits = allDigits_;
+    std::uint8_t last = 0;
+    for (; end < piece.size(); ++end) {
+        const auto byte = static_cast<std::uint8_t>(piece[end]);
+        const std::uint8_t kind = byte < 0x80 ? rules_.asciiClass(byte) : 0;
+        if ((kind & WordRules::kAsciiWord) == 0) break;
+        last = kind;
+        allDigits = allDigits && (kind & WordRules::kAsciiDigit) != 0;
+    }
+    if (end == at) return false;
+    append(piece.substr(at, end - at));
+    allDigits_ = allDigits;
+    lastWasLetter_ = (last & WordRules::kAsciiLetter) != 0;
+    at = end;
+    return true;
 }
 
 void WordSplitter::append(std::string_view bytes) {

@@ -75,6 +75,9 @@ private:
     void finishText(EmitFunction emit, void* context);
     void takeCharacter(const Character& c, std::string_view bytes, EmitFunction emit,
                        void* context);
+    // Takes the run of ASCII word characters at `at`, if one starts there,
+    // and moves `at` past it.
+    bool takeAsciiRun(std::string_view piece, std::size_t& at);
     void append(std::string_view bytes);
     void endWord(EmitFunction emit, void* context);
 

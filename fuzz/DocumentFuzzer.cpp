@@ -1,16 +1,21 @@
 // Fuzz target for the language server's documents: decodes its input into
 // a document and a sequence of edits, applies them to the server's
-// documents and to the plain text model, and aborts when the texts differ
-// or when the word tally an observer keeps from the change reports alone
-// differs from a fresh count of the text.
+// documents and to the plain text model, and aborts when the texts differ,
+// when the word tally an observer keeps from the change reports alone
+// differs from a fresh count of the text, or when the server's own word
+// counts (DocumentWords, the observer that feeds the completion layer) or
+// the document occurrences it gave its CompletionStore differ from a fresh
+// count of the text by the layer's WordSplitter.
 //
-// Input layout: one byte picks the line limit, one byte the initial text's
-// length in pieces, then those pieces (one byte each, see kPieces). Then
-// each operation is one byte: its low two bits pick the encoding, the next
-// three the kind (edits mostly, now and then a whole-text replacement or a
-// new line limit). An edit reads four position bytes (start line and
-// character, end line and character; 250 and up stand for positions far
-// past the end) and a text: a length byte (up to 7 pieces) and its pieces.
+// Input layout: one byte picks the line limit and the store's minimum
+// length, one byte the initial text's length in pieces, then those pieces
+// (one byte each, see kPieces). Then each operation is one byte: its low two
+// bits pick the encoding, the next three the kind (edits mostly, now and
+// then a whole-text replacement, or a byte that picks a new line limit or,
+// with its top bit set, turns learning off or on). An edit reads four
+// position bytes (start line and character, end line and character; 250
+// and up stand for positions far past the end) and a text: a length byte
+// (up to 7 pieces) and its pieces.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,12 +24,18 @@
 
 #include "LineMirror.h"
 #include "TextModel.h"
+#include "WordCountCheck.h"
+#include "lsp/DocumentWords.h"
 #include "lsp/Documents.h"
 
 namespace {
 
+using rorirer::CompletionStore;
+using rorirer::WordRules;
 using rorirer::lsp::Document;
 using rorirer::lsp::Documents;
+using rorirer::lsp::DocumentWords;
+using rorirer::lsp::FreshCounts;
 using rorirer::lsp::LineMirror;
 using rorirer::lsp::PositionEncoding;
 using rorirer::lsp::ProtocolPosition;
@@ -54,6 +65,10 @@ const char* const kPieces[] = {
     "\r\r",
     "ab\r",
     "\ncd",
+    "'",
+    "\xE2\x80\x99" /* a right single quote: an apostrophe too */,
+    "42",
+    "Word",
 };
 constexpr unsigned kPieceCount = sizeof kPieces / sizeof *kPieces;
 
@@ -101,10 +116,16 @@ std::size_t limitFrom(unsigned byte) { return std::size_t{1} << (byte % 6 * 3); 
 
 void run(Input& in) {
     const char* const uri = "file:///fuzz";
+    const WordRules rules;
     Documents documents;
     LineMirror mirror;
     documents.addObserver(mirror);
-    const std::size_t limit = limitFrom(in.byte());
+    const unsigned first = in.byte();
+    std::size_t limit = limitFrom(first);
+    CompletionStore store(static_cast<long>(1 + first / 6 % 4));
+    DocumentWords words(rules, false);
+    words.setStore(&store);
+    documents.addObserver(words);
     documents.setLineLimit(limit);
     mirror.setLimit(limit);
     const std::string initial = in.text(in.byte());
@@ -118,9 +139,14 @@ void run(Input& in) {
                                                         : PositionEncoding::kUtf16;
         const unsigned kind = (op >> 2) % 8;
         if (kind == 7) {
-            const std::size_t next = limitFrom(in.byte());
-            mirror.setLimit(next);
-            documents.setLineLimit(next);
+            const unsigned value = in.byte();
+            if (value >= 0x80) {
+                words.setLearning(!words.learning());
+            } else {
+                limit = limitFrom(value);
+                mirror.setLimit(limit);
+                documents.setLineLimit(limit);
+            }
         } else {
             TextChange change;
             change.whole = kind == 6;
@@ -141,9 +167,17 @@ void run(Input& in) {
         if (document.text() != model.text()) fail("the text differs", step);
         const std::string mismatch = mirror.compare(document);
         if (!mismatch.empty()) fail(mismatch, step);
+        FreshCounts fresh;
+        rorirer::lsp::countAfresh(rules, model.text(), limit, fresh);
+        const std::string counted = rorirer::lsp::compareDocumentCounts(words, uri, fresh);
+        if (!counted.empty()) fail(counted, step);
+        const std::string stored = rorirer::lsp::compareStoreCounts(store, fresh, words.learning());
+        if (!stored.empty()) fail(stored, step);
     }
     documents.close(uri);
     if (mirror.lineCount() != 0 || !mirror.words().empty()) fail("lines left after close", -1);
+    if (words.countsOf(uri) != nullptr || store.wordCount() != 0)
+        fail("words left after close", -1);
 }
 
 }  // namespace

@@ -209,9 +209,13 @@ Completion runQuery(const StoreState& s, const Query& query) {
         answer.candidates.push_back(std::move(c));
     }
 
-    const CommonCompletion common = commonCompletion(s, plan, query, discount);
-    answer.longest = common.longest;
-    answer.unique = common.unique;
+    if (query.wantLongest) {
+        const CommonCompletion common = commonCompletion(s, plan, query, discount);
+        answer.longest = common.longest;
+        answer.unique = common.unique;
+    } else {
+        answer.longest = plan.typed;
+    }
     if (query.wantCount) answer.count = countCandidates(s, plan, discount);
     return answer;
 }

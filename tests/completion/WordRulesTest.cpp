@@ -216,6 +216,20 @@ TEST(WordRules, WrittenSetsAndTheirErrors) {
     EXPECT_EQ(WordRules().breakCharacters().size(), 127u - 63u);
 }
 
+TEST(WordRules, AsciiClassesAgreeWithTheMembers) {
+    const WordRules sets[] = {WordRules(), WordRules::parse("a-z'"), WordRules::parse("0-9_\\-"),
+                              WordRules::parse("\\x00-\\x7f")};
+    for (const WordRules& rules : sets) {
+        for (char32_t c = 0; c < 0x80; ++c) {
+            const rorirer::Character character{c, 1, true};
+            const std::uint8_t kind = rules.asciiClass(static_cast<std::uint8_t>(c));
+            EXPECT_EQ((kind & WordRules::kAsciiWord) != 0, rules.isWordCharacter(character)) << c;
+            EXPECT_EQ((kind & WordRules::kAsciiLetter) != 0, rules.isLetter(character)) << c;
+            EXPECT_EQ((kind & WordRules::kAsciiDigit) != 0, rules.isDigit(character)) << c;
+        }
+    }
+}
+
 TEST(DictionaryLine, WordsAndCounts) {
     struct Row {
         std::string line;

@@ -24,8 +24,10 @@ struct CompletionQuery {
 };
 
 struct CompletionItem {
-    std::string word;    // the label and the text put in
-    std::string detail;  // empty: none shown
+    std::string label;       // shown, and put in unless `newText` is given
+    std::string newText;     // empty: the label
+    std::string filterText;  // what the client matches the typed word against; empty: none sent
+    std::string detail;      // empty: none shown
 };
 
 struct CompletionAnswer {

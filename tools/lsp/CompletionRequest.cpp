@@ -5,7 +5,7 @@
 
 namespace rorirer::lsp {
 
-Json Session::complete(const Json& params) {
+std::string Session::complete(const Json& params) {
     const Json& item = requireObject(params, "textDocument", "");
     const std::string& uri = requireString(item, "uri", "textDocument");
     const ProtocolPosition position = readPosition(params, "position", "");
@@ -14,8 +14,8 @@ Json Session::complete(const Json& params) {
     const LinePosition cursor = document->toLinePosition(position, encoding_);
     const CompletionAnswer answer = setup_.completion->complete(
         {*document, cursor.line, cursor.byte, settings_.maxItems, settings_});
-    return makeCompletionList(*document, cursor, answer, encoding_, insertReplace_,
-                              settings_.maxItems);
+    return writeCompletionList(*document, cursor, answer, encoding_, insertReplace_,
+                               settings_.maxItems);
 }
 
 }  // namespace rorirer::lsp

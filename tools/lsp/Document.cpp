@@ -39,6 +39,7 @@ void resetChange(LinesChange& change, LinesChange::Kind kind, std::size_t firstL
     change.firstLine = firstLine;
     change.removed.clear();
     change.added.clear();
+    change.edited.reset();
 }
 
 }  // namespace
@@ -101,6 +102,7 @@ void Document::replace(LinePosition start, LinePosition end, std::string_view te
     // CR before it and become part of one CRLF.
     const std::size_t length = lineText(start.line).size();
     const bool empties = text.empty() && start.byte == 0 && end.byte == length;
+    const bool replaced = lessThan(start, end);
     if (start.line == end.line && !empties &&
         text.find_first_of("\r\n") == std::string_view::npos) {
         const LineText before = describe(lineText(start.line));
@@ -110,8 +112,12 @@ void Document::replace(LinePosition start, LinePosition end, std::string_view te
         lines_[start.line].replace(start.byte, end.byte - start.byte, text);
         change.removed.push_back(before.overLimit ? before : describe(change.removedLine_));
         change.added.push_back(describe(lineText(start.line)));
+        change.edited = EditedRange{start, {start.line, start.byte + text.size()}, replaced};
         return;
     }
+    // The text after the edit's end keeps its length on its line, so the
+    // new text ends that many bytes before the end of the last line built.
+    const std::size_t kept = lineText(end.line).size() - end.byte;
 
     const std::string& firstLine = lines_[start.line];
     const std::string& lastLine = lines_[end.line];
@@ -142,6 +148,11 @@ void Document::replace(LinePosition start, LinePosition end, std::string_view te
         change.removed.push_back(describe(withoutLineEnd(change.removedText_[i])));
     for (std::size_t i = same; i < added; ++i)
         change.added.push_back(describe(lineText(first + i)));
+    const std::size_t last = first + added - 1;
+    const LinePosition newEnd{last, lineText(last).size() - kept};
+    // Nothing put in between a CR and the LF it now makes one line end
+    // with: the place is that line end.
+    change.edited = EditedRange{merged && text.empty() ? newEnd : start, newEnd, replaced};
 }
 
 void Document::replaceAll(std::string_view text, LinesChange& change) {

@@ -18,13 +18,6 @@
 
 namespace rorirer::lsp {
 
-// A place in the document as the server sees it: a line and a byte offset
-// in that line's text.
-struct LinePosition {
-    std::size_t line = 0;
-    std::size_t byte = 0;
-};
-
 // A place as the protocol gives it, in units of the negotiated encoding.
 struct ProtocolPosition {
     std::uint64_t line = 0;

@@ -106,8 +106,18 @@ bool FrameDecoder::next(Frame& frame) {
                 if (held() < bodyLength_) return false;
                 frame.kind = Frame::Kind::kMessage;
                 frame.problem.clear();
-                frame.body.assign(buffer_, start_, bodyLength_);
-                consume(bodyLength_);
+                if (held() == bodyLength_ && buffer_.capacity() > kKeptCapacity) {
+                    // A large body that is all the buffer holds is handed
+                    // over with the buffer's room instead of copied: one big
+                    // didOpen keeps neither a copy nor its size afterwards.
+                    buffer_.erase(0, start_);
+                    frame.body.swap(buffer_);
+                    std::string().swap(buffer_);
+                    start_ = 0;
+                } else {
+                    frame.body.assign(buffer_, start_, bodyLength_);
+                    consume(bodyLength_);
+                }
                 state_ = State::kHeader;
                 return true;
             case State::kHeader:

@@ -38,6 +38,7 @@ public:
 
 private:
     enum class State { kHeader, kBody, kDiscard, kResync };
+    static constexpr std::size_t kKeptCapacity = std::size_t{1} << 20;
 
     bool readHeaderBlock(Frame& frame);
     bool problem(Frame& frame, std::string what);

@@ -1,5 +1,7 @@
 #include "lsp/JsonRpc.h"
 
+#include "completion/Unicode.h"
+
 #include <utility>
 
 namespace rorirer::lsp {
@@ -43,6 +45,69 @@ Json makeNotification(const char* method, Json params) {
 
 std::string serialize(const Json& message) {
     return message.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void appendJsonString(std::string& out, std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    out.push_back('"');
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x80) {
+            // A well-formed sequence as it is; otherwise one U+FFFD for the
+            // longest start of a sequence there (at least its first byte),
+            // as serialize() replaces them.
+            const int length = utf8SequenceLength(byte);
+            std::size_t taken = 1;
+            while (length > 0 && taken < static_cast<std::size_t>(length) &&
+                   at + taken < text.size() &&
+                   utf8Continues(byte, static_cast<int>(taken),
+                                 static_cast<unsigned char>(text[at + taken])))
+                ++taken;
+            if (length > 0 && taken == static_cast<std::size_t>(length)) {
+                out.append(text.substr(at, taken));
+            } else {
+                out.append("\xEF\xBF\xBD");
+            }
+            at += taken;
+            continue;
+        }
+        switch (byte) {
+            case '"':
+                out.append("\\\"");
+                break;
+            case '\\':
+                out.append("\\\\");
+                break;
+            case '\n':
+                out.append("\\n");
+                break;
+            case '\r':
+                out.append("\\r");
+                break;
+            case '\t':
+                out.append("\\t");
+                break;
+            default:
+                if (byte < 0x20) {
+                    out.append("\\u00");
+                    out.push_back(kHex[byte >> 4]);
+                    out.push_back(kHex[byte & 0xF]);
+                } else {
+                    out.push_back(static_cast<char>(byte));
+                }
+        }
+        ++at;
+    }
+    out.push_back('"');
+}
+
+std::string makeResponseText(const Json& id, std::string_view resultText) {
+    std::string out = R"({"jsonrpc":"2.0","id":)";
+    out += serialize(id);
+    out += R"(,"result":)";
+    out += resultText;
+    out += '}';
+    return out;
 }
 
 const Json& requireObject(const Json& parent, const char* key, const std::string& path) {

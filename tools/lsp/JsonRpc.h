@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -42,6 +43,14 @@ Json makeNotification(const char* method, Json params);
 // The text on the wire. Invalid UTF-8, which a JSON string cannot carry,
 // goes out as U+FFFD.
 std::string serialize(const Json& message);
+
+// For answers written as text rather than built as Json (the completion
+// list, whose items would cost an allocation per field): `text` as a JSON
+// string, exactly as serialize() writes it (one U+FFFD for each longest
+// start of a UTF-8 sequence that does not complete); and a response around
+// a result already written.
+void appendJsonString(std::string& out, std::string_view text);
+std::string makeResponseText(const Json& id, std::string_view resultText);
 
 // Parameter reading: each throws RpcError(kInvalidParams) naming the field
 // by its path ("textDocument.uri") when it is missing or of the wrong type.

@@ -5,6 +5,7 @@
 #define RORIRER_LSP_LINEOBSERVER_H
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,22 @@
 namespace rorirer::lsp {
 
 class Document;
+
+// A place in a document as the server sees it: a line and a byte offset in
+// that line's text.
+struct LinePosition {
+    std::size_t line = 0;
+    std::size_t byte = 0;
+};
+
+// Where an edit of a range put its text, in the document as it is after
+// the edit: from `start` to `end` (equal when it only removed text).
+// `replaced` says it took the place of text that was there before.
+struct EditedRange {
+    LinePosition start;
+    LinePosition end;
+    bool replaced = false;
+};
 
 // One line's text without its line end. A line longer than the documents'
 // line limit is reported by length only: `text` is empty and `overLimit`
@@ -34,6 +51,9 @@ public:
     std::size_t firstLine = 0;
     std::vector<LineText> removed;
     std::vector<LineText> added;
+    // Set for an edit of a range; open, close, whole-text replacement and
+    // a new line limit leave it empty.
+    std::optional<EditedRange> edited;
 
 private:
     friend class Document;

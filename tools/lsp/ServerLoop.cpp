@@ -31,8 +31,9 @@ int runServer(int input, int output, ServerSetup setup) {
     for (;;) {
         const long watched = session.watchedProcess();
         const Transport::Wait wait = transport.receive(watched > 0 ? kWatchMilliseconds : -1);
+        const auto received = std::chrono::steady_clock::now();
         while (transport.nextFrame(frame)) frames.push_back(std::move(frame));
-        session.handleFrames(frames);
+        session.handleFrames(frames, received);
         if (session.finished()) return session.exitStatus();
         if (transport.outputBroken()) {
             session.log().error("the client stopped reading; leaving");

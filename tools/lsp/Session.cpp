@@ -2,6 +2,9 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -72,9 +75,12 @@ Session::Session(Transport& transport, ServerSetup& setup)
     : transport_(transport), setup_(setup), log_(transport), settings_(setup.defaults) {
     for (LineObserver* observer : setup_.lineObservers) documents_.addObserver(*observer);
     documents_.setLineLimit(settings_.lineLimit);
+    const char* timing = std::getenv("RORIRER_LSP_TIMING");
+    timing_ = timing != nullptr && *timing != '\0' && std::strcmp(timing, "0") != 0;
 }
 
-void Session::handleFrames(std::vector<Frame>& frames) {
+void Session::handleFrames(std::vector<Frame>& frames,
+                           std::chrono::steady_clock::time_point received) {
     std::vector<Incoming> batch(frames.size());
     Keys requests;
     for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -116,6 +122,11 @@ void Session::handleFrames(std::vector<Frame>& frames) {
 
     for (Incoming& incoming : batch) {
         if (finished_) break;
+        std::string method;
+        if (timing_ && incoming.message.is_object()) {
+            const auto name = incoming.message.find("method");
+            if (name != incoming.message.end() && name->is_string()) method = *name;
+        }
         if (incoming.problem.empty()) {
             handleMessage(incoming.message, cancelled);
         } else {
@@ -123,6 +134,12 @@ void Session::handleFrames(std::vector<Frame>& frames) {
             if (incoming.unparsable) send(makeError(nullptr, kParseError, incoming.problem));
         }
         flushWarnings();
+        if (timing_) {
+            const std::chrono::duration<double, std::micro> spent =
+                std::chrono::steady_clock::now() - received;
+            std::fprintf(stderr, "rorirer lsp: timing: %s %.1f us\n",
+                         method.empty() ? "-" : clip(method).c_str(), spent.count());
+        }
     }
 }
 
@@ -177,7 +194,8 @@ void Session::handleRequest(const Json& id, const std::string& method, const Jso
         } else if (method == "shutdown") {
             state_ = State::kShutDown;
         } else if (method == "textDocument/completion") {
-            result = complete(params);
+            transport_.sendBody(makeResponseText(id, complete(params)));
+            return;
         } else {
             throw RpcError(kMethodNotFound, "no method '" + clip(method) + "'");
         }

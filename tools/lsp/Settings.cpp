@@ -126,15 +126,14 @@ void readSettings(const json& message, Settings& settings, std::vector<std::stri
     reader.readPaths("dictionaries", settings.dictionaries);
     reader.readCount("minLength", settings.minLength, 1, 1000);
     reader.readCount("maxItems", settings.maxItems, 1, 10000);
-    static const char* const caseNames[] = {"smart", "sensitive", "insensitive"};
-    static const CaseMode caseValues[] = {CaseMode::kSmart, CaseMode::kSensitive,
-                                          CaseMode::kInsensitive};
+    static const char* const caseNames[] = {"exact", "ignore", "smart", "infer"};
+    static const CaseMode caseValues[] = {CaseMode::kExact, CaseMode::kIgnore, CaseMode::kSmart,
+                                          CaseMode::kInfer};
     reader.readChoice("case", settings.caseMode, caseNames, caseValues,
-                      R"("smart", "sensitive" or "insensitive")");
-    static const char* const sortNames[] = {"frequency", "alphabetical"};
-    static const SortOrder sortValues[] = {SortOrder::kFrequency, SortOrder::kAlphabetical};
-    reader.readChoice("sort", settings.sort, sortNames, sortValues,
-                      R"("frequency" or "alphabetical")");
+                      R"("exact", "ignore", "smart" or "infer")");
+    static const char* const sortNames[] = {"rank", "alpha"};
+    static const SortOrder sortValues[] = {SortOrder::kRank, SortOrder::kAlpha};
+    reader.readChoice("sort", settings.sort, sortNames, sortValues, R"("rank" or "alpha")");
     reader.readFlag("fuzzy", settings.fuzzy);
     reader.readFlag("learnFromDocuments", settings.learnFromDocuments);
     reader.readCount("lineLimit", settings.lineLimit, 1, 1LL << 30);

@@ -10,17 +10,16 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-namespace rorirer::lsp {
+#include "completion/Query.h"
 
-enum class CaseMode { kSmart, kSensitive, kInsensitive };
-enum class SortOrder { kFrequency, kAlphabetical };
+namespace rorirer::lsp {
 
 struct Settings {
     std::vector<std::string> dictionaries;
     long minLength = 5;
     std::size_t maxItems = 50;
-    CaseMode caseMode = CaseMode::kSmart;
-    SortOrder sort = SortOrder::kFrequency;
+    CaseMode caseMode = CaseMode::kInfer;
+    SortOrder sort = SortOrder::kRank;
     bool fuzzy = true;
     bool learnFromDocuments = true;
     std::size_t lineLimit = 100000;

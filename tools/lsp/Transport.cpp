@@ -38,9 +38,10 @@ Transport::Wait Transport::receive(int timeoutMs) {
     }
 }
 
-bool Transport::send(const Json& message) {
+bool Transport::send(const Json& message) { return sendBody(serialize(message)); }
+
+bool Transport::sendBody(const std::string& body) {
     if (broken_) return false;
-    const std::string body = serialize(message);
     std::string out = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     out += body;
     std::size_t written = 0;

@@ -3,6 +3,7 @@
 #define RORIRER_LSP_TRANSPORT_H
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "lsp/Framing.h"
@@ -27,6 +28,8 @@ public:
     // Writes one message, header and body in one piece, and returns once
     // it is all written. False, now and later, when the output is gone.
     bool send(const Json& message);
+    // The same for a message already written as JSON text.
+    bool sendBody(const std::string& body);
     bool outputBroken() const noexcept { return broken_; }
 
 private:

@@ -3,14 +3,16 @@
 #define RORIRER_TOOLS_LANGUAGESERVERCOMMAND_H
 
 #include "Options.h"
-#include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
 
 namespace rorirer {
 
-// Serves one client until it leaves; returns the exit status (0 after
-// shutdown and exit, 1 otherwise). `store` holds the command line's words.
-int runLanguageServer(CompletionStore& store, const Options& options, const WordRules& rules);
+// Loads the words of the command line's sources (the client's settings may
+// name other dictionaries later) and the personal word list, then serves
+// one client until it leaves; returns the exit status (0 after shutdown
+// and exit, 1 otherwise). Throws ToolError when a source named on the
+// command line cannot be used.
+int runLanguageServer(const Options& options, const WordRules& rules);
 
 }  // namespace rorirer
 

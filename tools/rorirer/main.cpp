@@ -95,10 +95,12 @@ int run(int argc, char** argv) {
                 throw ToolError("standard input is the terminal; give word sources as files");
     }
 
+    // The server builds its own store, and builds it again when the client
+    // changes what it holds.
+    if (options.command == Command::kLsp) return runLanguageServer(options, rules);
+
     CompletionStore store(options.minLength);
     LoadSummary load = loadWordSources(store, options, rules);
-    if (options.command == Command::kLsp) return runLanguageServer(store, options, rules);
-
     const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
     if (interactive) return runInteractive(store, options, rules, load, list.get());
     if (options.command == Command::kStats) return runStats(store, options, load);

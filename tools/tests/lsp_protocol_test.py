@@ -10,225 +10,27 @@ encodings, cancellation, an over-long message, and incremental edits with
 emoji and combining marks, checked against a plain Python model of the
 document through the ranges of completion answers.
 """
-import json
-import os
-import queue
 import random
 import subprocess
 import sys
-import tempfile
-import threading
 import time
+import unicodedata
 import unittest
 
-EXE = None
-TIMEOUT = 30  # seconds for any one answer; sanitizer builds are slow
+import lsp_client
+from lsp_client import TIMEOUT, WORDS, Client, ServerTest, frame, raw_frame
+from lsp_completion_test import *  # noqa: F401,F403 (the completion tests run here too)
+
 DEEP = 1000000  # nesting depth of the deepest message sent
 
-WORDS = ["hello", "helium", "helicopter", "helmet", "hippopotamus", "zebra", "zebras",
-         "\u00e9migr\u00e9", "caf\u00e9s", "quokka", "quokkas"]
-HEL = sorted(w for w in WORDS if w.startswith("hel"))  # the store lists in byte order
-
-
-def frame(message, ensure_ascii=False):
-    body = json.dumps(message, ensure_ascii=ensure_ascii).encode("utf-8")
-    return b"Content-Length: %d\r\n\r\n" % len(body) + body
-
-
-def raw_frame(body):
-    return b"Content-Length: %d\r\n\r\n" % len(body) + body
-
-
-class Client:
-    """One server process, its messages read by a thread as they come."""
-
-    def __init__(self, args):
-        self.proc = subprocess.Popen([EXE] + args, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.incoming = queue.Queue()
-        self.notifications = []
-        self.err = []
-        self.next_id = 1
-        threading.Thread(target=self._read_messages, daemon=True).start()
-        threading.Thread(target=self._read_errors, daemon=True).start()
-
-    def _read_messages(self):
-        out = self.proc.stdout
-        while True:
-            length = None
-            while True:
-                line = out.readline()
-                if not line:
-                    self.incoming.put(None)
-                    return
-                line = line.rstrip(b"\r\n")
-                if not line:
-                    break
-                name, _, value = line.partition(b":")
-                if name.strip().lower() == b"content-length":
-                    length = int(value)
-            body = out.read(length)
-            self.incoming.put(json.loads(body.decode("utf-8")))
-
-    def _read_errors(self):
-        for line in self.proc.stderr:
-            self.err.append(line.decode("utf-8", "replace"))
-
-    def write(self, data):
-        self.proc.stdin.write(data)
-        self.proc.stdin.flush()
-
-    def send(self, message):
-        self.write(frame(message))
-
-    def request(self, method, params=None):
-        request_id = self.next_id
-        self.next_id += 1
-        message = {"jsonrpc": "2.0", "id": request_id, "method": method}
-        if params is not None:
-            message["params"] = params
-        self.send(message)
-        return request_id
-
-    def notify(self, method, params=None):
-        message = {"jsonrpc": "2.0", "method": method}
-        if params is not None:
-            message["params"] = params
-        self.send(message)
-
-    def receive(self, timeout=TIMEOUT):
-        message = self.incoming.get(timeout=timeout)
-        if message is None:
-            raise AssertionError("the server closed its output")
-        return message
-
-    def answer(self):
-        """The next message that is not a notification; those are kept."""
-        while True:
-            message = self.receive()
-            if "method" not in message:
-                return message
-            self.notifications.append(message)
-
-    def response(self, request_id):
-        """The next response, which must be the one to `request_id`;
-        notifications on the way are kept."""
-        while True:
-            message = self.receive()
-            if "method" in message:
-                self.notifications.append(message)
-                continue
-            if message.get("id") != request_id:
-                raise AssertionError("expected the answer to %r, got %r" % (request_id, message))
-            return message
-
-    def call(self, method, params=None):
-        return self.response(self.request(method, params))
-
-    def silent_for(self, seconds):
-        """Messages that arrive within `seconds` (none expected, usually)."""
-        got = []
-        deadline = time.monotonic() + seconds
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return got
-            try:
-                got.append(self.incoming.get(timeout=left))
-            except queue.Empty:
-                return got
-
-    def initialize(self, capabilities=None, options=None, process_id=None):
-        params = {"processId": process_id, "rootUri": None,
-                  "capabilities": capabilities if capabilities is not None else {}}
-        if options is not None:
-            params["initializationOptions"] = options
-        answer = self.call("initialize", params)
-        self.notify("initialized", {})
-        return answer
-
-    def open(self, uri, text, version=1):
-        self.notify("textDocument/didOpen", {"textDocument": {
-            "uri": uri, "languageId": "plaintext", "version": version, "text": text}})
-
-    def complete(self, uri, line, character):
-        return self.call("textDocument/completion", {
-            "textDocument": {"uri": uri}, "position": {"line": line, "character": character}})
-
-    def finish(self, shutdown=True):
-        if shutdown:
-            self.assert_result(self.call("shutdown"))
-        self.notify("exit")
-        return self.wait()
-
-    def wait(self, timeout=TIMEOUT):
-        try:
-            return self.proc.wait(timeout=timeout)
-        finally:
-            self.proc.stdin.close()
-
-    def stderr(self):
-        self.proc.wait(timeout=TIMEOUT)
-        time.sleep(0.1)  # the reader thread takes the last lines
-        return "".join(self.err)
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-        for stream in (self.proc.stdin, self.proc.stdout, self.proc.stderr):
-            try:
-                stream.close()
-            except (OSError, ValueError):
-                pass
-
-    @staticmethod
-    def assert_result(message):
-        if "error" in message:
-            raise AssertionError("unexpected error %r" % message["error"])
-        return message["result"]
-
-
-class ServerTest(unittest.TestCase):
-    def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.dict = self.write("words.txt", "\n".join(WORDS) + "\n")
-        self.clients = []
-
-    def tearDown(self):
-        for client in self.clients:
-            client.kill()
-        self.tmp.cleanup()
-
-    def write(self, name, text):
-        path = os.path.join(self.tmp.name, name)
-        with open(path, "w", encoding="utf-8") as f:
-            f.write(text)
-        return path
-
-    def start(self, *extra):
-        client = Client(["lsp", "--dict", self.dict] + list(extra))
-        self.clients.append(client)
-        return client
-
-    def assert_error(self, message, code, request_id):
-        self.assertIn("error", message, message)
-        self.assertEqual(message["error"]["code"], code, message)
-        self.assertEqual(message.get("id", "missing"), request_id, message)
-
-    def assert_refused(self, client, method, params, code):
-        request_id = client.request(method, params)
-        self.assert_error(client.response(request_id), code, request_id)
-
-    def assert_alive(self, client):
-        """The server answers a good request correctly."""
-        answer = client.assert_result(client.complete("file:///never-opened", 0, 0))
-        self.assertEqual(answer, {"isIncomplete": False, "items": []})
+# Dictionary words only, nothing used and no counts: shorter first, then in
+# byte order.
+HEL = sorted((w for w in WORDS if w.startswith("hel")), key=lambda w: (len(w), w))
 
 
 class Lifecycle(ServerTest):
     def test_initialize_answers_capabilities(self):
-        version = subprocess.run([EXE, "--version"], stdout=subprocess.PIPE,
+        version = subprocess.run([lsp_client.EXE, "--version"], stdout=subprocess.PIPE,
                                  check=True).stdout.decode().split()[1]
         client = self.start()
         result = client.assert_result(client.initialize())
@@ -301,12 +103,12 @@ class Lifecycle(ServerTest):
         self.assertEqual(client.finish(), 0)
 
     def test_stdio_flag_and_word_sources(self):
-        client = Client(["--stdio", "--dict", self.dict])
+        client = Client(["--stdio", "--dict", self.dict], env=self.env)
         self.clients.append(client)
         client.initialize()
         self.assert_alive(client)
         self.assertEqual(client.finish(), 0)
-        refused = subprocess.run([EXE, "lsp", "--dict", "-"], stdin=subprocess.DEVNULL,
+        refused = subprocess.run([lsp_client.EXE, "lsp", "--dict", "-"], stdin=subprocess.DEVNULL,
                                  stderr=subprocess.PIPE, timeout=TIMEOUT)
         self.assertEqual(refused.returncode, 2)
         self.assertIn(b"standard input", refused.stderr)
@@ -451,7 +253,14 @@ def units(text, encoding):
 
 
 def is_word_char(c):
-    return not c.isascii() or c.isalnum() or c == "_"
+    """The server's default word characters, for text without apostrophes:
+    letters, combining marks, decimal digits and '_'."""
+    category = unicodedata.category(c)
+    return category[0] in "LM" or category == "Nd" or c == "_"
+
+
+def nfc(text):
+    return unicodedata.normalize("NFC", text)
 
 
 class DocumentModel:
@@ -490,6 +299,24 @@ class DocumentModel:
     def replace(self, start, end, text):
         self.text = self.text[:start] + text + self.text[end:]
 
+    def word_end(self, index):
+        while index < len(self.text) and is_word_char(self.text[index]):
+            index += 1
+        return index
+
+    def word_counts(self):
+        """Occurrences of each word (in NFC), line by line."""
+        counts = {}
+        for start, end in self.lines():
+            i = start
+            while i < end:
+                j = self.word_end(i)
+                if j > i:
+                    word = nfc(self.text[i:j])
+                    counts[word] = counts.get(word, 0) + 1
+                i = max(j, i + 1)
+        return counts
+
 
 class Edits(ServerTest):
     PIECES = ["\U0001F600", "e\u0301", " ", "x", "\u4e2d", "\n", "\r\n", "\r", "\u00e9",
@@ -501,7 +328,7 @@ class Edits(ServerTest):
             capabilities["textDocument"] = {
                 "completion": {"completionItem": {"insertReplaceSupport": True}}}
         client = self.start()
-        result = client.assert_result(client.initialize(capabilities))
+        result = client.assert_result(client.initialize(capabilities, options={"maxItems": 500}))
         self.assertEqual(result["capabilities"]["positionEncoding"], encoding)
         rng = random.Random(seed)
         model = DocumentModel("\U0001F600 x\ne\u0301 y\r\nend")
@@ -545,13 +372,17 @@ class Edits(ServerTest):
                                     "text": " hel"}]})
             model.replace(at, at, " hel")
             cursor = at + 4
-            word_end = cursor
-            while word_end < len(model.text) and is_word_char(model.text[word_end]):
-                word_end += 1
+            word_end = model.word_end(cursor)
             cl, cc = model.position(cursor, encoding)
             answer = client.assert_result(client.complete(uri, cl, cc))
             self.assertFalse(answer["isIncomplete"])
-            self.assertEqual([item["label"] for item in answer["items"]], HEL,
+            # The dictionary's words and the document's, the word typed at
+            # the cursor counted once less.
+            counts = model.word_counts()
+            counts[nfc(model.text[at + 1:word_end])] -= 1
+            expected = set(HEL) | {w for w, n in counts.items()
+                                   if n > 0 and w.startswith("hel") and len(w.encode()) >= 5}
+            self.assertEqual({item["label"] for item in answer["items"]}, expected,
                              "step %d, text %r" % (step, model.text))
             expected_insert = {"start": {"line": cl, "character": cc - units("hel", encoding)},
                                "end": {"line": cl, "character": cc}}
@@ -666,5 +497,5 @@ class Settings(ServerTest):
 
 
 if __name__ == "__main__":
-    EXE = sys.argv[1]
+    lsp_client.EXE = sys.argv[1]
     unittest.main(argv=sys.argv[:1], verbosity=2)

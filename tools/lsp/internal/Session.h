@@ -3,6 +3,7 @@
 #ifndef RORIRER_LSP_INTERNAL_SESSION_H
 #define RORIRER_LSP_INTERNAL_SESSION_H
 
+#include <chrono>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -24,10 +25,11 @@ class Session {
 public:
     Session(Transport& transport, ServerSetup& setup);
 
-    // Handles frames that arrived together. Cancellations among them are
-    // seen first, so a request cancelled before it was reached is answered
-    // as cancelled without being computed. Stops at `exit`.
-    void handleFrames(std::vector<Frame>& frames);
+    // Handles frames that arrived together, read from the input at
+    // `received`. Cancellations among them are seen first, so a request
+    // cancelled before it was reached is answered as cancelled without being
+    // computed. Stops at `exit`.
+    void handleFrames(std::vector<Frame>& frames, std::chrono::steady_clock::time_point received);
 
     bool finished() const noexcept { return finished_; }
     int exitStatus() const noexcept { return exitStatus_; }
@@ -49,7 +51,8 @@ private:
     void flushWarnings();
 
     Json initialize(const Json& params);
-    Json complete(const Json& params);
+    // The completion list as JSON text.
+    std::string complete(const Json& params);
     void didOpen(const Json& params);
     void didChange(Json& params);
     void didClose(const Json& params);
@@ -63,6 +66,10 @@ private:
     State state_ = State::kWaiting;
     PositionEncoding encoding_ = PositionEncoding::kUtf16;
     bool insertReplace_ = false;
+    // RORIRER_LSP_TIMING set (and not "0"): each message's time from its
+    // reading to the end of its handling, its answer written, goes to
+    // standard error, for the benchmarks.
+    bool timing_ = false;
     bool finished_ = false;
     int exitStatus_ = 1;
     long watchedProcess_ = 0;

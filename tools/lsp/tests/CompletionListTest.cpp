@@ -1,17 +1,28 @@
 // The completion list built from a provider's answer: ranges in each
-// encoding, the insert and replace ranges, the order kept by sortText, and
-// the cut at maxItems. The provider here is the test's own: the words of a
-// fixed list that start with the word's bytes before the cursor.
+// encoding, the insert and replace ranges, the order kept by sortText, the
+// cut at maxItems, and each item's own text and filter. The provider here
+// is the test's own: the words of a fixed list that start with the word's
+// bytes before the cursor.
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include <string>
 #include <vector>
 
 #include "lsp/CompletionList.h"
 #include "lsp/CompletionProvider.h"
+#include "lsp/JsonRpc.h"
 
 namespace rorirer::lsp {
 namespace {
+
+// The list as the client reads it.
+Json listOf(const Document& document, LinePosition cursor, const CompletionAnswer& answer,
+            PositionEncoding encoding, bool insertReplace, std::size_t maxItems) {
+    return Json::parse(
+        writeCompletionList(document, cursor, answer, encoding, insertReplace, maxItems));
+}
 
 class FixedListProvider : public CompletionProvider {
 public:
@@ -32,7 +43,7 @@ public:
                 answer.incomplete = true;
                 break;
             }
-            answer.items.push_back({word, word.size() > 5 ? "long" : ""});
+            answer.items.push_back({word, "", "", word.size() > 5 ? "long" : ""});
         }
         return answer;
     }
@@ -94,8 +105,8 @@ TEST(CompletionList, WorkedExamples) {
             const LinePosition cursor = document.toLinePosition(row.cursor, row.encoding);
             const CompletionAnswer answer =
                 provider.complete({document, cursor.line, cursor.byte, row.maxItems, settings});
-            const Json list = makeCompletionList(document, cursor, answer, row.encoding,
-                                                 insertReplace, row.maxItems);
+            const Json list =
+                listOf(document, cursor, answer, row.encoding, insertReplace, row.maxItems);
             const std::string where = row.text + " " + encodingName(row.encoding);
             ASSERT_EQ(list["isIncomplete"], row.incomplete) << where;
             ASSERT_EQ(list["items"].size(), row.labels.size()) << where;
@@ -132,7 +143,7 @@ TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
     for (const std::size_t maxItems : {1u, 9u, 10u, 11u, 100u, 101u, 500u}) {
         CompletionAnswer answer = provider.complete({document, 0, 1, 500, settings});
         const Json list =
-            makeCompletionList(document, {0, 1}, answer, PositionEncoding::kUtf16, false, maxItems);
+            listOf(document, {0, 1}, answer, PositionEncoding::kUtf16, false, maxItems);
         const std::size_t expected = std::min<std::size_t>(maxItems, words.size());
         ASSERT_EQ(list["items"].size(), expected);
         EXPECT_EQ(list["isIncomplete"], maxItems < words.size());
@@ -144,7 +155,48 @@ TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
         }
         for (std::size_t i = 0; i < expected; ++i) EXPECT_EQ(list["items"][i]["label"], words[i]);
     }
-    EXPECT_EQ(emptyCompletionList(), Json::parse(R"({"isIncomplete":false,"items":[]})"));
+    EXPECT_EQ(Json::parse(emptyCompletionList()),
+              Json::parse(R"({"isIncomplete":false,"items":[]})"));
+}
+
+TEST(CompletionList, ItemsPutInTheirOwnTextAndCarryAFilterOnlyWhenGiven) {
+    Document document("file:///t", "a Hel", 1000);
+    CompletionAnswer answer;
+    answer.wordStart = 2;
+    answer.wordEnd = 5;
+    answer.items = {{"Hello", "", "", "dictionary"},
+                    {"hello", "Hello", "", ""},
+                    {"Hallo", "", "Hel", "close match, dictionary"}};
+    const Json list = listOf(document, {0, 5}, answer, PositionEncoding::kUtf16, false, 50);
+    const Json& items = list["items"];
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0]["textEdit"]["newText"], "Hello");
+    EXPECT_EQ(items[1]["label"], "hello");
+    EXPECT_EQ(items[1]["textEdit"]["newText"], "Hello");
+    EXPECT_FALSE(items[0].contains("filterText"));
+    EXPECT_FALSE(items[1].contains("filterText"));
+    EXPECT_FALSE(items[1].contains("detail"));
+    EXPECT_EQ(items[2]["filterText"], "Hel");
+    EXPECT_EQ(items[2]["detail"], "close match, dictionary");
+}
+
+TEST(CompletionList, StringsAreWrittenAsSerializeWritesThem) {
+    // Every kind of text a word may hold: quotes, controls, UTF-8 of each
+    // length, and bytes that are no UTF-8 at all.
+    const char* const pieces[] = {
+        "a",       "\"",   "\\",   "\n",       "\t",           "\x01",
+        "\x1f",    "\x7f", "/",    "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
+        "\x80",    "\xFF", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+        "\xC0\xAF"};
+    std::mt19937 random(3);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 6); i > 0; --i)
+            text += pieces[random() % (sizeof pieces / sizeof *pieces)];
+        std::string written;
+        appendJsonString(written, text);
+        ASSERT_EQ(Json::parse(written), Json::parse(serialize(Json(text)))) << written;
+    }
 }
 
 }  // namespace

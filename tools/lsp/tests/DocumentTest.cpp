@@ -2,6 +2,7 @@
 // and what observers are told against the document itself.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,6 +23,50 @@ std::string compareWithModel(const Document& document, const TextModel& model) {
     if (document.lineCount() != lines.size()) return "the line count differs";
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (document.lineText(i) != lines[i]) return "line " + std::to_string(i) + " differs";
+    return {};
+}
+
+// Byte offset in the whole text of a place in its lines.
+std::size_t offsetOf(const std::vector<ModelLine>& lines, LinePosition position) {
+    return lines[position.line].offset + position.byte;
+}
+
+// Empty when `edited` says where `text` went: the text before it and after
+// it is the text that was before and after the range replaced. A line end
+// of `text` may have joined one at its edge as one CRLF.
+std::string checkEditedRange(const std::string& before, LinePosition start, LinePosition end,
+                             const std::string& text, const Document& after,
+                             const std::optional<EditedRange>& edited) {
+    if (!edited) return "no edited range";
+    const std::vector<ModelLine> oldLines = splitModelLines(before);
+    if (end.line < start.line || (end.line == start.line && end.byte < start.byte))
+        std::swap(start, end);
+    const std::size_t oldStart = offsetOf(oldLines, start);
+    const std::size_t oldEnd = offsetOf(oldLines, end);
+    const std::string now = after.text();
+    const std::vector<ModelLine> newLines = splitModelLines(now);
+    if (edited->end.line >= newLines.size() || edited->start.line > edited->end.line)
+        return "the range lies outside the document";
+    const std::size_t newStart = offsetOf(newLines, edited->start);
+    const std::size_t newEnd = offsetOf(newLines, edited->end);
+    if (newStart > newEnd) return "the range is reversed";
+    const std::string head = before.substr(0, oldStart);
+    const std::string tail = before.substr(oldEnd);
+    const bool crBefore = !head.empty() && head.back() == '\r';
+    const bool lfAfter = !tail.empty() && tail[0] == '\n';
+    if (text.empty() && crBefore && lfAfter) {
+        // The CR and the LF met: nothing lies between them now.
+        if (now.substr(0, newStart) + "\r" != head || now.substr(newEnd) != "\r" + tail)
+            return "the range is not at the line end that was joined";
+    } else {
+        const bool headJoined = !text.empty() && text[0] == '\n' && crBefore;
+        const bool tailJoined = !text.empty() && text.back() == '\r' && lfAfter;
+        if (now.substr(0, newStart) != head + (headJoined ? "\n" : ""))
+            return "the text before the range changed";
+        if (now.substr(newEnd) != (tailJoined ? "\r" : "") + tail)
+            return "the text after the range changed";
+    }
+    if (edited->replaced != (oldStart != oldEnd)) return "replaced is wrong";
     return {};
 }
 
@@ -57,14 +102,19 @@ TEST(Edits, MatchPlainStringInEveryEncoding) {
             if (random() % 25 == 0) {
                 document.replaceAll(text, change);
                 model.replaceAll(text);
+                ASSERT_FALSE(change.edited.has_value());
             } else {
                 const ProtocolPosition start = randomPosition(random, model, encoding);
                 const ProtocolPosition end =
                     random() % 3 == 0 ? start : randomPosition(random, model, encoding);
-                document.replace(document.toLinePosition(start, encoding),
-                                 document.toLinePosition(end, encoding), text, change);
+                const std::string before = model.text();
+                const LinePosition from = document.toLinePosition(start, encoding);
+                const LinePosition to = document.toLinePosition(end, encoding);
+                document.replace(from, to, text, change);
                 model.replace(start.line, start.character, end.line, end.character, text,
                               modelUnits(encoding));
+                ASSERT_EQ(checkEditedRange(before, from, to, text, document, change.edited), "")
+                    << "round " << round << " step " << step;
             }
             mirror.linesChanged(document, change);
             ASSERT_EQ(compareWithModel(document, model), "")

@@ -104,6 +104,24 @@ TEST(Framing, BodyOverTheLimitIsNeverHeld) {
     EXPECT_FALSE(decoder.partial());
 }
 
+TEST(Framing, LargeBodiesComeWholeAndTheirRoomGoes) {
+    std::mt19937 random(7);
+    for (const std::size_t size : {std::size_t{3} << 20, std::size_t{1} << 20}) {
+        std::string body(size, 'x');
+        for (char& c : body) c = static_cast<char>('a' + random() % 26);
+        FrameDecoder decoder;
+        // Alone in the buffer, then followed by another message in one read.
+        decoder.feed(framed(body));
+        EXPECT_EQ(decodeAll(decoder), std::vector<std::string>{"M:" + body});
+        decoder.feed(framed(body) + framed("{}"));
+        EXPECT_EQ(decodeAll(decoder), (std::vector<std::string>{"M:" + body, "M:{}"}));
+        decoder.feed(framed("[]").substr(0, 5));
+        decoder.feed(framed("[]").substr(5));
+        EXPECT_EQ(decodeAll(decoder), std::vector<std::string>{"M:[]"});
+        EXPECT_FALSE(decoder.partial());
+    }
+}
+
 TEST(Framing, InputCutShortIsSeen) {
     FrameDecoder decoder;
     decoder.feed("Content-Length: 10\r\n\r\n{\"a\"");

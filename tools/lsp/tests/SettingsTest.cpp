@@ -13,6 +13,15 @@ namespace {
 
 TEST(Settings, WorkedExamples) {
     using nlohmann::json;
+    // What an editor that sets nothing gets.
+    const Settings defaults;
+    EXPECT_EQ(defaults.caseMode, CaseMode::kInfer);
+    EXPECT_EQ(defaults.sort, SortOrder::kRank);
+    EXPECT_EQ(defaults.maxItems, 50u);
+    EXPECT_EQ(defaults.lineLimit, 100000u);
+    EXPECT_TRUE(defaults.fuzzy);
+    EXPECT_TRUE(defaults.learnFromDocuments);
+
     Settings base;
     base.dictionaries = {"/old"};
     struct Row {
@@ -52,13 +61,18 @@ TEST(Settings, WorkedExamples) {
         {{{"dictionaries", {"/a", 3}}}, base, 1},
         {{{"dictionaries", {"/a", ""}}}, base, 1},
         {{{"dictionaries", "/a"}}, base, 1},
-        {{{"case", "insensitive"}, {"sort", "alphabetical"}},
+        {{{"case", "ignore"}, {"sort", "alpha"}},
          with([](Settings& s) {
-             s.caseMode = CaseMode::kInsensitive;
-             s.sort = SortOrder::kAlphabetical;
+             s.caseMode = CaseMode::kIgnore;
+             s.sort = SortOrder::kAlpha;
          }),
          0},
+        {{{"case", "exact"}}, with([](Settings& s) { s.caseMode = CaseMode::kExact; }), 0},
+        {{{"case", "smart"}, {"sort", "rank"}},
+         with([](Settings& s) { s.caseMode = CaseMode::kSmart; }),
+         0},
         {{{"case", "upper"}, {"sort", 1}}, base, 2},
+        {{{"case", "Infer"}, {"sort", "frequency"}}, base, 2},
         {{{"fuzzy", false}, {"learnFromDocuments", false}},
          with([](Settings& s) {
              s.fuzzy = false;

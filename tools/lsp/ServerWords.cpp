@@ -1,0 +1,49 @@
+#include "lsp/ServerWords.h"
+
+#include <utility>
+
+namespace rorirer::lsp {
+
+ServerWords::ServerWords(const WordRules& rules, bool keepNumbers, Loader loader)
+    : loader_(std::move(loader)),
+      store_(std::make_unique<CompletionStore>()),
+      documentWords_(rules, keepNumbers),
+      typedWords_(rules, keepNumbers) {
+    documentWords_.setStore(store_.get());
+    typedWords_.setStore(store_.get());
+}
+
+void ServerWords::load(const Settings& settings) {
+    Settings next = settings;
+    auto fresh = std::make_unique<CompletionStore>(settings.minLength);
+    loader_(*fresh, settings);
+    documentWords_.setStore(nullptr);
+    documentWords_.setLearning(settings.learnFromDocuments);
+    install(std::move(fresh));
+    settings_ = std::move(next);
+}
+
+void ServerWords::applySettings(const Settings& settings) {
+    Settings next = settings;
+    if (settings.minLength != settings_.minLength ||
+        settings.dictionaries != settings_.dictionaries) {
+        auto fresh = std::make_unique<CompletionStore>(settings.minLength);
+        loader_(*fresh, settings);
+        if (settings.learnFromDocuments) documentWords_.addAllTo(*fresh);
+        // Nothing below throws: the old store serves until here.
+        documentWords_.setStore(nullptr);
+        documentWords_.setLearning(settings.learnFromDocuments);
+        install(std::move(fresh));
+    } else if (settings.learnFromDocuments != settings_.learnFromDocuments) {
+        documentWords_.setLearning(settings.learnFromDocuments);
+    }
+    settings_ = std::move(next);
+}
+
+void ServerWords::install(std::unique_ptr<CompletionStore> store) noexcept {
+    store_ = std::move(store);
+    documentWords_.setStore(store_.get());
+    typedWords_.setStore(store_.get());
+}
+
+}  // namespace rorirer::lsp

@@ -1,0 +1,105 @@
+#include "lsp/WordCompletion.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "lsp/NearbyWords.h"
+#include "lsp/internal/WordSpans.h"
+
+namespace rorirer::lsp {
+namespace {
+
+std::uint32_t countIn(const DocumentWords::Counts* counts, const std::string& word) {
+    if (counts == nullptr) return 0;
+    const auto found = counts->find(word);
+    return found == counts->end() ? 0 : found->second;
+}
+
+// Where a candidate comes from, as the editor shows it beside the word.
+// `here` is this document's counts, or null.
+std::string describeSource(const CompletionStore& store, const DocumentWords::Counts* here,
+                           const Candidate& candidate, const std::string& discounted) {
+    std::string source;
+    if (hasOrigin(candidate.origins, Origin::kDocument)) {
+        const std::uint32_t inThis = countIn(here, candidate.word);
+        const bool typed = inThis > 0 && candidate.word == discounted;
+        if (inThis > (typed ? 1u : 0u)) {
+            source = "this document";
+        } else if (!typed) {
+            source = "another open document";
+        } else {
+            // This document holds only the typed occurrence: are there others?
+            const auto info = store.lookUp(candidate.word);
+            if (info && info->documentCount > inThis) source = "another open document";
+        }
+    }
+    if (source.empty()) {
+        if (hasOrigin(candidate.origins, Origin::kPersonal)) {
+            source = "learned";
+        } else if (hasOrigin(candidate.origins, Origin::kDictionary)) {
+            source = "dictionary";
+        } else if (hasOrigin(candidate.origins, Origin::kText)) {
+            source = "text";
+        }
+    }
+    return candidate.fuzzy ? "close match, " + source : source;
+}
+
+}  // namespace
+
+CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
+    CompletionAnswer answer;
+    const std::string_view line = query.document.lineText(query.line);
+    const std::size_t cursor = std::min(query.byte, line.size());
+    const std::size_t start = typedWordStart(rules_, line, cursor);
+    answer.wordStart = start;
+    answer.wordEnd = cursor;
+    if (start == cursor) return answer;
+    const std::string_view typed = line.substr(start, cursor - start);
+
+    // The document's word that the typed word is part of: the replace range
+    // runs to its end, and when its line is learned from, the store counts
+    // it, so that one occurrence must not count for this answer.
+    const std::size_t wordEnd = wordEndFrom(rules_, line, start, keepNumbers_);
+    answer.wordEnd = std::max(cursor, wordEnd);
+    const DocumentWords& documents = words_.documentWords();
+    std::string discounted;
+    if (wordEnd > start && documents.learning() && line.size() <= query.document.lineLimit())
+        discounted = storedWordForm(line.substr(start, wordEnd - start));
+
+    NearbySearch search;
+    search.typed = typed;
+    search.cursor = {query.line, cursor};
+    search.typedStart = start;
+    search.keepNumbers = keepNumbers_;
+    const std::vector<std::string> nearby = findNearbyWords(query.document, rules_, search);
+
+    Query ask;
+    ask.prefix = typed;
+    ask.caseMode = query.settings.caseMode;
+    ask.sortOrder = query.settings.sort;
+    ask.fuzzy = query.settings.fuzzy;
+    ask.limit = query.maxItems;
+    ask.preferred = &nearby;
+    ask.discounted = discounted;
+    ask.wantLongest = false;  // the editor shows the candidates alone
+    const CompletionStore& store = words_.store();
+    const Completion completion = store.complete(ask);
+
+    answer.incomplete = completion.more;
+    answer.items.reserve(completion.candidates.size());
+    const DocumentWords::Counts* here = documents.countsOf(query.document.uri());
+    for (const Candidate& candidate : completion.candidates) {
+        CompletionItem item;
+        item.label = candidate.text;
+        item.detail = describeSource(store, here, candidate, discounted);
+        // A close match does not begin with the typed word: clients that
+        // filter by prefix would drop it.
+        if (candidate.fuzzy) item.filterText = std::string(typed);
+        answer.items.push_back(std::move(item));
+    }
+    return answer;
+}
+
+}  // namespace rorirer::lsp

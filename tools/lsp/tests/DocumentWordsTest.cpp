@@ -1,0 +1,124 @@
+// The open documents' words as the server counts them, against a fresh
+// count of the final texts after every change: random edits to two
+// documents, whole-text replacements, closing and opening again, learning
+// turned off and on, and new line limits; and a store being built.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+#include "TextModel.h"
+#include "WordCountCheck.h"
+#include "WordText.h"
+#include "lsp/Documents.h"
+
+namespace rorirer::lsp {
+namespace {
+
+std::string randomDocumentText(std::mt19937& random) {
+    static const char* const kLineEnds[] = {"\n", "\r\n", "\r"};
+    std::string text;
+    const int lines = static_cast<int>(random() % 5);
+    for (int i = 0; i < lines; ++i) {
+        text += randomWordLine(random, static_cast<int>(random() % 8));
+        text += kLineEnds[random() % 3];
+    }
+    return text + randomWordLine(random, static_cast<int>(random() % 8));
+}
+
+TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
+    const WordRules rules;
+    std::mt19937 random(777);
+    const std::array<std::string, 2> uris = {"file:///a", "file:///b"};
+    for (int round = 0; round < 60; ++round) {
+        CompletionStore store(static_cast<long>(1 + random() % 6));
+        DocumentWords words(rules, false);
+        words.setStore(&store);
+        Documents documents;
+        documents.addObserver(words);
+        std::size_t limit = round % 3 == 0 ? 24 : Documents::kDefaultLineLimit;
+        documents.setLineLimit(limit);
+        std::array<TextModel, 2> models = {TextModel(randomDocumentText(random)),
+                                           TextModel(randomDocumentText(random))};
+        std::array<bool, 2> open = {true, true};
+        for (std::size_t d = 0; d < 2; ++d) documents.open(uris[d], models[d].text(), 1);
+
+        for (int step = 0; step < 80; ++step) {
+            const std::size_t d = random() % 2;
+            const auto op = random() % 20;
+            if (!open[d]) {
+                documents.open(uris[d], models[d].text(), step);
+                open[d] = true;
+            } else if (op < 14) {
+                const std::vector<ModelLine> lines = splitModelLines(models[d].text());
+                const auto position = [&]() {
+                    const std::size_t line = random() % (lines.size() + 1);
+                    const std::size_t width = line < lines.size() ? lines[line].text.size() : 0;
+                    return ProtocolPosition{line, random() % (width + 3)};
+                };
+                TextChange change;
+                change.start = position();
+                change.end = random() % 3 == 0 ? change.start : position();
+                change.text = random() % 4 == 0
+                                  ? randomDocumentText(random)
+                                  : randomWordLine(random, static_cast<int>(random() % 3));
+                models[d].replace(change.start.line, change.start.character, change.end.line,
+                                  change.end.character, change.text, TextUnits::kUtf8);
+                documents.change(uris[d], step, {change}, PositionEncoding::kUtf8);
+            } else if (op < 16) {
+                TextChange change;
+                change.whole = true;
+                change.text = randomDocumentText(random);
+                models[d].replaceAll(change.text);
+                documents.change(uris[d], step, {change}, PositionEncoding::kUtf8);
+            } else if (op == 16) {
+                documents.close(uris[d]);
+                open[d] = false;
+            } else if (op == 17) {
+                words.setLearning(!words.learning());
+            } else if (op == 18) {
+                limit = random() % 2 == 0 ? 12 + random() % 30 : Documents::kDefaultLineLimit;
+                documents.setLineLimit(limit);
+            } else {
+                // A store built anew takes what the documents hold.
+                CompletionStore fresh(store.minLength());
+                if (words.learning()) words.addAllTo(fresh);
+                store = std::move(fresh);
+            }
+
+            FreshCounts all;
+            for (std::size_t i = 0; i < 2; ++i) {
+                FreshCounts one;
+                if (open[i]) countAfresh(rules, models[i].text(), limit, one);
+                for (const auto& entry : one) all[entry.first] += entry.second;
+                ASSERT_EQ(compareDocumentCounts(words, uris[i], one), "")
+                    << "round " << round << " step " << step << " document " << i;
+            }
+            ASSERT_EQ(compareStoreCounts(store, all, words.learning()), "")
+                << "round " << round << " step " << step;
+        }
+    }
+}
+
+TEST(DocumentWords, OccurrencesAreCountedInTheStoresForm) {
+    const WordRules rules;
+    CompletionStore store(3);
+    DocumentWords words(rules, false);
+    words.setStore(&store);
+    Documents documents;
+    documents.addObserver(words);
+    // "é" written as e and a combining acute, and composed: one word.
+    documents.open("file:///n", "caf\x65\xCC\x81 caf\xC3\xA9 1984 cafe", 1);
+    EXPECT_EQ(words.occurrences("file:///n", "caf\xC3\xA9"), 2u);
+    EXPECT_EQ(words.occurrences("file:///n", "cafe"), 1u);
+    EXPECT_EQ(words.occurrences("file:///n", "1984"), 0u);
+    EXPECT_EQ(words.occurrences("file:///other", "cafe"), 0u);
+    EXPECT_EQ(store.lookUp("caf\xC3\xA9")->documentCount, 2u);
+    documents.close("file:///n");
+    EXPECT_EQ(words.countsOf("file:///n"), nullptr);
+    EXPECT_EQ(store.wordCount(), 0u);
+}
+
+}  // namespace
+}  // namespace rorirer::lsp
