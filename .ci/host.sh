@@ -3,7 +3,8 @@
 #   .ci/host.sh --packages   installs what building and testing it needs
 #   .ci/host.sh              checks the README's first command on this clone
 # Its tests (batch, the personal list, learn killed mid-write, language
-# server, the server under Neovim and eglot, and interactive) run with everyone else's in the default and asan workflows.
+# server, the server under Neovim and eglot, and interactive) run with
+# everyone else's in the default and asan workflows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
