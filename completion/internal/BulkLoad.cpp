@@ -112,6 +112,9 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         }
         i = j;
     }
+    // `fresh` holds what is left to do with the sorted items; giving their
+    // room back now lowers the peak, which comes when the tree is full.
+    std::vector<SortItem>().swap(batch.items);
 
     // The merged order and the scores after the change, and the new index.
     const Origins flag = static_cast<Origins>(origin);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,41 +41,22 @@ public:
     void loadBuiltin() {
         const BuiltinWords words = builtinWords();
         progress_.startSource("built-in list", static_cast<long long>(words.size));
-        const char* at = words.data;
-        const char* end = words.data + words.size;
-        // Reserved whole: a batch grown by doubling leaves its old buffers
-        // behind, which a sanitizer's allocator keeps for a while.
         Batch batch;
-        batch.reserve(static_cast<size_t>(std::count(at, end, '\n')) + 1);
-        while (at < end) {
-            const void* newline = std::memchr(at, '\n', static_cast<size_t>(end - at));
-            const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
-            const DictionaryLine line =
-                parseDictionaryLine(std::string_view(at, static_cast<size_t>(lineEnd - at)));
-            if (keeps(line.word)) {
-                batch.push_back({line.word, line.count});
-                offer(lineEnd - words.data);
-            }
-            at = lineEnd + 1;
-        }
+        addLines(std::string_view(words.data, words.size), nullptr, batch);
         store_.addWords(batch, Origin::kDictionary);
     }
 
+    // Read whole, with the batch's views pointing into the bytes: a string
+    // per word would take several times the list's size while loading.
     void loadDict(const std::string& path) {
         InputFile input(path);
         progress_.startSource(input.name(), input.size());
-        LineReader lines(input);
-        // A deque never moves what it holds, so the batch's views stay good.
-        std::deque<std::string> held;
+        std::string bytes;
+        if (input.size() > 0) bytes.reserve(static_cast<size_t>(input.size()));
+        std::vector<char> chunk;
+        while (input.readChunk(chunk)) bytes.append(chunk.data(), chunk.size());
         Batch batch;
-        std::string text;
-        while (lines.readLine(text)) {
-            const DictionaryLine line = parseDictionaryLine(text);
-            if (!keeps(line.word)) continue;
-            held.emplace_back(line.word);
-            batch.push_back({held.back(), line.count});
-            offer(input.bytesRead());
-        }
+        addLines(bytes, &input, batch);
         store_.addWords(batch, Origin::kDictionary);
     }
 
@@ -112,6 +92,32 @@ public:
     void finish() { progress_.finish(); }
 
 private:
+    // One word, or a word and its count, a line. `input` names the file in
+    // the error for a line too long to be a word; the built-in list has none.
+    void addLines(std::string_view all, const InputFile* input, Batch& batch) {
+        // Reserved whole: a batch grown by doubling takes up to three times
+        // its room while the last move is under way, and a sanitizer's
+        // allocator keeps the old buffers for a while.
+        batch.reserve(static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
+        long number = 0;
+        for (size_t at = 0; at < all.size();) {
+            const size_t newline = std::min(all.find('\n', at), all.size());
+            const std::string_view text = all.substr(at, newline - at);
+            ++number;
+            const bool crlf = !text.empty() && text.back() == '\r';
+            if (input != nullptr && text.size() - (crlf ? 1 : 0) > kMaxLineLength) {
+                throw ToolError(input->where(number) + "line longer than " +
+                                std::to_string(kMaxLineLength) + " bytes");
+            }
+            const DictionaryLine line = parseDictionaryLine(text);
+            if (keeps(line.word)) {
+                batch.push_back({line.word, line.count});
+                offer(static_cast<long long>(newline));
+            }
+            at = newline + 1;
+        }
+    }
+
     bool keeps(std::string_view word) const {
         return !word.empty() && (numbers_ || !isNumber(rules_, word));
     }
