@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -45,23 +46,50 @@ InputFile::~InputFile() {
 
 bool InputFile::readChunk(std::vector<char>& chunk) {
     chunk.resize(kChunkSize);
+    const size_t got = readInto(chunk.data(), chunk.size());
+    chunk.resize(got);
+    return got > 0;
+}
+
+void InputFile::readAll(std::string& bytes) {
+    if (size_ > 0) bytes.reserve(bytes.size() + static_cast<size_t>(size_));
+    for (;;) {
+        const size_t before = bytes.size();
+        if (size_ >= 0 && bytesRead_ >= size_) {
+            // All the file announced is in: a small read finds the end (or
+            // what was appended since) without growing the string.
+            char probe[4096];
+            const size_t got = readInto(probe, sizeof probe);
+            if (got == 0) return;
+            bytes.append(probe, got);
+            continue;
+        }
+        if (bytes.capacity() - before < kChunkSize)
+            bytes.reserve(before + std::max(kChunkSize, before));
+        bytes.resize(bytes.capacity());
+        const size_t got = readInto(bytes.data() + before, bytes.size() - before);
+        bytes.resize(before + got);
+        if (got == 0) return;
+    }
+}
+
+size_t InputFile::readInto(char* into, size_t room) {
     ssize_t got;
     do {
-        got = ::read(fd_, chunk.data(), chunk.size());
+        got = ::read(fd_, into, room);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw ToolError(name_ + ": " + std::strerror(errno));
-    chunk.resize(static_cast<size_t>(got));
     if (got == 0) {
         if (bytesRead_ == 0 && !mayBeEmpty_) throw ToolError(name_ + ": empty input");
-        return false;
+        return 0;
     }
-    if (const void* nul = std::memchr(chunk.data(), 0, chunk.size())) {
-        const long long offset = bytesRead_ + (static_cast<const char*>(nul) - chunk.data());
+    if (const void* nul = std::memchr(into, 0, static_cast<size_t>(got))) {
+        const long long offset = bytesRead_ + (static_cast<const char*>(nul) - into);
         throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(offset) +
                         ")");
     }
     bytesRead_ += got;
-    return true;
+    return static_cast<size_t>(got);
 }
 
 std::string InputFile::where(long line) const { return name_ + ":" + std::to_string(line) + ": "; }

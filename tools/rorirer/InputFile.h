@@ -38,10 +38,16 @@ public:
     // whole input was empty.
     bool readChunk(std::vector<char>& chunk);
 
+    // Appends the rest of the input to `bytes`, with the checks of
+    // readChunk(); on a throw, `bytes` holds what was read before.
+    void readAll(std::string& bytes);
+
     // "NAME:LINE: " for messages about a place in the input.
     std::string where(long line) const;
 
 private:
+    size_t readInto(char* into, size_t room);
+
     std::string name_;
     int fd_ = -1;
     bool ownsFd_ = false;

@@ -23,6 +23,9 @@ namespace {
 using Batch = std::vector<CompletionStore::WordCount>;
 
 bool isNumber(const WordRules& rules, std::string_view word) {
+    // Most words start with an ASCII letter, and the digits' test decodes.
+    const auto first = static_cast<unsigned char>(word.front());
+    if ((first | 0x20) >= 'a' && (first | 0x20) <= 'z') return false;
     for (std::size_t at = 0; at < word.size();) {
         const Character c = decodeCharacter(word, at);
         if (!rules.isDigit(c)) return false;
@@ -52,9 +55,7 @@ public:
         InputFile input(path);
         progress_.startSource(input.name(), input.size());
         std::string bytes;
-        if (input.size() > 0) bytes.reserve(static_cast<size_t>(input.size()));
-        std::vector<char> chunk;
-        while (input.readChunk(chunk)) bytes.append(chunk.data(), chunk.size());
+        input.readAll(bytes);
         Batch batch;
         addLines(bytes, &input, batch);
         store_.addWords(batch, Origin::kDictionary);
