@@ -49,7 +49,18 @@ void WordSplitter::feedPiece(std::string_view piece, EmitFunction emit, void* co
         at = p - carried;
     }
     while (at < piece.size()) {
-        if (apostrophe_.empty() && takeAsciiRun(piece, at)) continue;
+        if (apostrophe_.empty()) {
+            if (takeAsciiRun(piece, at)) continue;
+            // Any other ASCII character ends the word, as takeCharacter()
+            // would decide, but for a newline (counted) and an apostrophe
+            // (which may join two parts of a word).
+            const auto byte = static_cast<std::uint8_t>(piece[at]);
+            if (byte < 0x80 && byte != '\n' && byte != '\'') {
+                endWord(emit, context);
+                ++at;
+                continue;
+            }
+        }
         const std::string_view rest = piece.substr(at);
         if (rest.size() < 4 && couldComplete(rest)) {
             carried_.assign(rest);
