@@ -27,6 +27,8 @@ std::string storedWordForm(std::string_view word) {
 }
 
 void DocumentWords::linesChanged(const Document& document, const LinesChange& change) {
+    // Every change goes to the store in the order it came.
+    flush();
     // The net change of each word: typing in a line takes all its words away
     // and brings them back, and only those that differ reach the store.
     WordTally net;
@@ -55,6 +57,11 @@ void DocumentWords::linesChanged(const Document& document, const LinesChange& ch
         if (count != 0) changed.emplace_back(word, count);
     });
     std::sort(changed.begin(), changed.end());
+    if (change.kind == LinesChange::Kind::kOpen && deferAbove_ > 0 &&
+        changed.size() > deferAbove_ && learning_ && store_ != nullptr) {
+        deferFeed(counts, changed);
+        return;
+    }
     for (auto& entry : changed) {
         if (entry.second > 0) addCount(counts, std::move(entry.first), clampCount(entry.second));
         if (entry.second < 0) removeCount(counts, entry.first, clampCount(-entry.second));
@@ -75,6 +82,50 @@ void DocumentWords::addCount(Counts& counts, std::string word, std::uint32_t n) 
     place.first->second += n;
 }
 
+void DocumentWords::deferFeed(Counts& counts, std::vector<std::pair<std::string, long>>& opened) {
+    // Room first, so that a failure leaves neither the counts nor the queue
+    // with part of the document.
+    std::deque<PendingFeed> queue;
+    std::vector<Counts::iterator> added;
+    added.reserve(opened.size());
+    counts.reserve(counts.size() + opened.size());
+    try {
+        for (auto& entry : opened) {
+            if (entry.second <= 0) continue;
+            const std::uint32_t n = clampCount(entry.second);
+            const auto place = counts.try_emplace(entry.first, 0);
+            queue.push_back({&counts, std::move(entry.first), n});
+            if (place.second) added.push_back(place.first);
+        }
+    } catch (...) {
+        for (const auto& at : added) counts.erase(at);
+        throw;
+    }
+    for (const PendingFeed& feed : queue) (*feed.counts)[feed.word] += feed.n;
+    pending_ = std::move(queue);
+}
+
+bool DocumentWords::feedSome(std::size_t most) {
+    for (; most > 0 && !pending_.empty(); --most) {
+        PendingFeed& feed = pending_.front();
+        try {
+            if (learning_ && store_ != nullptr) store_->addDocumentOccurrences(feed.word, feed.n);
+        } catch (...) {
+            // What the store did not get is no longer counted either.
+            for (const PendingFeed& left : pending_) {
+                const auto found = left.counts->find(left.word);
+                if (found == left.counts->end()) continue;
+                found->second -= std::min(found->second, left.n);
+                if (found->second == 0) left.counts->erase(found);
+            }
+            pending_.clear();
+            throw;
+        }
+        pending_.pop_front();
+    }
+    return !pending_.empty();
+}
+
 void DocumentWords::removeCount(Counts& counts, const std::string& word, std::uint32_t n) {
     const auto found = counts.find(word);
     if (found == counts.end()) return;
@@ -86,6 +137,7 @@ void DocumentWords::removeCount(Counts& counts, const std::string& word, std::ui
 
 void DocumentWords::setLearning(bool on) {
     if (on == learning_) return;
+    flush();
     if (store_ != nullptr) {
         if (on) {
             addAllTo(*store_);

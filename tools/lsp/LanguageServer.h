@@ -25,6 +25,11 @@ struct ServerSetup {
     // Called with the new settings whenever the client changes any. What
     // it throws is shown to the user as a warning.
     std::function<void(const Settings&)> settingsChanged;
+    // Work put off until no message is waiting: `idleWorkPending` says
+    // whether any is left, `doIdleWork` does a short slice of it. What the
+    // slice throws is shown to the user as a warning.
+    std::function<bool()> idleWorkPending;
+    std::function<void()> doIdleWork;
     std::size_t maxMessageBytes = FrameDecoder::kDefaultMaxBody;
 };
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -28,9 +30,23 @@ int runServer(int input, int output, ServerSetup setup) {
     std::vector<Frame> frames;
     Frame frame;
     auto lastLook = std::chrono::steady_clock::now();
+    const auto idleWorkPending = [&setup] {
+        return setup.idleWorkPending && setup.doIdleWork && setup.idleWorkPending();
+    };
     for (;;) {
         const long watched = session.watchedProcess();
-        const Transport::Wait wait = transport.receive(watched > 0 ? kWatchMilliseconds : -1);
+        const bool idleWork = idleWorkPending();
+        const int timeout = idleWork ? 0 : watched > 0 ? kWatchMilliseconds : -1;
+        const Transport::Wait wait = transport.receive(timeout);
+        if (idleWork && wait == Transport::Wait::kTimeout) {
+            try {
+                setup.doIdleWork();
+            } catch (const std::bad_alloc&) {
+                session.log().warning("out of memory while learning an open document's words");
+            } catch (const std::exception& error) {
+                session.log().warning(error.what());
+            }
+        }
         const auto received = std::chrono::steady_clock::now();
         while (transport.nextFrame(frame)) frames.push_back(std::move(frame));
         session.handleFrames(frames, received);

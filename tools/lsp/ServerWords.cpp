@@ -10,6 +10,7 @@ ServerWords::ServerWords(const WordRules& rules, bool keepNumbers, Loader loader
       documentWords_(rules, keepNumbers),
       typedWords_(rules, keepNumbers) {
     documentWords_.setStore(store_.get());
+    documentWords_.setDeferAbove(kDeferAboveWords);
     typedWords_.setStore(store_.get());
 }
 
@@ -24,6 +25,8 @@ void ServerWords::load(const Settings& settings) {
 }
 
 void ServerWords::applySettings(const Settings& settings) {
+    // A new store gets every count; the old one must not be left short.
+    documentWords_.flush();
     Settings next = settings;
     if (settings.minLength != settings_.minLength ||
         settings.dictionaries != settings_.dictionaries) {

@@ -9,6 +9,7 @@
 #ifndef RORIRER_LSP_SERVERWORDS_H
 #define RORIRER_LSP_SERVERWORDS_H
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -38,10 +39,25 @@ public:
     // was, when a new store was needed and could not be built.
     void applySettings(const Settings& settings);
 
+    // The store with every counted word in it: what reads the store calls
+    // this first.
+    CompletionStore& settledStore() {
+        documentWords_.flush();
+        return *store_;
+    }
     CompletionStore& store() noexcept { return *store_; }
+    // Work put off until the client is quiet: the store's share of the
+    // documents just opened, a slice at a time.
+    bool idleWorkPending() const noexcept { return documentWords_.feedPending(); }
+    void doIdleWork() { documentWords_.feedSome(kIdleSliceWords); }
     const DocumentWords& documentWords() const noexcept { return documentWords_; }
     // To be told of every change to every document, in this order.
     std::vector<LineObserver*> observers() { return {&documentWords_, &typedWords_}; }
+
+    // Documents opened with more distinct words than this feed the store
+    // while the client is quiet.
+    static constexpr std::size_t kDeferAboveWords = 2048;
+    static constexpr std::size_t kIdleSliceWords = 1024;
 
 private:
     void install(std::unique_ptr<CompletionStore> store) noexcept;

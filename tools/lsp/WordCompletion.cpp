@@ -84,7 +84,7 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     ask.preferred = &nearby;
     ask.discounted = discounted;
     ask.wantLongest = false;  // the editor shows the candidates alone
-    const CompletionStore& store = words_.store();
+    const CompletionStore& store = words_.settledStore();
     const Completion completion = store.complete(ask);
 
     answer.incomplete = completion.more;

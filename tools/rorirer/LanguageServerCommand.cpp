@@ -80,6 +80,8 @@ int runLanguageServer(const Options& options, const WordRules& rules) {
     lsp::WordCompletion completion(words, rules, options.numbers);
     setup.completion = &completion;
     setup.lineObservers = words.observers();
+    setup.idleWorkPending = [&words] { return words.idleWorkPending(); };
+    setup.doIdleWork = [&words] { words.doIdleWork(); };
     setup.settingsChanged = [&words](const lsp::Settings& settings) {
         words.applySettings(settings);
         giveBackFreedMemory();

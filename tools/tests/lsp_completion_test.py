@@ -13,6 +13,7 @@ word list, and every setting that changes the answers.
 """
 import os
 import sys
+import time
 import unittest
 
 import lsp_client
@@ -124,6 +125,28 @@ class Completion(ServerTest):
         self.assertEqual(client.labels("file:///c", 0, 9), ["qqqqqq"])
         client.change("file:///c", 3, [(0, 0, 0, 6, "")])
         self.assertEqual(client.items("file:///c", 0, 3), [])
+        self.assertEqual(client.finish(), 0)
+
+    def test_a_large_document_s_words_are_there_at_once_and_after_a_pause(self):
+        # Thousands of distinct words: the server counts them when the
+        # document opens and gives them to the store while the client is
+        # quiet, or at once when a completion comes first.
+        words = ["qz%04dx" % n for n in range(5000)]
+        text = " ".join(words) + "\n"
+        client = self.start()
+        client.initialize()
+        client.open("file:///big", text)
+        client.open("file:///ask", "qz0")
+        self.assertEqual(client.labels("file:///ask", 0, 3)[:3], ["qz0000x", "qz0001x", "qz0002x"])
+        client.notify("textDocument/didClose", {"textDocument": {"uri": "file:///big"}})
+        self.assertEqual(client.items("file:///ask", 0, 3), [])
+        client.open("file:///big2", text.replace("qz", "qy"))
+        time.sleep(0.5)
+        client.change("file:///big2", 2, [(0, 0, 0, 7, "")])
+        client.open("file:///ask2", "qy4999")
+        self.assertEqual(client.labels("file:///ask2", 0, 6), ["qy4999x"])
+        client.open("file:///ask3", "qy0000")
+        self.assertNotIn("qy0000x", client.labels("file:///ask3", 0, 6))
         self.assertEqual(client.finish(), 0)
 
     def test_cut_at_max_items_is_incomplete(self):

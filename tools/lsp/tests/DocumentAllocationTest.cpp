@@ -11,6 +11,7 @@
 #include "LineMirror.h"
 #include "TestText.h"
 #include "lsp/Document.h"
+#include "lsp/DocumentWords.h"
 #include "lsp/Documents.h"
 
 namespace {
@@ -118,6 +119,51 @@ TEST(DocumentAllocation, FailedEditLeavesDocumentAsItWas) {
         documents, mirror, "file:///a", [&] { documents.open("file:///a", text, 4); }, "reopen");
     EXPECT_TRUE(documents.find("file:///a")->text() == text);
     EXPECT_EQ(mirror.compare(*documents.find("file:///a")), "");
+}
+
+// An opened document's words the store has yet to get: a feed that runs
+// out of memory part way leaves counted exactly what the store got, so that
+// closing the document takes every word out again, none too often.
+TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
+    std::string text;
+    for (int i = 0; i < 400; ++i) text += "word" + std::to_string(i % 300) + " ";
+    const WordRules rules;
+    for (long n = 0;; ++n) {
+        CompletionStore store(1);
+        DocumentWords words(rules, false);
+        words.setStore(&store);
+        words.setDeferAbove(10);
+        Documents documents;
+        documents.addObserver(words);
+        documents.open("file:///a", text, 1);
+        ASSERT_TRUE(words.feedPending());
+        ASSERT_EQ(store.wordCount(), 0u);
+        g_failAfter = n;
+        bool failed = false;
+        try {
+            words.flush();
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        g_failAfter = -1;
+        EXPECT_FALSE(words.feedPending()) << "allocation " << n;
+        const DocumentWords::Counts* counts = words.countsOf("file:///a");
+        const std::size_t counted = counts == nullptr ? 0 : counts->size();
+        ASSERT_EQ(store.wordCount(), counted) << "allocation " << n;
+        if (counts != nullptr) {
+            for (const auto& entry : *counts) {
+                const auto info = store.lookUp(entry.first);
+                ASSERT_TRUE(info.has_value()) << entry.first << ", allocation " << n;
+                ASSERT_EQ(info->documentCount, entry.second) << entry.first;
+            }
+        }
+        documents.close("file:///a");
+        ASSERT_EQ(store.wordCount(), 0u) << "allocation " << n;
+        if (!failed) {
+            EXPECT_EQ(counted, 300u);
+            return;
+        }
+    }
 }
 
 }  // namespace
