@@ -103,7 +103,9 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         std::size_t j = i;
         for (; j < batch.items.size() && viewOf(batch.items[j]) == viewOf(item); ++j)
             count = std::min(count + countOf(words[batch.items[j].index], origin), UINT64_MAX / 2);
-        const std::uint32_t id = s.table.find(viewOf(item));
+        // Into an empty store every word is new: no need to hash it twice.
+        const std::uint32_t id =
+            s.table.size() == 0 ? WordTable::kNoWord : s.table.find(viewOf(item));
         if (id == WordTable::kNoWord) {
             fresh.push_back({item, count});
             freshBytes += WordTable::arenaBytesOf(item.length);

@@ -57,7 +57,9 @@ void DocumentWords::linesChanged(const Document& document, const LinesChange& ch
         if (count != 0) changed.emplace_back(word, count);
     });
     std::sort(changed.begin(), changed.end());
-    if (change.kind == LinesChange::Kind::kOpen && deferAbove_ > 0 &&
+    // Only an open is put off: it takes nothing away, so every count is an
+    // addition that may wait.
+    if (change.kind == LinesChange::Kind::kOpen && change.removed.empty() && deferAbove_ > 0 &&
         changed.size() > deferAbove_ && learning_ && store_ != nullptr) {
         deferFeed(counts, changed);
         return;
