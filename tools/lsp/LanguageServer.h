@@ -31,6 +31,9 @@ struct ServerSetup {
     std::function<bool()> idleWorkPending;
     std::function<void()> doIdleWork;
     std::size_t maxMessageBytes = FrameDecoder::kDefaultMaxBody;
+    // The client's process as the command line names it, 0 for none:
+    // watched from the start, until a processId in initialize replaces it.
+    long clientProcessId = 0;
 };
 
 // Serves the protocol on `input` and `output` until the client sends

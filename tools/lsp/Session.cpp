@@ -72,7 +72,11 @@ struct Incoming {  // NOLINT(bugprone-exception-escape)
 }  // namespace
 
 Session::Session(Transport& transport, ServerSetup& setup)
-    : transport_(transport), setup_(setup), log_(transport), settings_(setup.defaults) {
+    : transport_(transport),
+      setup_(setup),
+      log_(transport),
+      settings_(setup.defaults),
+      watchedProcess_(setup.clientProcessId) {
     for (LineObserver* observer : setup_.lineObservers) documents_.addObserver(*observer);
     documents_.setLineLimit(settings_.lineLimit);
     const char* timing = std::getenv("RORIRER_LSP_TIMING");
@@ -259,7 +263,7 @@ void Session::flushWarnings() {
 
 Json Session::initialize(const Json& params) {
     if (!params.is_object()) throw RpcError(kInvalidParams, "params: expected an object");
-    long watch = 0;
+    long watch = watchedProcess_;
     const auto pid = params.find("processId");
     if (pid != params.end() && !pid->is_null()) {
         const std::int64_t number = requireInteger(params, "processId", "");

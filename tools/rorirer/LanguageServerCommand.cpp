@@ -68,6 +68,7 @@ int runLanguageServer(const Options& options, const WordRules& rules) {
     for (const WordSource& source : options.sources)
         if (source.kind == WordSource::kDict) setup.defaults.dictionaries.push_back(source.path);
     setup.defaults.minLength = options.minLength;
+    setup.clientProcessId = options.clientProcessId;
 
     lsp::ServerWords words(
         rules, options.numbers,

@@ -33,7 +33,7 @@ bool splitInlineValue(const std::string& arg, std::string& name, std::string& va
 bool takesValue(const std::string& name) {
     return name == "--dict" || name == "--text" || name == "--word-chars" ||
            name == "--min-length" || name == "--max" || name == "--case" || name == "--sort" ||
-           name == "--words-file";
+           name == "--words-file" || name == "--clientProcessId";
 }
 
 CaseMode caseModeNamed(const std::string& value) {
@@ -117,6 +117,10 @@ Options parseOptions(int argc, char** argv) {
         } else if (name == "--words-file") {
             if (value.empty()) throw ToolError("--words-file: empty file name");
             options.wordsFile = value;
+        } else if (name == "--clientProcessId") {
+            // What some editors pass to a server they start, beside the
+            // processId of initialize.
+            options.clientProcessId = parseCount(name, value);
         } else if (name == "--no-learn") {
             options.learn = false;
         } else if (name == "--numbers") {

@@ -37,6 +37,8 @@ struct Options {
     // False with --no-learn: the personal list is neither read nor written.
     bool learn = true;
     std::vector<std::string> words;  // of `learn` and `forget`
+    // The language server's client process; 0: none named.
+    long clientProcessId = 0;
 };
 
 // Throws ToolError (status 2) with a one-line message for anything malformed.

@@ -95,6 +95,20 @@ class Lifecycle(ServerTest):
         self.assertLess(time.monotonic() - started, 5)
         self.assertIn("is gone", client.stderr())
 
+    def test_client_process_named_on_the_command_line(self):
+        # Watched from the start, and when initialize names none.
+        sleeper = subprocess.Popen(["sleep", "300"])
+        try:
+            client = Client(["--stdio", "--clientProcessId=%d" % sleeper.pid], env=self.env)
+            self.clients.append(client)
+            client.initialize()
+            self.assert_alive(client)
+        finally:
+            sleeper.kill()
+            sleeper.wait()
+        self.assertEqual(client.proc.wait(timeout=10), 1)
+        self.assertIn("is gone", client.stderr())
+
     def test_live_client_process_keeps_the_server(self):
         client = self.start()
         client.initialize(process_id=os.getpid())
