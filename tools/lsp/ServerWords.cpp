@@ -30,17 +30,30 @@ void ServerWords::applySettings(const Settings& settings) {
     Settings next = settings;
     if (settings.minLength != settings_.minLength ||
         settings.dictionaries != settings_.dictionaries) {
-        auto fresh = std::make_unique<CompletionStore>(settings.minLength);
-        loader_(*fresh, settings);
-        if (settings.learnFromDocuments) documentWords_.addAllTo(*fresh);
+        std::unique_ptr<CompletionStore> fresh;
+        try {
+            fresh = std::make_unique<CompletionStore>(settings.minLength);
+            loader_(*fresh, settings);
+            if (settings.learnFromDocuments) documentWords_.addAllTo(*fresh);
+        } catch (...) {
+            // The old store serves on, learning as the client now asks.
+            applyLearning(settings.learnFromDocuments);
+            throw;
+        }
         // Nothing below throws: the old store serves until here.
         documentWords_.setStore(nullptr);
         documentWords_.setLearning(settings.learnFromDocuments);
         install(std::move(fresh));
-    } else if (settings.learnFromDocuments != settings_.learnFromDocuments) {
-        documentWords_.setLearning(settings.learnFromDocuments);
+    } else {
+        applyLearning(settings.learnFromDocuments);
     }
     settings_ = std::move(next);
+}
+
+void ServerWords::applyLearning(bool on) {
+    if (on == settings_.learnFromDocuments) return;
+    documentWords_.setLearning(on);
+    settings_.learnFromDocuments = on;
 }
 
 void ServerWords::install(std::unique_ptr<CompletionStore> store) noexcept {

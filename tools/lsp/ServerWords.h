@@ -61,6 +61,7 @@ public:
 
 private:
     void install(std::unique_ptr<CompletionStore> store) noexcept;
+    void applyLearning(bool on);
 
     Loader loader_;
     std::unique_ptr<CompletionStore> store_;

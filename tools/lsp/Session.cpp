@@ -301,6 +301,10 @@ void Session::applySettings(const Json& settings) {
             setup_.settingsChanged(next);
         } catch (const std::exception& error) {
             warnUser(error.what());
+            // The store still holds what the old settings named; the same
+            // settings sent again (the file now there) must try again.
+            next.dictionaries = settings_.dictionaries;
+            next.minLength = settings_.minLength;
         }
     }
     documents_.setLineLimit(next.lineLimit);

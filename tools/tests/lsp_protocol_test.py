@@ -507,6 +507,34 @@ class Settings(ServerTest):
         self.assertEqual(self.labels(client), ["helter", "helterskelter"])
         self.assertTrue(any(n["method"] == "window/showMessage" and "missing" in
                             n["params"]["message"] for n in client.notifications))
+        # Sent again once the file is there, the same settings load it.
+        with open(os.path.join(self.tmp.name, "missing"), "w") as f:
+            f.write("helix\n")
+        client.notify("workspace/didChangeConfiguration",
+                      {"settings": {"dictionaries": [os.path.join(self.tmp.name, "missing")]}})
+        self.assertEqual(self.labels(client), ["helix"])
+        self.assertEqual(client.finish(), 0)
+
+    def test_dictionaries_that_would_stop_the_server_are_refused(self):
+        # Standard input carries the messages; a pipe may never end.
+        fifo = os.path.join(self.tmp.name, "fifo")
+        os.mkfifo(fifo)
+        client = self.start()
+        client.initialize()
+        client.open("file:///s", "hel zanzibar")
+        for path in ["-", "/dev/stdin", fifo]:
+            with self.subTest(path=path):
+                client.notify("workspace/didChangeConfiguration",
+                              {"settings": {"dictionaries": [path]}})
+                self.assertEqual(self.labels(client), HEL)
+                self.assertTrue(any(n["method"] == "window/showMessage" and
+                                    "not a regular file" in n["params"]["message"]
+                                    for n in client.notifications))
+        # A store that could not be built still takes the other settings.
+        client.notify("workspace/didChangeConfiguration",
+                      {"settings": {"dictionaries": ["-"], "learnFromDocuments": False}})
+        client.open("file:///z", "zanzi")
+        self.assertEqual(client.items("file:///z", 0, 5), [])
         self.assertEqual(client.finish(), 0)
 
 
