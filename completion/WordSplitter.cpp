@@ -116,7 +116,9 @@ bool WordSplitter::takeAsciiRun(std::string_view piece, std::size_t& at) {
     std::uint8_t last = 0;
     for (; end < piece.size(); ++end) {
         const auto byte = static_cast<std::uint8_t>(piece[end]);
-        const std::uint8_t kind = byte < 0x80 ? rules_.asciiClass(byte) : 0;
+        // A newline, even one the rules make a word character, goes by
+        // takeCharacter(), which counts the lines.
+        const std::uint8_t kind = byte < 0x80 && byte != '\n' ? rules_.asciiClass(byte) : 0;
         if ((kind & WordRules::kAsciiWord) == 0) break;
         last = kind;
         allDigits = allDigits && (kind & WordRules::kAsciiDigit) != 0;

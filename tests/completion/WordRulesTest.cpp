@@ -125,6 +125,20 @@ TEST(WordRules, RunawayWordsAreRefusedWithTheirLine) {
         {"abcd'efgh", true, 1},        // the apostrophe counts when it joins
         {"abcdefg\xC3\xA9", true, 1},  // bytes, not characters
     };
+    // Rules that make the newline a word character: the lines still count.
+    const WordRules everything = WordRules::parse("\\x01-\\x7f");
+    const std::vector<Row> joined = {{"ab\ncdefghij", true, 2}, {"\n\n\nabcdefghi", true, 4}};
+    for (const Row& row : joined) {
+        SCOPED_TRACE(row.text);
+        WordSplitter splitter(everything, options);
+        const auto ignore = [](std::string_view) {};
+        try {
+            splitter.feed(row.text, ignore);
+            ADD_FAILURE() << "not refused";
+        } catch (const rorirer::WordTooLong& e) {
+            EXPECT_EQ(e.line(), row.line);
+        }
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         WordSplitter splitter(rules, options);

@@ -1,6 +1,7 @@
 #include "lsp/DocumentWords.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -27,8 +28,17 @@ std::string storedWordForm(std::string_view word) {
 }
 
 void DocumentWords::linesChanged(const Document& document, const LinesChange& change) {
-    // Every change goes to the store in the order it came.
-    flush();
+    // Every change goes to the store in the order it came. A close goes
+    // on when that fails: what the store did not get is uncounted already,
+    // and a document left open would offer its words on.
+    if (change.kind == LinesChange::Kind::kClose) {
+        try {
+            flush();
+        } catch (const std::bad_alloc&) {
+        }
+    } else {
+        flush();
+    }
     // The net change of each word: typing in a line takes all its words away
     // and brings them back, and only those that differ reach the store.
     WordTally net;

@@ -18,9 +18,14 @@ namespace {
 
 // Allocations left before the next one fails; negative means never.
 long g_failAfter = -1;
+// Whether only that one fails, or every one after it too.
+bool g_failOnce = false;
 
 void* allocate(std::size_t size) {
-    if (g_failAfter == 0) throw std::bad_alloc();
+    if (g_failAfter == 0) {
+        if (g_failOnce) g_failAfter = -1;
+        throw std::bad_alloc();
+    }
     if (g_failAfter > 0) --g_failAfter;
     void* p = std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) throw std::bad_alloc();
@@ -161,8 +166,47 @@ TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
         ASSERT_EQ(store.wordCount(), 0u) << "allocation " << n;
         if (!failed) {
             EXPECT_EQ(counted, 300u);
-            return;
+            break;
         }
+    }
+    // A close that must first finish the feed: whatever fails, a close
+    // that returns has taken every word of the document out of the store,
+    // and after one that throws, the store catches up with the counts.
+    for (long n = 0;; ++n) {
+        CompletionStore store(1);
+        DocumentWords words(rules, false);
+        words.setStore(&store);
+        words.setDeferAbove(10);
+        Documents documents;
+        documents.addObserver(words);
+        documents.open("file:///a", text, 1);
+        words.feedSome(100);
+        g_failAfter = n;
+        g_failOnce = true;
+        bool failed = false;
+        try {
+            documents.close("file:///a");
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        g_failAfter = -1;
+        g_failOnce = false;
+        const DocumentWords::Counts* counts = words.countsOf("file:///a");
+        if (!failed) {
+            ASSERT_EQ(documents.find("file:///a"), nullptr) << "allocation " << n;
+            ASSERT_EQ(counts, nullptr) << "allocation " << n;
+            ASSERT_EQ(store.wordCount(), 0u) << "allocation " << n;
+            if (n > 400) return;
+            continue;
+        }
+        // Only a close that failed before it began keeps the document: one
+        // whose feed failed goes on, or the document would stay open.
+        ASSERT_TRUE(counts != nullptr && counts->size() == 300u) << "allocation " << n;
+        words.flush();
+        const std::size_t counted = counts == nullptr ? 0 : counts->size();
+        ASSERT_EQ(store.wordCount(), counted) << "allocation " << n;
+        documents.close("file:///a");
+        ASSERT_EQ(store.wordCount(), 0u) << "allocation " << n;
     }
 }
 
