@@ -82,7 +82,10 @@ class KilledWhileChangingTheList(unittest.TestCase):
                 child = subprocess.Popen([EXE] + command, env=env, stdout=subprocess.DEVNULL,
                                          stderr=subprocess.PIPE)
                 if run % 2:
-                    time.sleep(rng.uniform(0, window))
+                    # Up to a quarter past the uncut run's time: the new
+                    # list takes the old one's place at the very end of a
+                    # run, and some kills must come after it.
+                    time.sleep(rng.uniform(0, window * 1.25))
                 else:
                     give_up = time.monotonic() + window * 2
                     while not os.path.exists(path + ".tmp") and time.monotonic() < give_up:
