@@ -1,6 +1,9 @@
 // Finding words in a rank index: the rank of a key or of a prefix's words,
 // the rank of an id, and walking the words in byte order.
 #include "completion/internal/RankIndex.h"
+
+#include <vector>
+
 #include "completion/internal/WordHead.h"
 
 namespace rorirer {
@@ -31,28 +34,27 @@ std::uint32_t countBefore(const RankIndex::Inner& n, std::uint32_t child) noexce
     return count;
 }
 
-}  // namespace
-
-std::uint32_t RankIndex::lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
-                                        std::string_view key,
-                                        const WordTable& table) const noexcept {
-    const std::uint64_t keyHead = headOf(key);
-    const auto before = [&](const Inner& n, std::uint32_t i) {
-        return wordLess(n.head[i], n.firstId[i], key, keyHead, table);
-    };
+// The rank of the first word, from `node` down, for which `before` (on
+// inner nodes' first words) and `leafBefore` (on a leaf's ids) say false:
+// the words they say true for come first in byte order.
+template <typename Before, typename LeafBefore>
+std::uint32_t descendFrom(const std::vector<RankIndex::Inner>& inners,
+                          const std::vector<RankIndex::Leaf>& leaves, std::uint32_t node,
+                          bool isLeaf, std::uint32_t rank, Before before,
+                          LeafBefore leafBefore) noexcept {
     while (!isLeaf) {
-        const Inner& n = inners_[node];
+        const RankIndex::Inner& n = inners[node];
         const std::uint32_t c = childFor(n, before);
         rank += countBefore(n, c);
         node = n.child[c];
         isLeaf = n.leaves;
     }
-    const Leaf& l = leaves_[node];
+    const RankIndex::Leaf& l = leaves[node];
     std::uint32_t low = 0;
     std::uint32_t high = l.size;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
-        if (table.word(l.id[middle]).compare(key) < 0) {
+        if (leafBefore(l.id[middle])) {
             low = middle + 1;
         } else {
             high = middle;
@@ -61,33 +63,32 @@ std::uint32_t RankIndex::lowerBoundFrom(std::uint32_t node, bool isLeaf, std::ui
     return rank + low;
 }
 
+}  // namespace
+
+std::uint32_t RankIndex::lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                        std::string_view key,
+                                        const WordTable& table) const noexcept {
+    const std::uint64_t keyHead = headOf(key);
+    return descendFrom(
+        inners_, leaves_, node, isLeaf, rank,
+        [&](const Inner& n, std::uint32_t i) {
+            return wordLess(n.head[i], n.firstId[i], key, keyHead, table);
+        },
+        [&](std::uint32_t id) { return table.word(id).compare(key) < 0; });
+}
+
 std::uint32_t RankIndex::prefixEndFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
                                        std::string_view prefix,
                                        const WordTable& table) const noexcept {
     const std::uint64_t prefixHead = headOf(prefix);
-    const auto before = [&](const Inner& n, std::uint32_t i) {
-        return wordNotAfter(n.head[i], n.firstId[i], prefix, prefixHead, table);
-    };
-    while (!isLeaf) {
-        const Inner& n = inners_[node];
-        const std::uint32_t c = childFor(n, before);
-        rank += countBefore(n, c);
-        node = n.child[c];
-        isLeaf = n.leaves;
-    }
-    const Leaf& l = leaves_[node];
-    std::uint32_t low = 0;
-    std::uint32_t high = l.size;
-    while (low < high) {
-        const std::uint32_t middle = (low + high) / 2;
-        const std::string_view word = table.word(l.id[middle]);
-        if (word.substr(0, prefix.size()).compare(prefix) <= 0) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return rank + low;
+    return descendFrom(
+        inners_, leaves_, node, isLeaf, rank,
+        [&](const Inner& n, std::uint32_t i) {
+            return wordNotAfter(n.head[i], n.firstId[i], prefix, prefixHead, table);
+        },
+        [&](std::uint32_t id) {
+            return table.word(id).substr(0, prefix.size()).compare(prefix) <= 0;
+        });
 }
 
 std::uint32_t RankIndex::lowerBound(std::string_view key, const WordTable& table) const noexcept {
