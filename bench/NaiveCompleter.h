@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "EditDistance.h"
+
 class NaiveCompleter {
 public:
     NaiveCompleter(const std::vector<std::string>& words, std::size_t minLength) {
@@ -58,8 +60,8 @@ public:
         for (const std::string& w : words_) {
             const std::vector<std::int32_t> word = folded(w);
             for (std::size_t n = keys.size() - 1; n <= keys.size() + 1 && n <= word.size(); ++n) {
-                if (distance(std::vector<std::int32_t>(word.begin(), word.begin() + n), keys) <=
-                    1) {
+                if (rorirer::testsupport::editDistance(
+                        std::vector<std::int32_t>(word.begin(), word.begin() + n), keys) <= 1) {
                     hits.push_back({capitals ? upper(w) : w, w, false, length(w)});
                     break;
                 }
@@ -117,20 +119,6 @@ private:
             out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
         }
         return out;
-    }
-    static int distance(const std::vector<std::int32_t>& a, const std::vector<std::int32_t>& b) {
-        std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
-        for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = static_cast<int>(i);
-        for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = static_cast<int>(j);
-        for (std::size_t i = 1; i <= a.size(); ++i) {
-            for (std::size_t j = 1; j <= b.size(); ++j) {
-                d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                                    d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-                if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                    d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-            }
-        }
-        return d[a.size()][b.size()];
     }
     static std::vector<std::string> best(std::vector<Hit>& hits) {
         std::sort(hits.begin(), hits.end(), [](const Hit& x, const Hit& y) {

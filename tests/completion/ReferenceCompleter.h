@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "EditDistance.h"
 #include "completion/Query.h"
 
 namespace reference {
@@ -117,22 +118,6 @@ inline std::uint64_t countKey(std::uint64_t c) {
     while (((c >> e) & 1) == 0) --e;
     return (1ull << 27) + (static_cast<std::uint64_t>(e - 27) << 21) +
            ((c >> (e - 21)) & ((1ull << 21) - 1));
-}
-
-// Optimal string alignment distance.
-inline int distance(const std::vector<Char>& a, const std::vector<Char>& b) {
-    std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
 }
 
 struct Entry {
@@ -288,7 +273,8 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
                 for (std::size_t n = k - 1; n <= std::min(word.size(), 4 * (k + 1)) && l < 0; ++n) {
                     std::vector<Char> keys = decode(word.substr(0, n)).chars;
                     for (Char& c : keys) c = foldedChar(c);
-                    if (distance(keys, typedKeys) <= 1) l = static_cast<long>(n);
+                    if (rorirer::testsupport::editDistance(keys, typedKeys) <= 1)
+                        l = static_cast<long>(n);
                 }
             }
             if (l < 0) continue;
