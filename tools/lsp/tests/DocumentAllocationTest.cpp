@@ -129,18 +129,28 @@ TEST(DocumentAllocation, FailedEditLeavesDocumentAsItWas) {
 // An opened document's words the store has yet to get: a feed that runs
 // out of memory part way leaves counted exactly what the store got, so that
 // closing the document takes every word out again, none too often.
+// A document just opened whose words the store has yet to get.
+struct OpenedLate {
+    OpenedLate(const WordRules& rules, const std::string& text) : words(rules, false) {
+        words.setStore(&store);
+        words.setDeferAbove(10);
+        documents.addObserver(words);
+        documents.open("file:///a", text, 1);
+    }
+    CompletionStore store{1};
+    DocumentWords words;
+    Documents documents;
+};
+
 TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
     std::string text;
     for (int i = 0; i < 400; ++i) text += "word" + std::to_string(i % 300) + " ";
     const WordRules rules;
     for (long n = 0;; ++n) {
-        CompletionStore store(1);
-        DocumentWords words(rules, false);
-        words.setStore(&store);
-        words.setDeferAbove(10);
-        Documents documents;
-        documents.addObserver(words);
-        documents.open("file:///a", text, 1);
+        OpenedLate opened(rules, text);
+        CompletionStore& store = opened.store;
+        DocumentWords& words = opened.words;
+        Documents& documents = opened.documents;
         ASSERT_TRUE(words.feedPending());
         ASSERT_EQ(store.wordCount(), 0u);
         g_failAfter = n;
@@ -173,13 +183,10 @@ TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
     // that returns has taken every word of the document out of the store,
     // and after one that throws, the store catches up with the counts.
     for (long n = 0;; ++n) {
-        CompletionStore store(1);
-        DocumentWords words(rules, false);
-        words.setStore(&store);
-        words.setDeferAbove(10);
-        Documents documents;
-        documents.addObserver(words);
-        documents.open("file:///a", text, 1);
+        OpenedLate opened(rules, text);
+        CompletionStore& store = opened.store;
+        DocumentWords& words = opened.words;
+        Documents& documents = opened.documents;
         words.feedSome(100);
         g_failAfter = n;
         g_failOnce = true;
