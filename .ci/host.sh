@@ -20,7 +20,9 @@ command -v emacs >/dev/null || need+=(emacs-nox)
 ls -d /usr/share/emacs/site-lisp/elpa/eglot-* >/dev/null 2>&1 || need+=(elpa-eglot)
 if [ ${#need[@]} -gt 0 ]; then
     echo "== rorirer: installing ${need[*]}"
-    apt-get update -qq
+    # A list that fails to download (an i386 index caught mid-sync, say) is a
+    # warning: the install below says what is really missing.
+    apt-get update -qq || echo "warning: apt-get update failed (status $?); going on with the package lists that did download" >&2
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
 fi
 [ "${1:-}" = "--packages" ] && exit 0

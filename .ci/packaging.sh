@@ -12,21 +12,51 @@ WINE=${RORIRER_WINE:-1}
 
 apt_install() {
     echo "== installing $*"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        -o DPkg::Lock::Timeout=600 "$@" >/dev/null
+}
+
+# A list that fails to download is a warning, not the end: once i386 is
+# added, the archive's i386 security index can fail mid-sync on every update
+# of the machine. The install that follows says what is really missing.
+apt_update() {
+    apt-get update -qq ||
+        echo "warning: apt-get update failed (status $?); going on with the lists that did download" >&2
+}
+
+# Wine's i386 half shares multiarch libraries (libssl3, zlib1g, liblzma5...)
+# with amd64, and each must have one version on both. Where amd64 carries
+# security updates the i386 lists lack, no such version exists and apt
+# reports held broken packages. Under a pin of the release suite both sides
+# take the release's versions: this downgrades those amd64 libraries,
+# security updates among them, on this test machine only. The pin goes
+# again whether or not the install succeeds.
+wine_pin=/etc/apt/preferences.d/rorirer-wine32
+install_wine() {
+    local suite
+    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    trap 'rm -f "$wine_pin"' EXIT
+    printf 'Package: *\nPin: release n=%s,l=Debian\nPin-Priority: 1001\n' "$suite" >"$wine_pin"
+    echo "== installing wine wine32:i386 (release suite $suite pinned)"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        --allow-downgrades -o DPkg::Lock::Timeout=600 wine wine32:i386 >/dev/null
+    rm -f "$wine_pin"
+    trap - EXIT
 }
 
 need=()
 command -v pkg-config >/dev/null || need+=(pkg-config)
 command -v python3 >/dev/null || need+=(python3)
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
-if [ "$WINE" = 1 ]; then [ -x /usr/lib/wine/wine ] || need+=(wine wine32:i386); fi
-if [ ${#need[@]} -gt 0 ]; then
-    case " ${need[*]} " in
-        *" wine32:i386 "*) dpkg --print-foreign-architectures | grep -qx i386 ||
-                               dpkg --add-architecture i386 ;;
-    esac
-    apt-get update -qq
-    apt_install "${need[@]}"
+wine=0
+[ "$WINE" = 1 ] && [ ! -x /usr/lib/wine/wine ] && wine=1
+if [ ${#need[@]} -gt 0 ] || [ "$wine" = 1 ]; then
+    if [ "$wine" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    apt_update
+    [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
+    [ "$wine" = 0 ] || install_wine
 fi
 
 echo "== Linux: exports, SONAME and install"
@@ -56,7 +86,7 @@ fi
 # them, registered for i386 programs with the kernel.
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo "== this kernel runs no 32-bit programs: registering qemu-i386 for them"
-    command -v qemu-i386-static >/dev/null || { apt-get update -qq; apt_install qemu-user-static; }
+    command -v qemu-i386-static >/dev/null || { apt_update; apt_install qemu-user-static; }
     binfmt=/proc/sys/fs/binfmt_misc
     [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt
     [ -e $binfmt/qemu-i386 ] || printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >$binfmt/register
