@@ -64,11 +64,9 @@ def read_bible(work):
     return units
 
 
-def read_r_strings(blob):
-    """The character vector an R lazy-load database entry holds (XDR
-    serialization, version 2 or 3): the only kind of object the package's
-    data are."""
-    data = zlib.decompress(blob[4:])
+def read_r_strings(data):
+    """The character vector in an R serialization (XDR, version 2 or 3): the
+    only kind of object the package's data are."""
     if not data.startswith(b"X\n"):
         raise ValueError("not an XDR serialization")
     pos = 2
@@ -104,12 +102,12 @@ def read_austen(work):
         db = f.read()
     units = []
     pos = 0
+    # A lazy-load database: each object is its length in 4 bytes and a zlib
+    # stream, one after the other.
     while pos < len(db):
         z = zlib.decompressobj()
-        z.decompress(db[pos + 4:])
-        end = len(db) - len(z.unused_data)
-        lines = read_r_strings(db[pos:end])
-        pos = end
+        lines = read_r_strings(z.decompress(db[pos + 4:]))
+        pos = len(db) - len(z.unused_data)
         text = "\n".join(lines).replace("_", "")
         units += [p for p in paragraphs(text)
                   if not re.match(r"^(chapter|volume) [0-9ivxlc]+\.?$", p, re.I)]
