@@ -30,6 +30,15 @@ class Failure(Exception):
     pass
 
 
+def read(path):
+    """The text of `path`, or None while it does not exist."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
 def wait_for(what, ready, describe):
     deadline = time.monotonic() + DEADLINE_SECONDS
     while not ready():
@@ -59,20 +68,14 @@ class Vim:
                               check=True).stdout.decode("utf-8", "replace")
 
     def served(self, method):
-        """How many messages of `method` the server has handled."""
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return len(re.findall(r"timing: %s " % re.escape(method), f.read()))
-        except FileNotFoundError:
-            return 0
+        """How many messages of `method` the server has handled, by the
+        line its RORIRER_LSP_TIMING writes for each."""
+        return len(re.findall(r"timing: %s " % re.escape(method), read(self.log) or ""))
 
     def describe(self):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                log = f.read()[-2000:]
-        except FileNotFoundError:
-            log = "(the server never started)"
-        return "screen:\n%s\nserver's standard error:\n%s" % (self.screen(), log)
+        log = read(self.log)
+        return "screen:\n%s\nserver's standard error:\n%s" % (
+            self.screen(), "(the server never started)" if log is None else log[-2000:])
 
     def close(self):
         subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
@@ -102,15 +105,8 @@ def type_and_complete(vim, name, opened):
     vim.keys(":update", literal=True)
     vim.keys("Enter")
     path = os.path.join(vim.work, name)
-
-    def saved():
-        try:
-            with open(path, encoding="utf-8") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
-    wait_for("%s to hold %s, put in by Tab" % (name, first), lambda: saved() == first + "\n",
-             lambda: "%s holds %r\n%s" % (name, saved(), vim.describe()))
+    wait_for("%s to hold %s, put in by Tab" % (name, first), lambda: read(path) == first + "\n",
+             lambda: "%s holds %r\n%s" % (name, read(path), vim.describe()))
 
 
 def main():
