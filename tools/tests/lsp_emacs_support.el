@@ -14,10 +14,14 @@
 ;; Whatever a package keeps (lsp-mode's session file) stays in the test's folder.
 (setq user-emacs-directory (file-name-as-directory rorirer-test-work))
 
+(defun rorirer-test-exit (status)
+  (ignore-errors (delete-directory rorirer-test-work t))
+  (kill-emacs status))
+
 (defun rorirer-test-fail (format &rest args)
   (princ (concat rorirer-test-name ": " (apply #'format format args) "\n")
          #'external-debugging-output)
-  (kill-emacs 1))
+  (rorirer-test-exit 1))
 
 (defun rorirer-test-require (feature package)
   "Loads FEATURE from Debian's PACKAGE, found as Emacs finds it without -Q,
@@ -29,7 +33,7 @@ or skips the test."
     (princ (format "%s: skipped: %s is not installed (Debian: apt-get install %s)\n"
                    rorirer-test-name feature package)
            #'external-debugging-output)
-    (kill-emacs 77)))
+    (rorirer-test-exit 77)))
 
 (defun rorirer-test-wait (what ready)
   "Waits until READY returns non-nil, letting processes and timers run."
@@ -77,8 +81,7 @@ evaluates the block of docs/editors.md marked as tested by TEST-FILE."
   (condition-case err
       (funcall main)
     (error (rorirer-test-fail "%s" (error-message-string err))))
-  (delete-directory rorirer-test-work t)
   (princ (concat rorirer-test-name ": " summary "\n"))
-  (kill-emacs 0))
+  (rorirer-test-exit 0))
 
 ;;; lsp_emacs_support.el ends here
