@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 namespace {
 

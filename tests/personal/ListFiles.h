@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 // HOME and XDG_DATA_HOME point into it, so nothing reaches the real home.

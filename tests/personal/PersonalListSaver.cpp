@@ -13,7 +13,7 @@
 #include <string>
 
 #include "SaverStates.h"
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "ToolError.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "lsp/LanguageServer.h"
 #include "lsp/ServerWords.h"
 #include "lsp/WordCompletion.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {

@@ -7,8 +7,8 @@
 #include "PersonalWords.h"
 #include "ToolError.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordSplitter.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {

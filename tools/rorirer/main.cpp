@@ -18,8 +18,8 @@
 #include "ToolError.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordRules.h"
+#include "personal/PersonalList.h"
 
 #ifndef RORIRER_VERSION
 #define RORIRER_VERSION "unknown"

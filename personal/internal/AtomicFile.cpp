@@ -1,4 +1,4 @@
-#include "completion/internal/AtomicFile.h"
+#include "personal/internal/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

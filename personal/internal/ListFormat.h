@@ -9,8 +9,8 @@
 // byte for byte, so any word without NUL or LF round-trips. Entries are
 // written in the words' byte order; N counts them, so a file cut short
 // anywhere, even between lines, fails to parse.
-#ifndef RORIRER_COMPLETION_INTERNAL_LISTFORMAT_H
-#define RORIRER_COMPLETION_INTERNAL_LISTFORMAT_H
+#ifndef RORIRER_PERSONAL_INTERNAL_LISTFORMAT_H
+#define RORIRER_PERSONAL_INTERNAL_LISTFORMAT_H
 
 #include <set>
 #include <string>
@@ -38,4 +38,4 @@ int writeList(int fd, const ListContents& contents);
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_INTERNAL_LISTFORMAT_H
+#endif  // RORIRER_PERSONAL_INTERNAL_LISTFORMAT_H

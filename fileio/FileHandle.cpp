@@ -1,4 +1,4 @@
-#include "completion/internal/FileHandle.h"
+#include "fileio/FileHandle.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "completion/internal/ListFormat.h"
+#include "personal/internal/ListFormat.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "completion/PersonalList.h"
-#include "completion/internal/FileHandle.h"
+#include "fileio/FileHandle.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {

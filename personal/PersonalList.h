@@ -12,8 +12,8 @@
 // learn() and forget() still change the view, but the file is never written.
 //
 // docs/rorirer.md ("The personal word list") describes the file for users.
-#ifndef RORIRER_COMPLETION_PERSONALLIST_H
-#define RORIRER_COMPLETION_PERSONALLIST_H
+#ifndef RORIRER_PERSONAL_PERSONALLIST_H
+#define RORIRER_PERSONAL_PERSONALLIST_H
 
 #include <cstddef>
 #include <map>
@@ -120,4 +120,4 @@ private:
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_PERSONALLIST_H
+#endif  // RORIRER_PERSONAL_PERSONALLIST_H

@@ -1,4 +1,4 @@
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <iterator>
 #include <utility>
 
-#include "completion/internal/AtomicFile.h"
-#include "completion/internal/ListFormat.h"
+#include "personal/internal/AtomicFile.h"
+#include "personal/internal/ListFormat.h"
 
 namespace rorirer {
 namespace {

@@ -1,13 +1,13 @@
 // Replacing a file so that a crash or a kill at any moment leaves either the
 // old file or the new one, whole; and the lock that keeps two writers of one
 // file from interleaving their read-change-write cycles.
-#ifndef RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H
-#define RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H
+#ifndef RORIRER_PERSONAL_INTERNAL_ATOMICFILE_H
+#define RORIRER_PERSONAL_INTERNAL_ATOMICFILE_H
 
 #include <functional>
 #include <string>
 
-#include "completion/internal/FileHandle.h"
+#include "fileio/FileHandle.h"
 
 namespace rorirer {
 
@@ -40,4 +40,4 @@ Replacement replaceFile(const std::string& path, const std::function<int(int fd)
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_INTERNAL_ATOMICFILE_H
+#endif  // RORIRER_PERSONAL_INTERNAL_ATOMICFILE_H

@@ -1,7 +1,7 @@
 // An open file descriptor that is closed when its owner goes, and the
 // read and write loops every user of one needs.
-#ifndef RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
-#define RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
+#ifndef RORIRER_FILEIO_FILEHANDLE_H
+#define RORIRER_FILEIO_FILEHANDLE_H
 
 #include <sys/types.h>
 
@@ -44,4 +44,4 @@ std::string describeError(const std::string& what, int error);
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
+#endif  // RORIRER_FILEIO_FILEHANDLE_H
