@@ -212,10 +212,12 @@ std::string readList(const std::string& path, ListContents& out, bool& missing) 
     ListParser parser(path, out);
     std::vector<char> chunk(kChunkBytes);
     for (;;) {
-        const ssize_t got = readSome(file.get(), chunk.data(), chunk.size());
-        if (got < 0) return describeError(path, errno);
+        size_t got = 0;
+        if (const int error = readSome(file.get(), chunk.data(), chunk.size(), got)) {
+            return describeError(path, error);
+        }
         if (got == 0) break;
-        if (!parser.take(chunk.data(), static_cast<size_t>(got))) return parser.problem();
+        if (!parser.take(chunk.data(), got)) return parser.problem();
     }
     if (!parser.finish()) return parser.problem();
     return "";
