@@ -15,6 +15,8 @@
 #include <set>
 #include <string>
 
+#include "personal/ListStatus.h"
+
 namespace rorirer {
 
 // The two sets a list holds. No word is in both.
@@ -23,18 +25,18 @@ struct ListContents {
     std::set<std::string> forgotten;
 };
 
-// Why a word cannot go in a list, or null when it can.
-const char* findWordFault(const std::string& word) noexcept;
+// Fails, saying why, for a word a list cannot hold.
+ListStatus checkWord(const std::string& word);
 
-// Reads the list at `path` into `out` (which must be empty). A missing file
-// is an empty list and sets `missing`. Returns "" on success; otherwise the
-// problem, naming the file (and the line for a parse error), with `out` in
-// some partly filled state the caller throws away.
-std::string readList(const std::string& path, ListContents& out, bool& missing);
+// Reads the list at `path` into `out` (which must be empty); a missing file
+// is an empty list. A failure names the file (and the line for a parse
+// error), and leaves `out` in some partly filled state the caller throws
+// away.
+ListStatus readList(const std::string& path, ListContents& out);
 
-// Writes `contents` to `fd` through a buffer. Returns 0, or the errno of the
-// write that failed.
-int writeList(int fd, const ListContents& contents);
+// Writes `contents` to `fd` through a buffer; `name` is the file's, for the
+// message of a failed write.
+ListStatus writeList(int fd, const std::string& name, const ListContents& contents);
 
 }  // namespace rorirer
 
