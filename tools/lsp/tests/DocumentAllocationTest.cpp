@@ -8,38 +8,12 @@
 #include <random>
 #include <string>
 
+#include "FailingAllocator.h"
 #include "LineMirror.h"
 #include "TestText.h"
 #include "lsp/Document.h"
 #include "lsp/DocumentWords.h"
 #include "lsp/Documents.h"
-
-namespace {
-
-// Allocations left before the next one fails; negative means never.
-long g_failAfter = -1;
-// Whether only that one fails, or every one after it too.
-bool g_failOnce = false;
-
-void* allocate(std::size_t size) {
-    if (g_failAfter == 0) {
-        if (g_failOnce) g_failAfter = -1;
-        throw std::bad_alloc();
-    }
-    if (g_failAfter > 0) --g_failAfter;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace rorirer::lsp {
 namespace {
