@@ -55,6 +55,8 @@ inline std::string randomText(std::mt19937& random, int pieces, bool broken, boo
     return text;
 }
 
+// The plain text model's units for each encoding the server speaks: the
+// server's tests and the document fuzzer both count through this one map.
 inline TextUnits modelUnits(PositionEncoding encoding) {
     switch (encoding) {
         case PositionEncoding::kUtf8:
