@@ -64,14 +64,7 @@ int failEachAllocation(TrieProbe& trie, Operation operation, bool keepsOutput = 
     const Snapshot before = snapshot(trie);
     for (long fail = 0;; ++fail) {
         const long live = g_live;
-        g_failAfter = fail;
-        try {
-            operation();
-            g_failAfter = -1;
-            return static_cast<int>(fail);
-        } catch (const std::bad_alloc&) {
-            g_failAfter = -1;
-        }
+        if (!failsWithAllocation(fail, operation)) return static_cast<int>(fail);
         if (!keepsOutput) {
             EXPECT_EQ(g_live, live) << "leak after failing allocation " << fail;
         }

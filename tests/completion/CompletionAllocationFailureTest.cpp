@@ -44,14 +44,7 @@ int failEachAllocation(CompletionStore& store, Operation operation) {
     const bool failedBefore = ::testing::Test::HasFailure();
     const std::string before = snapshot(store);
     for (long fail = 0;; ++fail) {
-        g_failAfter = fail;
-        try {
-            operation();
-            g_failAfter = -1;
-            return static_cast<int>(fail);
-        } catch (const std::bad_alloc&) {
-            g_failAfter = -1;
-        }
+        if (!failsWithAllocation(fail, operation)) return static_cast<int>(fail);
         EXPECT_EQ(snapshot(store), before) << "changed after failing allocation " << fail;
         EXPECT_EQ(store.checkConsistency(), "") << "after failing allocation " << fail;
         if (!failedBefore && ::testing::Test::HasFailure()) return -1;

@@ -5,6 +5,8 @@
 #ifndef RORIRER_TESTS_SUPPORT_FAILINGALLOCATOR_H
 #define RORIRER_TESTS_SUPPORT_FAILINGALLOCATOR_H
 
+#include <new>
+
 // Allocations left before the next one throws std::bad_alloc; negative
 // means never.
 extern long g_failAfter;
@@ -12,5 +14,26 @@ extern long g_failAfter;
 extern bool g_failOnce;
 // Blocks handed out and not yet given back, to find leaks.
 extern long g_live;
+
+// Runs `operation` with allocation `n` (counting from 0) failing, and every
+// one after it too unless `once`; allocations work again when it is done,
+// however it ends. True when it threw std::bad_alloc.
+template <typename Operation>
+bool failsWithAllocation(long n, Operation&& operation, bool once = false) {
+    struct Restore {
+        ~Restore() {
+            g_failAfter = -1;
+            g_failOnce = false;
+        }
+    } restore;
+    g_failAfter = n;
+    g_failOnce = once;
+    try {
+        operation();
+    } catch (const std::bad_alloc&) {
+        return true;
+    }
+    return false;
+}
 
 #endif  // RORIRER_TESTS_SUPPORT_FAILINGALLOCATOR_H
