@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "LineMirror.h"
-#include "TestText.h"
+#include "ModelUnits.h"
 #include "TextModel.h"
 #include "WordCountCheck.h"
 #include "lsp/DocumentWords.h"

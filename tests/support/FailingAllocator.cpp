@@ -7,6 +7,11 @@ long g_failAfter = -1;
 bool g_failOnce = false;
 long g_live = 0;
 
+void stopFailingAllocations() noexcept {
+    g_failAfter = -1;
+    g_failOnce = false;
+}
+
 namespace {
 
 void failIfTold() {

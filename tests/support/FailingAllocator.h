@@ -15,25 +15,27 @@ extern bool g_failOnce;
 // Blocks handed out and not yet given back, to find leaks.
 extern long g_live;
 
+// Lets every allocation succeed again.
+void stopFailingAllocations() noexcept;
+
 // Runs `operation` with allocation `n` (counting from 0) failing, and every
 // one after it too unless `once`; allocations work again when it is done,
 // however it ends. True when it threw std::bad_alloc.
 template <typename Operation>
 bool failsWithAllocation(long n, Operation&& operation, bool once = false) {
-    struct Restore {
-        ~Restore() {
-            g_failAfter = -1;
-            g_failOnce = false;
-        }
-    } restore;
     g_failAfter = n;
     g_failOnce = once;
+    bool threw = false;
     try {
         operation();
     } catch (const std::bad_alloc&) {
-        return true;
+        threw = true;
+    } catch (...) {
+        stopFailingAllocations();
+        throw;
     }
-    return false;
+    stopFailingAllocations();
+    return threw;
 }
 
 #endif  // RORIRER_TESTS_SUPPORT_FAILINGALLOCATOR_H
