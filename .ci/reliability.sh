@@ -55,12 +55,13 @@ cppcheck --std=c++17 --language=c++ --library=googletest \
     --suppress=noExplicitConstructor:wordstore/LinkedTrie.h \
     --suppress=unusedStructMember:wordstore/Listing.cpp \
     --suppress=useStlAlgorithm \
-    framework wordstore module completion tests fuzz
+    framework wordstore module completion personal fileio tests fuzz
 echo "cppcheck: no findings"
 
 echo "== clang-tidy (.clang-tidy)"
 mkdir -p build
-ls wordstore/*.cpp completion/*.cpp completion/internal/*.cpp tests/*.cpp tests/support/*.cpp \
+ls wordstore/*.cpp completion/*.cpp completion/internal/*.cpp personal/*.cpp personal/internal/*.cpp \
+   fileio/*.cpp tests/*.cpp tests/support/*.cpp \
    tests/completion/*.cpp tests/personal/*.cpp fuzz/*.cpp |
     xargs -P 2 -I{} clang-tidy --quiet {} -- -std=c++17 -I. -Itests/support -Itools/support \
         -Itests/personal -Itools -Itools/lsp/tests \

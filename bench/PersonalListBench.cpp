@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 namespace {
 
@@ -72,12 +72,13 @@ std::set<std::string> readLinesIntoSet(const std::string& path) {
 
 void savePersonalList(benchmark::State& state) {
     rorirer::PersonalList list(g_file);
-    std::string problem;
-    if (!list.load(problem)) state.SkipWithError(problem.c_str());
+    const rorirer::ListStatus loaded = list.load();
+    if (!loaded.ok()) state.SkipWithError(loaded.message().c_str());
     const std::string word = "zzz-bench";
     for (auto _ : state) {
         list.learned().count(word) == 0 ? list.learn(word) : list.forget(word);
-        if (!list.save(problem)) state.SkipWithError(problem.c_str());
+        const rorirer::ListStatus saved = list.save();
+        if (!saved.ok()) state.SkipWithError(saved.message().c_str());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kWords));
 }
@@ -93,8 +94,8 @@ void saveBareReplace(benchmark::State& state) {
 void loadPersonalList(benchmark::State& state) {
     for (auto _ : state) {
         rorirer::PersonalList list(g_file);
-        std::string problem;
-        if (!list.load(problem)) state.SkipWithError(problem.c_str());
+        const rorirer::ListStatus loaded = list.load();
+        if (!loaded.ok()) state.SkipWithError(loaded.message().c_str());
         benchmark::DoNotOptimize(list.learned().size());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kWords));
@@ -134,17 +135,17 @@ int main(int argc, char** argv) {
     std::string word;
     rorirer::PersonalList list(g_file);
     while (g_words.size() < kWords && std::getline(in, word)) {
-        if (list.learn(word)) g_words.insert(word);
+        if (list.learn(word).ok()) g_words.insert(word);
     }
-    std::string problem;
-    if (g_words.size() != kWords || !list.save(problem)) {
+    const rorirer::ListStatus saved = list.save();
+    if (g_words.size() != kWords || !saved.ok()) {
         std::fprintf(stderr, "could not make a list of %zu words from %s: %s\n", kWords,
-                     wordsFile.c_str(), problem.c_str());
+                     wordsFile.c_str(), saved.message().c_str());
         return 1;
     }
     g_bytes = readWhole(g_file);
     rorirer::PersonalList check(g_file);
-    if (!check.load(problem) || check.learned() != g_words || readLinesIntoSet(g_file) != g_words) {
+    if (!check.load().ok() || check.learned() != g_words || readLinesIntoSet(g_file) != g_words) {
         std::fprintf(stderr, "DISAGREEMENT: the list and its peer do not hold the same words\n");
         return 1;
     }

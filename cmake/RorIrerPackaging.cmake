@@ -88,3 +88,28 @@ if(RORIRER_IS_TOP_LEVEL)
     install(FILES ${PROJECT_BINARY_DIR}/rorirer.pc
             DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endif()
+
+# A static library of ours above RorIrer (completion/, personal/): its
+# include directory in the build tree and once installed, C++17, the name
+# the package gives it (RorIrer::NAME, as the build tree's alias does), and
+# code hosts may link into shared objects. At the top level it installs its
+# archive and its public headers by folder, as the library does: internal/
+# stays behind.
+function(rorirer_add_static_layer target name)
+    add_library(RorIrer::${name} ALIAS ${target})
+    target_include_directories(${target} PUBLIC
+        $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/RorIrer>)
+    target_compile_features(${target} PUBLIC cxx_std_17)
+    set_target_properties(${target} PROPERTIES
+        EXPORT_NAME ${name}
+        POSITION_INDEPENDENT_CODE ON)
+    if(RORIRER_IS_TOP_LEVEL)
+        install(TARGETS ${target} EXPORT RorIrerTargets
+            ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+        file(RELATIVE_PATH _folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+        install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/
+                DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/RorIrer/${_folder}
+                FILES_MATCHING PATTERN "*.h" PATTERN "internal" EXCLUDE)
+    endif()
+endfunction()

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "LineMirror.h"
+#include "ModelUnits.h"
 #include "TextModel.h"
 #include "WordCountCheck.h"
 #include "lsp/DocumentWords.h"
@@ -37,6 +38,7 @@ using rorirer::lsp::Documents;
 using rorirer::lsp::DocumentWords;
 using rorirer::lsp::FreshCounts;
 using rorirer::lsp::LineMirror;
+using rorirer::lsp::modelUnits;
 using rorirer::lsp::PositionEncoding;
 using rorirer::lsp::ProtocolPosition;
 using rorirer::lsp::TextChange;
@@ -100,18 +102,6 @@ private:
     std::abort();
 }
 
-TextUnits unitsOf(PositionEncoding encoding) {
-    switch (encoding) {
-        case PositionEncoding::kUtf8:
-            return TextUnits::kUtf8;
-        case PositionEncoding::kUtf32:
-            return TextUnits::kUtf32;
-        case PositionEncoding::kUtf16:
-            break;
-    }
-    return TextUnits::kUtf16;
-}
-
 std::size_t limitFrom(unsigned byte) { return std::size_t{1} << (byte % 6 * 3); }
 
 void run(Input& in) {
@@ -161,7 +151,7 @@ void run(Input& in) {
                 model.replaceAll(change.text);
             } else {
                 model.replace(change.start.line, change.start.character, change.end.line,
-                              change.end.character, change.text, unitsOf(encoding));
+                              change.end.character, change.text, modelUnits(encoding));
             }
             documents.change(uri, step, {change}, encoding);
         }

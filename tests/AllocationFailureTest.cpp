@@ -3,60 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "FailingAllocator.h"
 #include "TrieProbe.h"
 #include "completion/internal/SequentialLoader.h"
-
-namespace {
-
-// Allocations left before the next one fails; negative means never.
-long g_failAfter = -1;
-long g_live = 0;
-
-void* allocate(std::size_t size) {
-    if (g_failAfter == 0) throw std::bad_alloc();
-    if (g_failAfter > 0) --g_failAfter;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    ++g_live;
-    return p;
-}
-
-void release(void* p) noexcept {
-    if (p == nullptr) return;
-    --g_live;
-    std::free(p);
-}
-
-// The aligned forms too: the store's node pool takes its chunks through them.
-void* allocateAligned(std::size_t size, std::align_val_t alignment) {
-    if (g_failAfter == 0) throw std::bad_alloc();
-    if (g_failAfter > 0) --g_failAfter;
-    const auto align = static_cast<std::size_t>(alignment);
-    void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-    if (p == nullptr) throw std::bad_alloc();
-    ++g_live;
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void operator delete(void* p, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
@@ -111,14 +64,7 @@ int failEachAllocation(TrieProbe& trie, Operation operation, bool keepsOutput = 
     const Snapshot before = snapshot(trie);
     for (long fail = 0;; ++fail) {
         const long live = g_live;
-        g_failAfter = fail;
-        try {
-            operation();
-            g_failAfter = -1;
-            return static_cast<int>(fail);
-        } catch (const std::bad_alloc&) {
-            g_failAfter = -1;
-        }
+        if (!failsWithAllocation(fail, operation)) return static_cast<int>(fail);
         if (!keepsOutput) {
             EXPECT_EQ(g_live, live) << "leak after failing allocation " << fail;
         }

@@ -3,50 +3,13 @@
 // exactly as before, and that its tree, word table and rank index agree.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "FailingAllocator.h"
 #include "completion/CompletionStore.h"
 #include "completion/internal/StoreState.h"
-
-namespace {
-
-// Allocations left before the next one fails; negative means never.
-long g_failAfter = -1;
-
-void* allocate(std::size_t size) {
-    if (g_failAfter == 0) throw std::bad_alloc();
-    if (g_failAfter > 0) --g_failAfter;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-
-void* allocateAligned(std::size_t size, std::align_val_t alignment) {
-    if (g_failAfter == 0) throw std::bad_alloc();
-    if (g_failAfter > 0) --g_failAfter;
-    const auto align = static_cast<std::size_t>(alignment);
-    void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocateAligned(size, a); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -82,14 +45,7 @@ int failEachAllocation(CompletionStore& store, Operation operation) {
     const bool failedBefore = ::testing::Test::HasFailure();
     const std::string before = snapshot(store);
     for (long fail = 0;; ++fail) {
-        g_failAfter = fail;
-        try {
-            operation();
-            g_failAfter = -1;
-            return static_cast<int>(fail);
-        } catch (const std::bad_alloc&) {
-            g_failAfter = -1;
-        }
+        if (!failsWithAllocation(fail, operation)) return static_cast<int>(fail);
         EXPECT_EQ(snapshot(store), before) << "changed after failing allocation " << fail;
         EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "")
             << "after failing allocation " << fail;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built tree into a fresh prefix and builds and runs a tiny host
 # against it twice: through find_package(RorIrer 3) and through pkg-config;
-# and, where the completion layer was built, a host of RorIrer::Completion
-# through the package.
+# and, where the completion layer and the personal list were built, a host
+# of RorIrer::Completion and one of RorIrer::Personal through the package.
 #   install_test.sh BUILD_DIR SOURCE_DIR CMAKE CXX
 set -euo pipefail
 build_dir=$1 source_dir=$2 cmake=$3 cxx=$4
@@ -36,8 +36,21 @@ if [ -f "$build_dir/completion/libRorIrerCompletion.a" ]; then
     [ -n "$(find "$prefix" -name libRorIrerCompletion.a -type f)" ] ||
         fail "libRorIrerCompletion.a not installed"
 fi
+# The personal list likewise, from its own folder; the file helpers it
+# shares with the program stay behind.
+personal=no
+if [ -f "$build_dir/personal/libRorIrerPersonal.a" ]; then
+    personal=yes
+    for header in PersonalList.h ListStatus.h; do
+        [ -f "$inc/personal/$header" ] || fail "missing header personal/$header"
+    done
+    [ ! -e "$inc/personal/internal" ] || fail "the personal list's internal headers were installed"
+    [ -n "$(find "$prefix" -name libRorIrerPersonal.a -type f)" ] ||
+        fail "libRorIrerPersonal.a not installed"
+fi
 extra=$(cd "$inc" && find . -type f ! -path ./wordstore/LinkedTrie.h ! -path ./wordstore/LinkedTrieNode.h \
-        ! -path './framework/*.h' ! -path './module/*.h' ! -path './completion/*.h')
+        ! -path './framework/*.h' ! -path './module/*.h' ! -path './completion/*.h' \
+        ! -path './personal/*.h')
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
 libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | head -n1)")
 [ -n "$libdir" ] && [ "$libdir" != . ] || fail "libRorIrer.so.3.0.0.183 not installed"
@@ -53,6 +66,10 @@ libdir=$(dirname "$(find "$prefix" -name 'libRorIrer.so.3.0.0.183' -type f | hea
 if [ "$completion" = yes ]; then
     [ -x "$work/cmake-host/completion-host" ] || fail "RorIrer::Completion was not found through the package"
     "$work/cmake-host/completion-host"
+fi
+if [ "$personal" = yes ]; then
+    [ -x "$work/cmake-host/personal-host" ] || fail "RorIrer::Personal was not found through the package"
+    "$work/cmake-host/personal-host"
 fi
 
 # A package asking for another major version must not be satisfied.

@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 // HOME and XDG_DATA_HOME point into it, so nothing reaches the real home.
@@ -56,11 +56,16 @@ inline mode_t modeOf(const std::string& path) {
 
 using WordSet = std::set<std::string>;
 
+// For ASSERT_TRUE and EXPECT_TRUE: a failure shows its message.
+inline ::testing::AssertionResult succeeded(const rorirer::ListStatus& status) {
+    if (status.ok()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << status.message();
+}
+
 // The sets a new PersonalList reads from `path`; a failed load fails the test.
 inline std::pair<WordSet, WordSet> loadSets(const std::string& path) {
     rorirer::PersonalList list(path);
-    std::string problem;
-    EXPECT_TRUE(list.load(problem)) << problem;
+    EXPECT_TRUE(succeeded(list.load()));
     return {list.learned(), list.forgotten()};
 }
 

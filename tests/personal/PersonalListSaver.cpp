@@ -13,17 +13,16 @@
 #include <string>
 
 #include "SaverStates.h"
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 namespace {
 
-bool check(bool good, const std::string& problem) {
-    if (!good) std::fprintf(stderr, "PersonalListSaver: %s\n", problem.c_str());
-    return good;
+bool check(const rorirer::ListStatus& status) {
+    if (!status.ok()) std::fprintf(stderr, "PersonalListSaver: %s\n", status.message().c_str());
+    return status.ok();
 }
 
 int cycle(rorirer::PersonalList& list, long saves) {
-    std::string problem;
     long state = saver::stateOf(list.learned());
     for (long done = 0; saves < 0 || done < saves; ++done, ++state) {
         const long from = saver::sizeAt(state);
@@ -32,16 +31,15 @@ int cycle(rorirer::PersonalList& list, long saves) {
         for (long i = from; i < to; ++i) list.learn(saver::wordAt(i));
         for (long i = to; i < from; ++i) list.forget(saver::wordAt(i));
         list.learn(saver::markerOf(state + 1));
-        if (!check(list.save(problem), problem)) return 1;
+        if (!check(list.save())) return 1;
     }
     return 0;
 }
 
 int add(rorirer::PersonalList& list, const std::string& tag, long count) {
-    std::string problem;
     for (long i = 0; i < count; ++i) {
         list.learn(tag + std::to_string(i));
-        if (!check(list.save(problem), problem)) return 1;
+        if (!check(list.save())) return 1;
     }
     return 0;
 }
@@ -55,8 +53,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     rorirer::PersonalList list(argv[2]);
-    std::string problem;
-    if (!check(list.load(problem), problem)) return 1;
+    if (!check(list.load())) return 1;
     if (mode == "cycle") return cycle(list, argc == 4 ? std::atol(argv[3]) : -1);
     return add(list, argv[3], std::atol(argv[4]));
 }

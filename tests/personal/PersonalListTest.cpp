@@ -17,6 +17,7 @@ namespace {
 using WordList = ListTest;
 
 using rorirer::ListChanges;
+using rorirer::ListStatus;
 using rorirer::PersonalList;
 
 const std::string kHeader = "# rorirer personal word list 1\n";
@@ -60,10 +61,9 @@ TEST_F(WordList, FileFormatWorkedExamples) {
     for (const Row& row : rows) {
         ::unlink(path().c_str());
         PersonalList list(path());
-        for (const auto& w : row.learned) ASSERT_TRUE(list.learn(w));
-        for (const auto& w : row.forgotten) ASSERT_TRUE(list.forget(w));
-        std::string problem;
-        ASSERT_TRUE(list.save(problem)) << problem;
+        for (const auto& w : row.learned) ASSERT_TRUE(succeeded(list.learn(w)));
+        for (const auto& w : row.forgotten) ASSERT_TRUE(succeeded(list.forget(w)));
+        ASSERT_TRUE(succeeded(list.save()));
         EXPECT_EQ(readBytes(path()), row.file);
         EXPECT_EQ(loadSets(path()), std::make_pair(row.learned, row.forgotten));
     }
@@ -74,8 +74,11 @@ TEST_F(WordList, RefusesWordsALineCannotHold) {
     for (const std::string& word :
          {std::string(), std::string("a\nb"), std::string("a\0b", 3), std::string("\n"),
           std::string(PersonalList::kMaxWordBytes + 1, 'w')}) {
-        EXPECT_FALSE(list.learn(word));
-        EXPECT_FALSE(list.forget(word));
+        const ListStatus learned = list.learn(word), forgotten = list.forget(word);
+        EXPECT_FALSE(learned.ok());
+        EXPECT_FALSE(forgotten.ok());
+        EXPECT_NE(learned.message(), "");
+        EXPECT_EQ(forgotten.message(), learned.message());
     }
     EXPECT_TRUE(list.learned().empty());
     EXPECT_TRUE(list.forgotten().empty());
@@ -116,17 +119,16 @@ TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
         ModelCopy& m = model[c];
         const std::string& word = kOddWords[rng() % kOddWords.size()];
         const auto action = rng() % 10;
-        std::string problem;
         if (action < 7) {
             const bool learn = action < 4;
-            ASSERT_TRUE(learn ? list.learn(word) : list.forget(word));
+            ASSERT_TRUE(succeeded(learn ? list.learn(word) : list.forget(word)));
             if ((learn ? m.learned : m.forgotten).count(word) == 0) {
                 applyTo(m.learned, m.forgotten, word, learn);
                 m.log.emplace_back(word, learn);
             }
         } else if (action < 9) {
             ListChanges changes;
-            ASSERT_TRUE(list.save(problem, &changes)) << problem;
+            ASSERT_TRUE(succeeded(list.save(&changes)));
             for (const auto& [w, learn] : m.log) applyTo(diskLearned, diskForgotten, w, learn);
             m.log.clear();
             EXPECT_EQ(changes.learned, minus(diskLearned, m.learned));
@@ -141,7 +143,7 @@ TEST_F(WordList, CopiesInterleavingChangesAndSavesMatchTheReference) {
         } else {
             // A copy that quits without saving and starts again.
             copies[c] = std::make_unique<PersonalList>(path());
-            ASSERT_TRUE(copies[c]->load(problem)) << problem;
+            ASSERT_TRUE(succeeded(copies[c]->load()));
             m = ModelCopy{diskLearned, diskForgotten, {}};
         }
         ASSERT_EQ(copies[c]->learned(), m.learned) << "step " << step;
@@ -190,16 +192,20 @@ TEST_F(WordList, UnusableListIsNeverOverwritten) {
         SCOPED_TRACE(row.problem);
         writeBytes(path(), row.file);
         PersonalList list(path());
-        std::string problem;
-        EXPECT_FALSE(list.load(problem));
-        EXPECT_EQ(problem, path() + row.problem);
+        const ListStatus loaded = list.load();
+        EXPECT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.message(), path() + row.problem);
+        EXPECT_EQ(loaded.error(), 0) << "a fault of the content, not of a call";
         EXPECT_FALSE(list.enabled());
-        EXPECT_TRUE(list.learn("word"));
-        EXPECT_FALSE(list.save(problem));
-        EXPECT_NE(problem.find("not saved in this session"), std::string::npos) << problem;
-        EXPECT_TRUE(list.forget("other"));
-        EXPECT_FALSE(list.save(problem));
-        EXPECT_EQ(problem, "") << "the refusal is reported once";
+        EXPECT_TRUE(succeeded(list.learn("word")));
+        const ListStatus refused = list.save();
+        EXPECT_FALSE(refused.ok());
+        EXPECT_NE(refused.message().find("not saved in this session"), std::string::npos)
+            << refused.message();
+        EXPECT_TRUE(succeeded(list.forget("other")));
+        const ListStatus again = list.save();
+        EXPECT_FALSE(again.ok());
+        EXPECT_EQ(again.message(), "") << "the refusal is reported once";
         EXPECT_EQ(readBytes(path()), row.file);
         EXPECT_FALSE(exists(path("words.txt.tmp")));
     }
@@ -208,12 +214,12 @@ TEST_F(WordList, UnusableListIsNeverOverwritten) {
     const std::string spoiled = kHeader + "learned\tfoo\n";
     ::unlink(path().c_str());
     PersonalList list(path());
-    std::string problem;
-    ASSERT_TRUE(list.load(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.load()));
     writeBytes(path(), spoiled);
     list.learn("bar");
-    EXPECT_FALSE(list.save(problem));
-    EXPECT_EQ(problem.rfind(path() + ":3: no end line", 0), 0u) << problem;
+    const ListStatus saved = list.save();
+    EXPECT_FALSE(saved.ok());
+    EXPECT_EQ(saved.message().rfind(path() + ":3: no end line", 0), 0u) << saved.message();
     EXPECT_FALSE(list.enabled());
     EXPECT_EQ(readBytes(path()), spoiled);
 }
@@ -226,11 +232,11 @@ TEST_F(WordList, UnreadableListIsNeverOverwritten) {
                          std::string(": is a directory, not a word list")),
           std::make_pair(std::string("fifo"), std::string(": not a regular file"))}) {
         PersonalList list(path(name));
-        std::string found;
-        EXPECT_FALSE(list.load(found));
-        EXPECT_EQ(found, path(name) + problem);
+        const ListStatus loaded = list.load();
+        EXPECT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.message(), path(name) + problem);
         list.learn("word");
-        EXPECT_FALSE(list.save(found));
+        EXPECT_FALSE(list.save().ok());
     }
     struct stat info {};
     EXPECT_TRUE(::stat(path().c_str(), &info) == 0 && S_ISDIR(info.st_mode));
@@ -242,12 +248,11 @@ TEST_F(WordList, MissingFoldersAreMadePrivateOnTheFirstSave) {
     const std::string file = PersonalList::defaultPath();
     ASSERT_EQ(file, folder_ + "/data/rorirer/words.txt");
     PersonalList list(file);
-    std::string problem;
-    ASSERT_TRUE(list.load(problem)) << problem;
-    ASSERT_TRUE(list.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.load()));
+    ASSERT_TRUE(succeeded(list.save()));
     EXPECT_FALSE(exists(folder_ + "/data")) << "a save with nothing to write made a folder";
     list.learn("word");
-    ASSERT_TRUE(list.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.save()));
     EXPECT_EQ(modeOf(folder_ + "/data"), 0700u);
     EXPECT_EQ(modeOf(folder_ + "/data/rorirer"), 0700u);
     EXPECT_EQ(modeOf(file), 0600u);
@@ -257,7 +262,7 @@ TEST_F(WordList, MissingFoldersAreMadePrivateOnTheFirstSave) {
     // The user's choice of mode stays.
     ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
     list.learn("another");
-    ASSERT_TRUE(list.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.save()));
     EXPECT_EQ(modeOf(file), 0644u);
 }
 
@@ -296,10 +301,9 @@ TEST_F(WordList, SymbolicLinkToTheListIsKept) {
     ASSERT_EQ(::symlink("real/list.txt", path().c_str()), 0);
     PersonalList list(path());
     list.learn("first");
-    std::string problem;
-    ASSERT_TRUE(list.save(problem)) << problem;  // the link dangles until now
+    ASSERT_TRUE(succeeded(list.save()));  // the link dangles until now
     list.learn("second");
-    ASSERT_TRUE(list.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.save()));
     struct stat info {};
     ASSERT_EQ(::lstat(path().c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
@@ -308,17 +312,16 @@ TEST_F(WordList, SymbolicLinkToTheListIsKept) {
 
 TEST_F(WordList, SaveWithNothingNewLeavesTheFileAlone) {
     PersonalList mine(path()), theirs(path());
-    std::string problem;
     mine.learn("mine");
-    ASSERT_TRUE(mine.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(mine.save()));
     struct stat before {};
     ASSERT_EQ(::stat(path().c_str(), &before), 0);
 
     mine.learn("mine");  // already learned: nothing to write
     EXPECT_EQ(mine.pendingCount(), 0u);
-    ASSERT_TRUE(mine.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(mine.save()));
     theirs.learn("mine");  // new to that copy, but the file has it
-    ASSERT_TRUE(theirs.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(theirs.save()));
     struct stat after {};
     ASSERT_EQ(::stat(path().c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino) << "the file was rewritten";

@@ -22,11 +22,13 @@ namespace {
 // Calls left before the one that fails; negative: none fails.
 long g_callsLeft = -1;
 const char* g_failed = nullptr;
+int g_error = 0;
 bool g_renamed = false;
 
 bool failHere(const char* name, int error) {
     if (g_callsLeft < 0 || g_callsLeft-- > 0) return false;
     g_failed = name;
+    g_error = error;
     errno = error;
     return true;
 }
@@ -94,6 +96,7 @@ namespace {
 
 using WordListFailure = ListTest;
 
+using rorirer::ListStatus;
 using rorirer::PersonalList;
 
 // A session's changes on top of the list a test starts with.
@@ -114,8 +117,7 @@ TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
             list.learn("keep");
             list.learn("drop");
             list.forget("old");
-            std::string problem;
-            ASSERT_TRUE(list.save(problem)) << problem;
+            ASSERT_TRUE(succeeded(list.save()));
             initial = readBytes(file);
         }
         const auto after = std::make_pair(
@@ -126,8 +128,7 @@ TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
             std::error_code ignored;
             std::filesystem::remove_all(path("new"), ignored);
             PersonalList list(file);
-            std::string problem;
-            ASSERT_TRUE(list.load(problem)) << problem;
+            ASSERT_TRUE(succeeded(list.load()));
             change(list);
             const WordSet learned = list.learned(), forgotten = list.forgotten();
             const size_t pending = list.pendingCount();
@@ -135,24 +136,26 @@ TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
             g_callsLeft = n;
             g_failed = nullptr;
             g_renamed = false;
-            const bool saved = list.save(problem);
+            const ListStatus saved = list.save();
             g_callsLeft = -1;
             if (g_failed == nullptr) {
-                ASSERT_TRUE(saved) << problem;
+                ASSERT_TRUE(succeeded(saved));
                 EXPECT_EQ(loadSets(file), after);
                 EXPECT_GT(n, 10);
                 break;
             }
             const std::string failed = g_failed;
             failedCalls.insert(failed);
-            SCOPED_TRACE(::testing::Message() << "call " << n << ", " << failed << ": " << problem);
-            if (saved) {
+            SCOPED_TRACE(::testing::Message()
+                         << "call " << n << ", " << failed << ": " << saved.message());
+            if (saved.ok()) {
                 // Closing what was only read or locked: nothing is lost.
                 EXPECT_EQ(failed, "close");
                 EXPECT_EQ(loadSets(file), after);
                 continue;
             }
-            EXPECT_NE(problem.find(file), std::string::npos);
+            EXPECT_NE(saved.message().find(file), std::string::npos);
+            EXPECT_EQ(saved.error(), g_error) << "the failed call's errno";
             EXPECT_EQ(list.learned(), learned);
             EXPECT_EQ(list.forgotten(), forgotten);
             EXPECT_EQ(list.pendingCount(), pending);
@@ -166,7 +169,7 @@ TEST_F(WordListFailure, EveryFailingCallOfASaveLeavesTheOldList) {
                 EXPECT_FALSE(exists(file));
             }
             if (list.enabled()) {
-                ASSERT_TRUE(list.save(problem)) << problem;
+                ASSERT_TRUE(succeeded(list.save()));
                 EXPECT_EQ(list.pendingCount(), 0u);
                 EXPECT_EQ(loadSets(file), after);
             } else {
@@ -185,13 +188,14 @@ TEST_F(WordListFailure, ListThatCannotBeOpenedIsLeftAlone) {
     writeBytes(path(), "# rorirer personal word list 1\nlearned\tkeep\n# end 1\n");
     const std::string before = readBytes(path());
     PersonalList list(path());
-    std::string problem;
     g_callsLeft = 0;
-    EXPECT_FALSE(list.load(problem));
+    const ListStatus loaded = list.load();
     g_callsLeft = -1;
-    EXPECT_EQ(problem, path() + ": Permission denied");
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.message(), path() + ": Permission denied");
+    EXPECT_EQ(loaded.error(), EACCES);
     list.learn("word");
-    EXPECT_FALSE(list.save(problem));
+    EXPECT_FALSE(list.save().ok());
     EXPECT_EQ(readBytes(path()), before);
 }
 
@@ -200,9 +204,9 @@ TEST_F(WordListFailure, ListThatCannotBeOpenedIsLeftAlone) {
 void expectFailedSaveLeftAlone(PersonalList& list, const std::string& before, const char* reason) {
     const size_t pending = list.pendingCount();
     ASSERT_GT(pending, 0u);
-    std::string problem;
-    EXPECT_FALSE(list.save(problem));
-    EXPECT_NE(problem.find(reason), std::string::npos) << problem;
+    const ListStatus saved = list.save();
+    EXPECT_FALSE(saved.ok());
+    EXPECT_NE(saved.message().find(reason), std::string::npos) << saved.message();
     EXPECT_EQ(readBytes(list.path()), before);
     EXPECT_FALSE(exists(list.path() + ".tmp"));
     EXPECT_EQ(list.pendingCount(), pending);
@@ -216,8 +220,7 @@ void learnMany(PersonalList& list, int count) {
 TEST_F(WordListFailure, FileSizeLimitLeavesTheOldList) {
     PersonalList list(path());
     list.learn("keep");
-    std::string problem;
-    ASSERT_TRUE(list.save(problem)) << problem;
+    ASSERT_TRUE(succeeded(list.save()));
     const std::string before = readBytes(path());
     learnMany(list, 2000);
 
@@ -230,17 +233,18 @@ TEST_F(WordListFailure, FileSizeLimitLeavesTheOldList) {
     expectFailedSaveLeftAlone(list, before, "File too large");
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(list.save(problem)) << problem;
+    EXPECT_TRUE(succeeded(list.save()));
     EXPECT_EQ(loadSets(path()).first.size(), 2001u);
 }
 
 TEST_F(WordListFailure, PathThroughAFileIsReported) {
     writeBytes(path("file"), "");
     PersonalList list(path("file/sub/words.txt"));
-    std::string problem;
     list.learn("word");
-    EXPECT_FALSE(list.save(problem));
-    EXPECT_NE(problem.find("Not a directory"), std::string::npos) << problem;
+    const ListStatus saved = list.save();
+    EXPECT_FALSE(saved.ok());
+    EXPECT_NE(saved.message().find("Not a directory"), std::string::npos) << saved.message();
+    EXPECT_EQ(saved.error(), ENOTDIR);
     EXPECT_EQ(list.pendingCount(), 1u);
     EXPECT_TRUE(list.enabled());
 }
@@ -256,8 +260,7 @@ int fillSmallDisk(const std::string& folder) {
     const std::string file = folder + "/words.txt";
     PersonalList list(file);
     list.learn("keep");
-    std::string problem;
-    if (!list.save(problem)) return 10;
+    if (!list.save().ok()) return 10;
     const std::string before = readBytes(file);
     learnMany(list, 8000);
     expectFailedSaveLeftAlone(list, before, "No space left on device");
@@ -265,7 +268,7 @@ int fillSmallDisk(const std::string& folder) {
     // A session with fewer changes fits.
     PersonalList fresh(file);
     fresh.learn("fits");
-    if (!fresh.save(problem) || loadSets(file).first != WordSet{"keep", "fits"}) return 12;
+    if (!fresh.save().ok() || loadSets(file).first != WordSet{"keep", "fits"}) return 12;
     return 0;
 }
 

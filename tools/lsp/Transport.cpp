@@ -1,10 +1,11 @@
 #include "lsp/Transport.h"
 
 #include <poll.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <string>
+
+#include "fileio/FileHandle.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -28,12 +29,12 @@ Transport::Wait Transport::receive(int timeoutMs) {
     if (!waiting(input_, timeoutMs)) return Wait::kTimeout;
     std::size_t total = 0;
     for (;;) {
-        const ssize_t got = ::read(input_, chunk_.data(), chunk_.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Wait::kRead;
-        if (got <= 0) return Wait::kEnd;
-        decoder_.feed(std::string_view(chunk_.data(), static_cast<std::size_t>(got)));
-        total += static_cast<std::size_t>(got);
+        std::size_t got = 0;
+        const int error = readSome(input_, chunk_.data(), chunk_.size(), got);
+        if (error == EAGAIN || error == EWOULDBLOCK) return Wait::kRead;
+        if (error != 0 || got == 0) return Wait::kEnd;
+        decoder_.feed(std::string_view(chunk_.data(), got));
+        total += got;
         if (total >= kRoundBytes || !waiting(input_, 0)) return Wait::kRead;
     }
 }
@@ -44,15 +45,9 @@ bool Transport::sendBody(const std::string& body) {
     if (broken_) return false;
     std::string out = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     out += body;
-    std::size_t written = 0;
-    while (written < out.size()) {
-        const ssize_t put = ::write(output_, out.data() + written, out.size() - written);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            broken_ = true;
-            return false;
-        }
-        written += static_cast<std::size_t>(put);
+    if (writeAll(output_, out.data(), out.size()) != 0) {
+        broken_ = true;
+        return false;
     }
     return true;
 }

@@ -23,25 +23,14 @@ InputFile::InputFile(const std::string& path, bool mayBeEmpty) : mayBeEmpty_(may
         fd_ = STDIN_FILENO;
     } else {
         name_ = path;
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw ToolError(name_ + ": " + std::strerror(errno));
-        ownsFd_ = true;
+        owned_ = FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!owned_.isOpen()) throw ToolError(describeError(name_, errno));
+        fd_ = owned_.get();
     }
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        const int error = errno;
-        if (ownsFd_) ::close(fd_);
-        throw ToolError(name_ + ": " + std::strerror(error));
-    }
-    if (S_ISDIR(info.st_mode)) {
-        if (ownsFd_) ::close(fd_);
-        throw ToolError(name_ + ": is a directory");
-    }
+    if (::fstat(fd_, &info) != 0) throw ToolError(describeError(name_, errno));
+    if (S_ISDIR(info.st_mode)) throw ToolError(name_ + ": is a directory");
     if (S_ISREG(info.st_mode)) size_ = static_cast<long long>(info.st_size);
-}
-
-InputFile::~InputFile() {
-    if (ownsFd_) ::close(fd_);
 }
 
 bool InputFile::readChunk(std::vector<char>& chunk) {
@@ -74,22 +63,20 @@ void InputFile::readAll(std::string& bytes) {
 }
 
 size_t InputFile::readInto(char* into, size_t room) {
-    ssize_t got;
-    do {
-        got = ::read(fd_, into, room);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) throw ToolError(name_ + ": " + std::strerror(errno));
+    size_t got = 0;
+    if (const int error = readSome(fd_, into, room, got))
+        throw ToolError(describeError(name_, error));
     if (got == 0) {
         if (bytesRead_ == 0 && !mayBeEmpty_) throw ToolError(name_ + ": empty input");
         return 0;
     }
-    if (const void* nul = std::memchr(into, 0, static_cast<size_t>(got))) {
+    if (const void* nul = std::memchr(into, 0, got)) {
         const long long offset = bytesRead_ + (static_cast<const char*>(nul) - into);
         throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(offset) +
                         ")");
     }
-    bytesRead_ += got;
-    return static_cast<size_t>(got);
+    bytesRead_ += static_cast<long long>(got);
+    return got;
 }
 
 std::string InputFile::where(long line) const { return name_ + ":" + std::to_string(line) + ": "; }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "fileio/FileHandle.h"
+
 namespace rorirer {
 
 // Longest line (or word) accepted, from every source: far above any real
@@ -24,7 +26,6 @@ public:
     // An empty input is an error unless `mayBeEmpty`: a word source without
     // words is a mistake, a stream of prefixes without any is not.
     explicit InputFile(const std::string& path, bool mayBeEmpty = false);
-    ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
@@ -49,8 +50,8 @@ private:
     size_t readInto(char* into, size_t room);
 
     std::string name_;
+    FileHandle owned_;  // a named file's; standard input is not ours to close
     int fd_ = -1;
-    bool ownsFd_ = false;
     long long size_ = -1;
     long long bytesRead_ = 0;
     bool mayBeEmpty_;

@@ -8,8 +8,8 @@
 #include "Options.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordRules.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 

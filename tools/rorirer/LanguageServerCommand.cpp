@@ -15,10 +15,10 @@
 #include "ToolError.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "lsp/LanguageServer.h"
 #include "lsp/ServerWords.h"
 #include "lsp/WordCompletion.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {
@@ -33,10 +33,10 @@ void addPersonalWords(CompletionStore& store, const Options& options) {
         options.wordsFile.empty() ? PersonalList::defaultPath() : options.wordsFile;
     if (path.empty()) return;
     PersonalList list(path);
-    std::string problem;
-    if (!list.load(problem)) {
+    const ListStatus loaded = list.load();
+    if (!loaded.ok()) {
         std::fprintf(stderr, "rorirer lsp: %s (going on without the personal word list)\n",
-                     problem.c_str());
+                     loaded.message().c_str());
         return;
     }
     applyPersonalList(store, list);

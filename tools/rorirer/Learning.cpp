@@ -66,9 +66,9 @@ std::string Learning::save() {
     // Without changes of its own a save would only read the list, which
     // costs in proportion to its size on every line.
     if (list_ == nullptr || list_->pendingCount() == 0) return std::string();
-    std::string problem;
     ListChanges changes;
-    if (list_->save(problem, &changes)) {
+    const ListStatus saved = list_->save(&changes);
+    if (saved.ok()) {
         changeStore([&] { applyListChanges(store_, changes); });
         if (!failing_) return std::string();
         failing_ = false;
@@ -76,9 +76,9 @@ std::string Learning::save() {
     }
     // A list that is off says so on its first refusal only; a save that
     // fails is told once until one succeeds.
-    if (failing_ || problem.empty()) return std::string();
+    if (failing_ || saved.message().empty()) return std::string();
     failing_ = true;
-    return problem;
+    return saved.message();
 }
 
 std::string Learning::saveAtExit() {

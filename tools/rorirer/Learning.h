@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordRules.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 

@@ -7,8 +7,8 @@
 #include "PersonalWords.h"
 #include "ToolError.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordSplitter.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {
@@ -59,15 +59,16 @@ int runListCommand(const Options& options, const WordRules& rules) {
     for (const std::string& word : options.words) checkWord(command, word, options, rules);
 
     PersonalList list(options.wordsFile.empty() ? PersonalList::defaultPath() : options.wordsFile);
-    std::string problem;
-    if (!list.load(problem)) throw ToolError(problem);
+    const ListStatus loaded = list.load();
+    if (!loaded.ok()) throw ToolError(loaded.message());
     for (const std::string& word : options.words) {
         const std::string recorded = listForm(word);
-        if (!(learning ? list.learn(recorded) : list.forget(recorded)))
+        if (!(learning ? list.learn(recorded) : list.forget(recorded)).ok())
             throw ToolError(std::string(command).append(": '").append(word).append(
                 "' cannot be kept in the list"));
     }
-    if (!list.save(problem)) throw ToolError(problem);
+    const ListStatus saved = list.save();
+    if (!saved.ok()) throw ToolError(saved.message());
     return kExitOk;
 }
 

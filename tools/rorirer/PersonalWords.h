@@ -11,7 +11,7 @@
 #include <string>
 
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 

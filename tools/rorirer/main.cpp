@@ -18,8 +18,8 @@
 #include "ToolError.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
-#include "completion/PersonalList.h"
 #include "completion/WordRules.h"
+#include "personal/PersonalList.h"
 
 #ifndef RORIRER_VERSION
 #define RORIRER_VERSION "unknown"
@@ -56,10 +56,10 @@ std::unique_ptr<PersonalList> loadPersonalWords(CompletionStore& store, const Op
     if (!options.learn) return nullptr;
     auto list = std::make_unique<PersonalList>(
         options.wordsFile.empty() ? PersonalList::defaultPath() : options.wordsFile);
-    std::string problem;
-    if (!list->load(problem)) {
+    const ListStatus loaded = list->load();
+    if (!loaded.ok()) {
         std::fprintf(stderr, "rorirer: %s (going on without the personal word list)\n",
-                     problem.c_str());
+                     loaded.message().c_str());
         return list;
     }
     const long long before = heapBytesInUse();

@@ -66,10 +66,10 @@ std::string readFile(const std::string& path) {
 TEST(PersonalWords, TheListGoesOverTheSources) {
     TemporaryFolder folder;
     PersonalList list(folder.path() + "/words.txt");
-    ASSERT_TRUE(list.learn("heliport"));
-    ASSERT_TRUE(list.learn("helios"));
-    ASSERT_TRUE(list.forget("helium"));
-    ASSERT_TRUE(list.forget("unheard"));
+    ASSERT_TRUE(list.learn("heliport").ok());
+    ASSERT_TRUE(list.learn("helios").ok());
+    ASSERT_TRUE(list.forget("helium").ok());
+    ASSERT_TRUE(list.forget("unheard").ok());
     CompletionStore store = dictionaryStore();
     applyPersonalList(store, list);
     EXPECT_FALSE(store.contains("helium"));

@@ -82,23 +82,27 @@ class Model:
         longest = prefix
         if found:
             longest = max(prefix, cut_to_character(os.path.commonprefix(found), found), key=len)
-        listed = found if max_listed is None else found[:max_listed]
-        return {
-            "prefix": prefix,
-            "stored": prefix in self.word_set,
-            "longest": longest,
-            "unique": found[0] if len(found) == 1 else None,
-            "count": len(found),
-            "completions": listed,
-            "truncated": len(listed) < len(found),
-            "fuzzy": False,
-            "case": "exact",
-        }
+        return answer(prefix, prefix in self.word_set, longest, found, max_listed, False, "exact")
+
+
+def answer(prefix, stored, longest, found, max_listed, fuzzy, case):
+    """The program's JSON answer for `found`, every completion in order."""
+    listed = found[:max_listed]
+    return {
+        "prefix": prefix,
+        "stored": stored,
+        "longest": longest,
+        "unique": found[0] if len(found) == 1 else None,
+        "count": len(found),
+        "completions": listed,
+        "truncated": len(listed) < len(found),
+        "fuzzy": fuzzy,
+        "case": case,
+    }
 
 
 def empty_answer(prefix, case):
-    return {"prefix": prefix, "stored": False, "longest": prefix, "unique": None, "count": 0,
-            "completions": [], "truncated": False, "fuzzy": False, "case": case}
+    return answer(prefix, False, prefix, [], None, False, case)
 
 
 def osa_distance(a, b):
@@ -160,18 +164,7 @@ class RankModel:
         longest = os.path.commonprefix(texts) if texts else prefix
         if len(longest) < len(prefix):
             longest = prefix
-        listed = texts[:max_listed]
-        return {
-            "prefix": prefix,
-            "stored": prefix in self.counts,
-            "longest": longest,
-            "unique": texts[0] if len(texts) == 1 else None,
-            "count": len(texts),
-            "completions": listed,
-            "truncated": len(listed) < len(texts),
-            "fuzzy": fuzzy,
-            "case": "infer",
-        }
+        return answer(prefix, prefix in self.counts, longest, texts, max_listed, fuzzy, "infer")
 
 
 def read_lines(path):

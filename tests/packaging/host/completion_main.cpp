@@ -1,26 +1,13 @@
 // A host of the completion layer built only from what `cmake --install` put
 // under a prefix, through find_package(RorIrer 3) and RorIrer::Completion.
 // Exits non-zero on the first answer that is wrong.
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "Expect.h"
 #include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
 #include "completion/WordSplitter.h"
-
-namespace {
-
-int failures = 0;
-
-void expect(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "wrong: %s\n", what);
-        ++failures;
-    }
-}
-
-}  // namespace
 
 int main() {
     rorirer::CompletionStore store(3);
@@ -43,6 +30,5 @@ int main() {
     query.prefix = "hipopo";
     expect(store.complete(query).fuzzy, "a typo falls back on words within one edit");
 
-    if (failures == 0) std::puts("completion host: all answers right");
-    return failures == 0 ? 0 : 1;
+    return verdict("completion host");
 }

@@ -1,24 +1,11 @@
 // A host built only from what `cmake --install` put under a prefix: the
 // installed headers, found through the CMake package or pkg-config, and the
 // installed library. Exits non-zero on the first answer that is wrong.
-#include <cstdio>
 #include <cstring>
 
+#include "Expect.h"
 #include "module/Version.h"
 #include "wordstore/LinkedTrie.h"
-
-namespace {
-
-int failures = 0;
-
-void expect(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "wrong: %s\n", what);
-        ++failures;
-    }
-}
-
-}  // namespace
 
 int main() {
     InitBinaryLinkedTrieDLL();
@@ -55,6 +42,5 @@ int main() {
            "copies are independent");
 
     expect(std::strcmp(RORIRER_VERSION_STRING, "3.0.0.183") == 0, "version header");
-    if (failures == 0) std::puts("host: all answers right");
-    return failures == 0 ? 0 : 1;
+    return verdict("host");
 }

@@ -8,38 +8,12 @@
 #include <random>
 #include <string>
 
+#include "FailingAllocator.h"
 #include "LineMirror.h"
 #include "TestText.h"
 #include "lsp/Document.h"
 #include "lsp/DocumentWords.h"
 #include "lsp/Documents.h"
-
-namespace {
-
-// Allocations left before the next one fails; negative means never.
-long g_failAfter = -1;
-// Whether only that one fails, or every one after it too.
-bool g_failOnce = false;
-
-void* allocate(std::size_t size) {
-    if (g_failAfter == 0) {
-        if (g_failOnce) g_failAfter = -1;
-        throw std::bad_alloc();
-    }
-    if (g_failAfter > 0) --g_failAfter;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace rorirer::lsp {
 namespace {
@@ -57,22 +31,18 @@ public:
 };
 
 // Runs `edit` with the n-th allocation failing, for n = 0, 1, ... until it
-// succeeds; after each failure the document must be as it was.
+// succeeds; after each failure the document must be as it was. Every edit
+// here allocates, so one that never fails means no failure was tried.
 template <typename Edit>
 void failEachAllocation(Documents& documents, SparedMirror& mirror, const std::string& uri,
                         Edit edit, const char* what) {
     for (long n = 0;; ++n) {
         const std::string before = documents.find(uri)->text();
         const long reports = mirror.reports();
-        g_failAfter = n;
-        bool failed = false;
-        try {
-            edit();
-        } catch (const std::bad_alloc&) {
-            failed = true;
+        if (!failsWithAllocation(n, edit)) {
+            EXPECT_GT(n, 0) << what << ": no allocation failed";
+            return;
         }
-        g_failAfter = -1;
-        if (!failed) return;
         ASSERT_TRUE(documents.find(uri)->text() == before) << what << ", allocation " << n;
         ASSERT_EQ(mirror.reports(), reports) << what << ", allocation " << n;
         ASSERT_EQ(mirror.compare(*documents.find(uri)), "") << what << ", allocation " << n;
@@ -153,14 +123,7 @@ TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
         Documents& documents = opened.documents;
         ASSERT_TRUE(words.feedPending());
         ASSERT_EQ(store.wordCount(), 0u);
-        g_failAfter = n;
-        bool failed = false;
-        try {
-            words.flush();
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-        g_failAfter = -1;
+        const bool failed = failsWithAllocation(n, [&] { words.flush(); });
         EXPECT_FALSE(words.feedPending()) << "allocation " << n;
         const DocumentWords::Counts* counts = words.countsOf("file:///a");
         const std::size_t counted = counts == nullptr ? 0 : counts->size();
@@ -175,6 +138,7 @@ TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
         documents.close("file:///a");
         ASSERT_EQ(store.wordCount(), 0u) << "allocation " << n;
         if (!failed) {
+            EXPECT_GT(n, 0) << "no allocation of the feed failed";
             EXPECT_EQ(counted, 300u);
             break;
         }
@@ -188,17 +152,13 @@ TEST(DocumentAllocation, FailedFeedLeavesCountsAndStoreAgreeing) {
         DocumentWords& words = opened.words;
         Documents& documents = opened.documents;
         words.feedSome(100);
-        g_failAfter = n;
-        g_failOnce = true;
-        bool failed = false;
-        try {
-            documents.close("file:///a");
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-        g_failAfter = -1;
-        g_failOnce = false;
+        const bool once = true;
+        const bool failed = failsWithAllocation(
+            n, [&] { documents.close("file:///a"); }, once);
         const DocumentWords::Counts* counts = words.countsOf("file:///a");
+        if (n == 0) {
+            EXPECT_TRUE(failed) << "finishing the feed allocates";
+        }
         if (!failed) {
             ASSERT_EQ(documents.find("file:///a"), nullptr) << "allocation " << n;
             ASSERT_EQ(counts, nullptr) << "allocation " << n;

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "TextModel.h"
+#include "ModelUnits.h"
 #include "lsp/PositionEncoding.h"
 
 namespace rorirer::lsp {
@@ -53,18 +53,6 @@ inline std::string randomText(std::mt19937& random, int pieces, bool broken, boo
         }
     }
     return text;
-}
-
-inline TextUnits modelUnits(PositionEncoding encoding) {
-    switch (encoding) {
-        case PositionEncoding::kUtf8:
-            return TextUnits::kUtf8;
-        case PositionEncoding::kUtf32:
-            return TextUnits::kUtf32;
-        case PositionEncoding::kUtf16:
-            break;
-    }
-    return TextUnits::kUtf16;
 }
 
 inline const PositionEncoding kEncodings[] = {PositionEncoding::kUtf8, PositionEncoding::kUtf16,

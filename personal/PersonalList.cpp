@@ -1,4 +1,4 @@
-#include "completion/PersonalList.h"
+#include "personal/PersonalList.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <iterator>
 #include <utility>
 
-#include "completion/internal/AtomicFile.h"
-#include "completion/internal/ListFormat.h"
+#include "personal/internal/AtomicFile.h"
+#include "personal/internal/ListFormat.h"
 
 namespace rorirer {
 namespace {
@@ -93,42 +93,36 @@ std::string PersonalList::defaultPath() {
 
 PersonalList::PersonalList(std::string path) : path_(std::move(path)) {
     if (path_.empty()) {
-        enabled_ = false;
-        offReason_ =
+        off_ = ListStatus::failure(
             "the personal word list has no place: neither XDG_DATA_HOME nor a home "
-            "folder is known";
+            "folder is known");
     }
 }
 
-bool PersonalList::load(std::string& problem) {
-    problem.clear();
-    if (!enabled_) {
-        problem = offReason_;
-        return false;
-    }
+ListStatus PersonalList::load() {
+    if (!enabled()) return off_;
     ListContents disk;
-    bool missing;
-    problem = readList(resolveLinks(path_), disk, missing);
-    if (!problem.empty()) {
-        enabled_ = false;
-        offReason_ = problem;
-        return false;
+    ListStatus read = readList(resolveLinks(path_), disk);
+    if (!read.ok()) {
+        off_ = read;
+        return read;
     }
     for (const auto& [word, kind] : pending_) applyChange(disk, word, kind == Change::kLearn);
     takeView(disk, nullptr);
-    return true;
+    return ListStatus();
 }
 
-bool PersonalList::learn(const std::string& word) { return record(word, Change::kLearn); }
+ListStatus PersonalList::learn(const std::string& word) { return record(word, Change::kLearn); }
 
-bool PersonalList::forget(const std::string& word) { return record(word, Change::kForget); }
+ListStatus PersonalList::forget(const std::string& word) { return record(word, Change::kForget); }
 
-bool PersonalList::record(const std::string& word, Change kind) {
-    if (findWordFault(word) != nullptr) return false;
+ListStatus PersonalList::record(const std::string& word, Change kind) {
+    ListStatus fault = checkWord(word);
+    if (!fault.ok()) return fault;
     const bool learning = kind == Change::kLearn;
     std::set<std::string>& into = learning ? learned_ : forgotten_;
     std::set<std::string>& from = learning ? forgotten_ : learned_;
-    if (into.count(word) != 0) return true;
+    if (into.count(word) != 0) return ListStatus();
 
     // Every node is made before anything changes; what follows cannot fail.
     std::set<std::string> viewNode = singleton(word);
@@ -141,43 +135,44 @@ bool PersonalList::record(const std::string& word, Change kind) {
     }
     from.erase(word);
     into.insert(viewNode.extract(viewNode.begin()));
-    return true;
+    return ListStatus();
 }
 
-bool PersonalList::save(std::string& problem, ListChanges* changes) {
-    problem.clear();
-    if (!enabled_) return refuseSave(problem);
+ListStatus PersonalList::save(ListChanges* changes) {
+    if (!enabled()) return refuseSave();
     const std::string target = resolveLinks(path_);
 
     ListContents merged;
-    bool missing;
     if (pending_.empty()) {
         // Nothing to write: renames are atomic, so reading needs no lock.
-        problem = readList(target, merged, missing);
-        if (!problem.empty()) return turnOff(problem);
+        const ListStatus read = readList(target, merged);
+        if (!read.ok()) return turnOff(read);
         takeView(merged, changes);
-        return true;
+        return ListStatus();
     }
 
-    if (!makeFolders(folderOf(target), problem)) return notSaved(problem);
+    const ListStatus made = makeFolders(folderOf(target));
+    if (!made.ok()) return notSaved(made);
     FileHandle lock;
-    if (!lockFile(target + ".lock", lock, problem)) return notSaved(problem);
-    problem = readList(target, merged, missing);
-    if (!problem.empty()) return turnOff(problem);
+    const ListStatus locked = lockFile(target + ".lock", lock);
+    if (!locked.ok()) return notSaved(locked);
+    const ListStatus read = readList(target, merged);
+    if (!read.ok()) return turnOff(read);
     bool differs = false;
     for (const auto& [word, kind] : pending_) {
         differs |= applyChange(merged, word, kind == Change::kLearn);
     }
     ListChanges found = findChanges(merged);
     if (differs) {
-        const Replacement done = replaceFile(
-            target, [&merged](int fd) { return writeList(fd, merged); }, problem);
-        if (done != Replacement::kDone) return notSaved(problem);
+        const ListStatus replaced = replaceFile(target, [&merged](int fd, const std::string& name) {
+            return writeList(fd, name, merged);
+        });
+        if (!replaced.ok()) return notSaved(replaced);
     }
     pending_.clear();
     takeView(merged, nullptr);
     if (changes != nullptr) *changes = std::move(found);
-    return true;
+    return ListStatus();
 }
 
 ListChanges PersonalList::findChanges(const ListContents& next) const {
@@ -195,25 +190,28 @@ void PersonalList::takeView(ListContents& next, ListChanges* changes) {
     forgotten_.swap(next.forgotten);
 }
 
-bool PersonalList::turnOff(std::string& problem) {
-    enabled_ = false;
-    offReason_ = problem;
-    problem += "; the list is left as it is and not written again in this session";
+ListStatus PersonalList::notSaved(const ListStatus& reason) const {
+    return ListStatus::failure("personal word list " + path_ + " not saved: " + reason.message(),
+                               reason.error());
+}
+
+// Both build what they return before they change anything.
+ListStatus PersonalList::turnOff(const ListStatus& reason) {
+    ListStatus off = reason;
+    ListStatus told = ListStatus::failure(
+        reason.message() + "; the list is left as it is and not written again in this session",
+        reason.error());
+    off_ = std::move(off);
     refusalReported_ = true;
-    return false;
+    return told;
 }
 
-bool PersonalList::notSaved(std::string& problem) {
-    problem = "personal word list " + path_ + " not saved: " + problem;
-    return false;
-}
-
-bool PersonalList::refuseSave(std::string& problem) {
-    if (!refusalReported_) {
-        refusalReported_ = true;
-        problem = "personal word list not saved in this session: " + offReason_;
-    }
-    return false;
+ListStatus PersonalList::refuseSave() {
+    if (refusalReported_) return ListStatus::failure("", off_.error());
+    ListStatus told = ListStatus::failure(
+        "personal word list not saved in this session: " + off_.message(), off_.error());
+    refusalReported_ = true;
+    return told;
 }
 
 }  // namespace rorirer

@@ -1,9 +1,12 @@
-// An open file descriptor that is closed when its owner goes, and the
-// read and write loops every user of one needs.
-#ifndef RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
-#define RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
-
-#include <sys/types.h>
+// The file helpers every user of a descriptor needs: a descriptor closed
+// when its owner goes, read and write loops that go on after EINTR and
+// short writes, and the text of an errno value.
+//
+// Failures are told the C way, the same in every function: one that can
+// fail returns 0 or the errno value of the call that failed. Nothing here
+// throws but describeError, which allocates.
+#ifndef RORIRER_FILEIO_FILEHANDLE_H
+#define RORIRER_FILEIO_FILEHANDLE_H
 
 #include <cstddef>
 #include <string>
@@ -33,15 +36,16 @@ private:
     int fd_ = -1;
 };
 
-// read(2) retried on EINTR: bytes read, 0 at the end, -1 with errno set.
-ssize_t readSome(int fd, char* buffer, size_t size) noexcept;
-// Writes all of `size` bytes, going on after short writes and EINTR.
-// 0, or the errno of the write that failed.
-int writeAll(int fd, const char* data, size_t size) noexcept;
+// One read(2), retried on EINTR: 0 with `got` set to the bytes read (0 at
+// the end of the input), or the errno of the read that failed.
+int readSome(int fd, char* buffer, std::size_t size, std::size_t& got) noexcept;
+// Writes all of `size` bytes, going on after short writes and EINTR: 0, or
+// the errno of the write that failed (EIO for one that took nothing).
+int writeAll(int fd, const char* data, std::size_t size) noexcept;
 
 // "WHAT: the system's text for `error`".
 std::string describeError(const std::string& what, int error);
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_INTERNAL_FILEHANDLE_H
+#endif  // RORIRER_FILEIO_FILEHANDLE_H

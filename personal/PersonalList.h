@@ -11,15 +11,19 @@
 // A list that cannot be read or parsed turns the list off for the session:
 // learn() and forget() still change the view, but the file is never written.
 //
+// Every member that can fail returns a ListStatus (ListStatus.h).
+//
 // docs/rorirer.md ("The personal word list") describes the file for users.
-#ifndef RORIRER_COMPLETION_PERSONALLIST_H
-#define RORIRER_COMPLETION_PERSONALLIST_H
+#ifndef RORIRER_PERSONAL_PERSONALLIST_H
+#define RORIRER_PERSONAL_PERSONALLIST_H
 
 #include <cstddef>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "personal/ListStatus.h"
 
 namespace rorirer {
 
@@ -60,20 +64,20 @@ public:
     const std::string& path() const noexcept { return path_; }
 
     // Reads the file into the view; a missing file (or folder) is an empty
-    // list. On failure returns false with `problem` naming the file and the
-    // reason (and the line for a parse error); the list is then off and the
-    // view is left as it was. Pending changes stay pending and stay applied.
-    bool load(std::string& problem);
+    // list. A failure names the file and the reason (and the line for a
+    // parse error); the list is then off and the view is left as it was.
+    // Pending changes stay pending and stay applied.
+    [[nodiscard]] ListStatus load();
 
     const std::set<std::string>& learned() const noexcept { return learned_; }
     const std::set<std::string>& forgotten() const noexcept { return forgotten_; }
 
-    // A word is any bytes but NUL and newline, 1 to kMaxWordBytes long;
-    // returns false and changes nothing for any other. Learning takes the word
+    // A word is any bytes but NUL and newline, 1 to kMaxWordBytes long; any
+    // other fails, saying why, and changes nothing. Learning takes the word
     // out of the forgotten set, forgetting out of the learned set. A word the
     // view already holds that way records no change.
-    bool learn(const std::string& word);
-    bool forget(const std::string& word);
+    ListStatus learn(const std::string& word);
+    ListStatus forget(const std::string& word);
 
     // Changes made since the last successful save.
     size_t pendingCount() const noexcept { return pending_.size(); }
@@ -83,28 +87,28 @@ public:
     // makes it the view. With nothing pending the file is only read, never
     // written. When `changes` is given it receives what others changed.
     //
-    // On failure returns false with `problem` set and the view and the
-    // pending changes as they were; the file is the old list, or, when only
-    // the final sync of its folder failed, already the new one (the next
-    // save writes it again). When the list is off, saves are refused:
-    // `problem` says why on the first refusal and is left empty after, so
-    // the caller warns once.
-    bool save(std::string& problem, ListChanges* changes = nullptr);
+    // A failure leaves the view and the pending changes as they were; the
+    // file is the old list, or, when only the final sync of its folder
+    // failed, already the new one (the next save writes it again). When the
+    // list is off, saves fail: the first refusal says why, and the later
+    // ones have an empty message, so the caller warns once.
+    [[nodiscard]] ListStatus save(ListChanges* changes = nullptr);
 
-    // False once the file was found unreadable or unparsable.
-    bool enabled() const noexcept { return enabled_; }
+    // False once the file was found unreadable or unparsable, or when the
+    // list has no place.
+    bool enabled() const noexcept { return off_.ok(); }
 
 private:
     enum class Change { kLearn, kForget };
 
-    bool record(const std::string& word, Change kind);
+    ListStatus record(const std::string& word, Change kind);
     ListChanges findChanges(const ListContents& next) const;
     // Makes `next` the view; `next` gets the old one. Cannot fail once
     // `changes` (when given) is filled.
     void takeView(ListContents& next, ListChanges* changes);
-    bool turnOff(std::string& problem);
-    bool notSaved(std::string& problem);
-    bool refuseSave(std::string& problem);
+    ListStatus turnOff(const ListStatus& reason);
+    ListStatus notSaved(const ListStatus& reason) const;
+    ListStatus refuseSave();
 
     std::string path_;
     std::set<std::string> learned_;
@@ -113,11 +117,11 @@ private:
     // order comes to the same as applying the last one per word, since each
     // decides the word's state alone.
     std::map<std::string, Change> pending_;
-    bool enabled_ = true;
-    std::string offReason_;
+    // Why the list is off; ok while it is on.
+    ListStatus off_;
     bool refusalReported_ = false;
 };
 
 }  // namespace rorirer
 
-#endif  // RORIRER_COMPLETION_PERSONALLIST_H
+#endif  // RORIRER_PERSONAL_PERSONALLIST_H

@@ -1,4 +1,4 @@
-#include "completion/internal/FileHandle.h"
+#include "fileio/FileHandle.h"
 
 #include <unistd.h>
 
@@ -32,15 +32,20 @@ int FileHandle::close() noexcept {
     return ::close(release()) == 0 ? 0 : errno;
 }
 
-ssize_t readSome(int fd, char* buffer, size_t size) noexcept {
-    ssize_t got;
+int readSome(int fd, char* buffer, std::size_t size, std::size_t& got) noexcept {
+    ssize_t count;
     do {
-        got = ::read(fd, buffer, size);
-    } while (got < 0 && errno == EINTR);
-    return got;
+        count = ::read(fd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        got = 0;
+        return errno;
+    }
+    got = static_cast<std::size_t>(count);
+    return 0;
 }
 
-int writeAll(int fd, const char* data, size_t size) noexcept {
+int writeAll(int fd, const char* data, std::size_t size) noexcept {
     while (size > 0) {
         const ssize_t put = ::write(fd, data, size);
         if (put < 0) {
@@ -50,7 +55,7 @@ int writeAll(int fd, const char* data, size_t size) noexcept {
         // A write that takes nothing without an error would loop forever.
         if (put == 0) return EIO;
         data += put;
-        size -= static_cast<size_t>(put);
+        size -= static_cast<std::size_t>(put);
     }
     return 0;
 }

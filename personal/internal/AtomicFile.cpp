@@ -1,4 +1,4 @@
-#include "completion/internal/AtomicFile.h"
+#include "personal/internal/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -46,9 +46,8 @@ private:
 
 // Takes the error as an argument, read before any message is built: building
 // one allocates, which may change errno.
-Replacement fail(std::string& problem, int error, const char* step, const std::string& name) {
-    problem = describeError(step + name, error);
-    return Replacement::kFailed;
+ListStatus fail(int error, const char* step, const std::string& name) {
+    return ListStatus::systemFailure(error, step + name);
 }
 
 }  // namespace
@@ -61,8 +60,8 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, end + 1);
 }
 
-bool makeFolders(const std::string& folder, std::string& problem) {
-    if (isFolder(folder)) return true;
+ListStatus makeFolders(const std::string& folder) {
+    if (isFolder(folder)) return ListStatus();
     // Each prefix ending before a slash, then the whole: one step per
     // character of the path at most.
     for (size_t at = 1; at <= folder.size(); ++at) {
@@ -71,41 +70,32 @@ bool makeFolders(const std::string& folder, std::string& problem) {
         if (::mkdir(prefix.c_str(), kNewFolderMode) == 0) continue;
         const int error = errno;
         if (error == EEXIST && isFolder(prefix)) continue;
-        problem = describeError("creating the folder " + prefix, error == EEXIST ? ENOTDIR : error);
-        return false;
+        return fail(error == EEXIST ? ENOTDIR : error, "creating the folder ", prefix);
     }
-    return true;
+    return ListStatus();
 }
 
-bool lockFile(const std::string& lockPath, FileHandle& lock, std::string& problem) {
+ListStatus lockFile(const std::string& lockPath, FileHandle& lock) {
     FileHandle file(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));
-    if (!file.isOpen()) {
-        fail(problem, errno, "opening the lock ", lockPath);
-        return false;
-    }
+    if (!file.isOpen()) return fail(errno, "opening the lock ", lockPath);
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     std::chrono::milliseconds pause{1};
     while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) {
-            const int error = errno;
-            problem = describeError("locking " + lockPath, error);
-            return false;
-        }
+        if (errno != EWOULDBLOCK) return fail(errno, "locking ", lockPath);
         if (std::chrono::steady_clock::now() >= deadline) {
-            problem = "another program has held the lock " + lockPath + " for " +
-                      std::to_string(kLockPatience.count()) + " seconds";
-            return false;
+            return ListStatus::failure("another program has held the lock " + lockPath + " for " +
+                                       std::to_string(kLockPatience.count()) + " seconds");
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kLongestPause);
     }
     lock = std::move(file);
-    return true;
+    return ListStatus();
 }
 
-Replacement replaceFile(const std::string& path, const std::function<int(int fd)>& write,
-                        std::string& problem) {
+ListStatus replaceFile(const std::string& path,
+                       const std::function<ListStatus(int fd, const std::string& name)>& write) {
     const std::string temporary = path + ".tmp";
     const std::string folderPath = folderOf(path);
     mode_t mode = kNewFileMode;
@@ -115,32 +105,26 @@ Replacement replaceFile(const std::string& path, const std::function<int(int fd)
     // One left by a copy that was killed: under the lock no one else is
     // writing it.
     if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
-        return fail(problem, errno, "removing the stale ", temporary);
+        return fail(errno, "removing the stale ", temporary);
     }
     FileHandle file(
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
-    if (!file.isOpen()) return fail(problem, errno, "creating ", temporary);
+    if (!file.isOpen()) return fail(errno, "creating ", temporary);
     TemporaryGuard guard(temporary);
-    if (const int error = write(file.get())) return fail(problem, error, "writing ", temporary);
-    if (::fchmod(file.get(), mode) != 0) {
-        return fail(problem, errno, "setting the mode of ", temporary);
-    }
-    if (::fsync(file.get()) != 0) return fail(problem, errno, "syncing ", temporary);
-    if (const int error = file.close()) return fail(problem, error, "closing ", temporary);
+    ListStatus written = write(file.get(), temporary);
+    if (!written.ok()) return written;
+    if (::fchmod(file.get(), mode) != 0) return fail(errno, "setting the mode of ", temporary);
+    if (::fsync(file.get()) != 0) return fail(errno, "syncing ", temporary);
+    if (const int error = file.close()) return fail(error, "closing ", temporary);
     // Opened before the rename, so that once the new file is in place
     // nothing can fail but the sync itself.
     FileHandle folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isOpen()) return fail(problem, errno, "opening the folder ", folderPath);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail(problem, errno, "renaming ", temporary);
-    }
+    if (!folder.isOpen()) return fail(errno, "opening the folder ", folderPath);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno, "renaming ", temporary);
     guard.dismiss();
     // Without this the rename may not survive a crash, though the data would.
-    if (::fsync(folder.get()) != 0) {
-        fail(problem, errno, "syncing the folder ", folderPath);
-        return Replacement::kUnsynced;
-    }
-    return Replacement::kDone;
+    if (::fsync(folder.get()) != 0) return fail(errno, "syncing the folder ", folderPath);
+    return ListStatus();
 }
 
 }  // namespace rorirer

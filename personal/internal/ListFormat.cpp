@@ -1,4 +1,4 @@
-#include "completion/internal/ListFormat.h"
+#include "personal/internal/ListFormat.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "completion/PersonalList.h"
-#include "completion/internal/FileHandle.h"
+#include "fileio/FileHandle.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 namespace {
@@ -39,30 +39,28 @@ class ListParser {
 public:
     ListParser(const std::string& path, ListContents& out) : path_(path), out_(out) {}
 
-    // The next bytes of the file; false once a fault is found.
-    bool take(const char* data, size_t size);
-    // At the end of the file; false when the list is incomplete.
-    bool finish();
-    const std::string& problem() const noexcept { return problem_; }
+    // The next bytes of the file; fails at the first fault.
+    ListStatus take(const char* data, size_t size);
+    // At the end of the file; fails when the list is incomplete.
+    ListStatus finish() const;
 
 private:
-    bool takeLine(const char* line, size_t size);
-    bool takeHeader(const char* line, size_t size);
-    bool takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
-                   const char* word, size_t size);
-    bool takeEnd(const char* text, size_t size);
-    bool fail(long line, const std::string& reason);
+    ListStatus takeLine(const char* line, size_t size);
+    ListStatus takeHeader(const char* line, size_t size) const;
+    ListStatus takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
+                         const char* word, size_t size);
+    ListStatus takeEnd(const char* text, size_t size);
+    ListStatus fail(long line, const std::string& reason) const;
 
     const std::string& path_;
     ListContents& out_;
     std::string partial_;  // the start of a line split across reads
-    std::string problem_;
     long lineNumber_ = 0;
     size_t entries_ = 0;
     bool ended_ = false;
 };
 
-bool ListParser::take(const char* data, size_t size) {
+ListStatus ListParser::take(const char* data, size_t size) {
     while (size > 0) {
         const void* newline = std::memchr(data, '\n', size);
         const size_t piece = newline != nullptr
@@ -74,36 +72,36 @@ bool ListParser::take(const char* data, size_t size) {
         }
         if (newline == nullptr) {
             partial_.append(data, piece);
-            return true;
+            return ListStatus();
         }
-        bool good;
+        ListStatus taken;
         if (partial_.empty()) {
-            good = takeLine(data, piece);
+            taken = takeLine(data, piece);
         } else {
             partial_.append(data, piece);
-            good = takeLine(partial_.data(), partial_.size());
+            taken = takeLine(partial_.data(), partial_.size());
             partial_.clear();
         }
-        if (!good) return false;
+        if (!taken.ok()) return taken;
         data += piece + 1;
         size -= piece + 1;
     }
-    return true;
+    return ListStatus();
 }
 
-bool ListParser::finish() {
+ListStatus ListParser::finish() const {
     if (!partial_.empty()) {
         return fail(lineNumber_ + 1, "the last line has no line end: the list was cut short");
     }
     if (lineNumber_ == 0) {
-        problem_ = path_ + ": empty, not a rorirer personal word list (remove it to start anew)";
-        return false;
+        return ListStatus::failure(
+            path_ + ": empty, not a rorirer personal word list (remove it to start anew)");
     }
     if (!ended_) return fail(lineNumber_ + 1, "no end line: the list was cut short");
-    return true;
+    return ListStatus();
 }
 
-bool ListParser::takeLine(const char* line, size_t size) {
+ListStatus ListParser::takeLine(const char* line, size_t size) {
     ++lineNumber_;
     if (ended_) return fail(lineNumber_, "text after the end line");
     if (std::memchr(line, '\0', size) != nullptr) return fail(lineNumber_, "a NUL byte");
@@ -124,9 +122,9 @@ bool ListParser::takeLine(const char* line, size_t size) {
                 "not an entry: expected learned<TAB>WORD, forgotten<TAB>WORD or # end COUNT");
 }
 
-bool ListParser::takeHeader(const char* line, size_t size) {
+ListStatus ListParser::takeHeader(const char* line, size_t size) const {
     const std::string text(line, size);
-    if (text == kHeader) return true;
+    if (text == kHeader) return ListStatus();
     if (text == std::string(kHeader) + "\r") {
         return fail(lineNumber_, "lines end in CR LF; the list takes LF alone");
     }
@@ -140,8 +138,8 @@ bool ListParser::takeHeader(const char* line, size_t size) {
                                  std::string(kHeader) + "\")");
 }
 
-bool ListParser::takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
-                           const char* word, size_t size) {
+ListStatus ListParser::takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
+                                 const char* word, size_t size) {
     if (size == 0) return fail(lineNumber_, "an empty word");
     if (size > PersonalList::kMaxWordBytes) {
         return fail(lineNumber_,
@@ -156,10 +154,10 @@ bool ListParser::takeEntry(std::set<std::string>& into, const std::set<std::stri
     // A word listed twice the same way is harmless, as a person may write it.
     into.insert(std::move(text));
     ++entries_;
-    return true;
+    return ListStatus();
 }
 
-bool ListParser::takeEnd(const char* text, size_t size) {
+ListStatus ListParser::takeEnd(const char* text, size_t size) {
     constexpr size_t kMaxDigits = 9;  // kMaxEntries fits
     size_t count = 0;
     if (size == 0 || size > kMaxDigits) return fail(lineNumber_, "a malformed end line");
@@ -172,56 +170,60 @@ bool ListParser::takeEnd(const char* text, size_t size) {
                                      " entries but the list has " + std::to_string(entries_));
     }
     ended_ = true;
-    return true;
+    return ListStatus();
 }
 
-bool ListParser::fail(long line, const std::string& reason) {
-    problem_ = path_ + ":" + std::to_string(line) + ": " + reason;
-    return false;
+ListStatus ListParser::fail(long line, const std::string& reason) const {
+    return ListStatus::failure(path_ + ":" + std::to_string(line) + ": " + reason);
 }
 
 static_assert(PersonalList::kMaxEntries < 1'000'000'000, "the end line's count has 9 digits");
 
 }  // namespace
 
-const char* findWordFault(const std::string& word) noexcept {
-    if (word.empty()) return "an empty word";
-    if (word.size() > PersonalList::kMaxWordBytes) return "a word longer than the list holds";
-    if (word.find('\0') != std::string::npos) return "a word with a NUL byte";
-    if (word.find('\n') != std::string::npos) return "a word with a line end";
-    return nullptr;
+ListStatus checkWord(const std::string& word) {
+    const char* fault = nullptr;
+    if (word.empty()) {
+        fault = "an empty word";
+    } else if (word.size() > PersonalList::kMaxWordBytes) {
+        fault = "a word longer than the list holds";
+    } else if (word.find('\0') != std::string::npos) {
+        fault = "a word with a NUL byte";
+    } else if (word.find('\n') != std::string::npos) {
+        fault = "a word with a line end";
+    }
+    return fault == nullptr ? ListStatus() : ListStatus::failure(fault);
 }
 
-std::string readList(const std::string& path, ListContents& out, bool& missing) {
-    missing = false;
+ListStatus readList(const std::string& path, ListContents& out) {
     // Non-blocking, so that a FIFO put where the list should be cannot hang
     // the open; it is refused below as not a regular file.
     FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.isOpen()) {
-        if (errno == ENOENT) {
-            missing = true;
-            return "";
-        }
-        return describeError(path, errno);
+        if (errno == ENOENT) return ListStatus();
+        return ListStatus::systemFailure(errno, path);
     }
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return describeError(path, errno);
-    if (S_ISDIR(info.st_mode)) return path + ": is a directory, not a word list";
-    if (!S_ISREG(info.st_mode)) return path + ": not a regular file";
+    if (::fstat(file.get(), &info) != 0) return ListStatus::systemFailure(errno, path);
+    if (S_ISDIR(info.st_mode))
+        return ListStatus::failure(path + ": is a directory, not a word list");
+    if (!S_ISREG(info.st_mode)) return ListStatus::failure(path + ": not a regular file");
 
     ListParser parser(path, out);
     std::vector<char> chunk(kChunkBytes);
     for (;;) {
-        const ssize_t got = readSome(file.get(), chunk.data(), chunk.size());
-        if (got < 0) return describeError(path, errno);
+        size_t got = 0;
+        if (const int error = readSome(file.get(), chunk.data(), chunk.size(), got)) {
+            return ListStatus::systemFailure(error, path);
+        }
         if (got == 0) break;
-        if (!parser.take(chunk.data(), static_cast<size_t>(got))) return parser.problem();
+        ListStatus taken = parser.take(chunk.data(), got);
+        if (!taken.ok()) return taken;
     }
-    if (!parser.finish()) return parser.problem();
-    return "";
+    return parser.finish();
 }
 
-int writeList(int fd, const ListContents& contents) {
+ListStatus writeList(int fd, const std::string& name, const ListContents& contents) {
     std::string buffer;
     buffer.reserve(kChunkBytes + kMaxLineBytes + 1);
     buffer += kHeader;
@@ -242,14 +244,19 @@ int writeList(int fd, const ListContents& contents) {
         }
         buffer += '\n';
         if (buffer.size() >= kChunkBytes) {
-            if (const int error = writeAll(fd, buffer.data(), buffer.size())) return error;
+            if (const int error = writeAll(fd, buffer.data(), buffer.size())) {
+                return ListStatus::systemFailure(error, "writing " + name);
+            }
             buffer.clear();
         }
     }
     buffer += kEndTag;
     buffer += std::to_string(contents.learned.size() + contents.forgotten.size());
     buffer += '\n';
-    return writeAll(fd, buffer.data(), buffer.size());
+    if (const int error = writeAll(fd, buffer.data(), buffer.size())) {
+        return ListStatus::systemFailure(error, "writing " + name);
+    }
+    return ListStatus();
 }
 
 }  // namespace rorirer
