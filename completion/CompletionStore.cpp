@@ -22,16 +22,17 @@ bool StoreState::applyChange(const std::string& word, const Change& change) {
     if (word.empty()) return false;
     std::uint32_t id = table.find(word);
     const bool isNew = id == WordTable::kNoWord;
-    const std::uint32_t stamp = change.stamp ? takeStamp() : 0;
     if (change.stamp) table.reserveStamps(1);
     if (change.documents > 0) table.reserveDocumentCounts(1);
     if (isNew) {
+        const std::uint32_t corpus = corpusCountOf(word);
         table.reserve(1, WordTable::arenaBytesOf(word.size()));
         index.reserveInsert(table.idLimit() + 1);
         const CString text(word.data(), static_cast<int>(word.size()));
         if (!store.insertString(text)) return false;
         top.refresh(store.top(), static_cast<std::uint8_t>(word[0]));
         id = table.insert(word, change.origins);
+        table.setCorpusCount(id, corpus);
     } else {
         table.setOrigins(id, static_cast<Origins>(table.origins(id) | change.origins));
     }
@@ -41,7 +42,7 @@ bool StoreState::applyChange(const std::string& word, const Change& change) {
         table.setDocumentCount(
             id, static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, UINT32_MAX)));
     }
-    if (change.stamp) table.setStamp(id, stamp);
+    if (change.stamp) markUsed(id);
     if (isNew) {
         index.insert(id, scoreOf(id), table);
     } else {
@@ -57,31 +58,38 @@ void StoreState::removeWord(std::uint32_t id) {
     store.removeString(text);
     top.refresh(store.top(), static_cast<std::uint8_t>(word[0]));
     index.erase(id, table);
+    forgetUse(id);
     table.erase(id);
 }
 
-std::uint64_t StoreState::scoreOf(std::uint32_t id) const noexcept {
-    return packScore(table.stamp(id), table.frequency(id), characterCount(table.word(id)));
+void StoreState::markUsed(std::uint32_t id) noexcept {
+    table.setStamp(id, 1);
+    if (weights.recent.empty()) return;
+    auto at = std::find(recent.begin(), recent.end(), id);
+    if (at == recent.end()) {
+        // Room for the whole window is kept, so this never allocates; when
+        // the window is full the word used longest ago makes way.
+        if (recent.size() < weights.recent.size()) recent.push_back(id);
+        at = recent.end() - 1;
+        *at = id;
+    }
+    std::rotate(recent.begin(), at, at + 1);
 }
 
-std::uint32_t StoreState::takeStamp() {
-    if (clock < kMaxStamp) return ++clock;
-    // Renumber the stamps in use from 1 in the same order; if nearly every
-    // stamp is in use, the older half lose theirs.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> stamped;
-    stamped.reserve(table.stamps().size());
-    table.stamps().forEach(
-        [&](std::uint32_t id, std::uint32_t stamp) { stamped.emplace_back(stamp, id); });
-    std::sort(stamped.begin(), stamped.end());
-    const std::size_t dropped = stamped.size() > kMaxStamp / 2 ? stamped.size() / 2 : 0;
-    for (std::size_t i = 0; i < stamped.size(); ++i) {
-        const std::uint32_t id = stamped[i].second;
-        const auto stamp = i < dropped ? 0u : static_cast<std::uint32_t>(i - dropped + 1);
-        table.setStamp(id, stamp);
+void StoreState::forgetUse(std::uint32_t id) noexcept {
+    const auto at = std::find(recent.begin(), recent.end(), id);
+    if (at != recent.end()) recent.erase(at);
+}
+
+void StoreState::rescoreAll() {
+    std::vector<std::uint32_t> counts(table.idLimit(), 0);
+    for (std::uint32_t id = 0; id < table.idLimit(); ++id)
+        if (table.isLive(id)) counts[id] = corpusCountOf(table.word(id));
+    for (std::uint32_t id = 0; id < table.idLimit(); ++id) {
+        if (!table.isLive(id)) continue;
+        table.setCorpusCount(id, counts[id]);
         index.setScore(id, scoreOf(id));
     }
-    clock = static_cast<std::uint32_t>(stamped.size() - dropped);
-    return ++clock;
 }
 
 std::string StoreState::storedForm(std::string_view word) const {
@@ -113,6 +121,14 @@ std::string StoreState::checkConsistency() const {
         const bool document = hasOrigin(table.origins(id), Origin::kDocument);
         if (document != (table.documentCount(id) > 0))
             return "the document origin and count disagree: " + word;
+        if (table.corpusCount(id) != corpusCountOf(word))
+            return "the corpus count is stale: " + word;
+    }
+    if (recent.size() > weights.recent.size()) return "too many words used last";
+    for (const std::uint32_t id : recent) {
+        if (!table.isLive(id) || table.stamp(id) == 0)
+            return "a word used last is not stored as used";
+        if (std::count(recent.begin(), recent.end(), id) != 1) return "a word used last twice";
     }
     for (unsigned b = 1; b < 256; ++b) {
         const auto byte = static_cast<std::uint8_t>(b);
@@ -196,10 +212,8 @@ bool CompletionStore::touchWord(std::string_view word) {
     StoreState& s = *state_;
     const std::uint32_t id = s.table.find(toNfc(word));
     if (id == WordTable::kNoWord) return false;
-    const std::uint32_t stamp = s.takeStamp();
     s.table.reserveStamps(1);
-    s.table.setStamp(id, stamp);
-    s.index.setScore(id, s.scoreOf(id));
+    s.markUsed(id);
     return true;
 }
 
@@ -209,7 +223,37 @@ void CompletionStore::reset() {
     s.top.rebuild(s.store.top());
     s.table.clear();
     s.index.clear();
-    s.clock = 0;
+    s.recent.clear();
+}
+
+void CompletionStore::setFrequencies(std::shared_ptr<const WordFrequencies> frequencies) {
+    StoreState& s = *state_;
+    std::shared_ptr<const WordFrequencies> old = std::move(s.frequencies);
+    s.frequencies = std::move(frequencies);
+    try {
+        s.rescoreAll();
+    } catch (...) {
+        s.frequencies = std::move(old);
+        throw;
+    }
+}
+
+void CompletionStore::setRankingModel(const RankingModel& model) {
+    StoreState& s = *state_;
+    ModelWeights weights(model);
+    s.recent.reserve(weights.recent.size());
+    std::swap(s.weights, weights);
+    try {
+        s.rescoreAll();
+    } catch (...) {
+        std::swap(s.weights, weights);
+        throw;
+    }
+    if (s.recent.size() > s.weights.recent.size()) s.recent.resize(s.weights.recent.size());
+}
+
+const RankingModel& CompletionStore::rankingModel() const noexcept {
+    return state_->weights.model;
 }
 
 std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin) {
@@ -256,6 +300,7 @@ std::optional<CompletionStore::WordInfo> CompletionStore::lookUp(std::string_vie
     info.origins = s.table.origins(id);
     info.count = s.table.frequency(id);
     info.documentCount = s.table.documentCount(id);
+    info.corpusCount = s.table.corpusCount(id);
     info.recent = s.table.stamp(id) != 0;
     return info;
 }
@@ -270,7 +315,9 @@ long CompletionStore::nodeCount() const noexcept { return state_->store.nodes();
 
 std::size_t CompletionStore::extraMemoryBytes() const noexcept {
     return sizeof(StoreState) - sizeof(WordStore) + state_->table.memoryBytes() +
-           state_->index.memoryBytes();
+           state_->index.memoryBytes() + state_->recent.capacity() * sizeof(std::uint32_t) +
+           state_->weights.recent.capacity() * sizeof(std::uint64_t) +
+           state_->weights.nearby.capacity() * sizeof(std::uint64_t);
 }
 
 }  // namespace rorirer

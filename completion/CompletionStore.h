@@ -1,7 +1,8 @@
 // CompletionStore: words for completion the way people expect it, on top of
 // a LinkedTrie. Unicode words (stored in NFC), case folded per code point,
-// candidates ranked by recency, the host's preference, frequency and length,
-// a typo fallback, and the best N found without listing every match.
+// candidates ranked by how likely the writer wants them (RankingModel.h:
+// a corpus's counts, use in this document and session, the previous word,
+// case), a typo fallback, and the best N found without listing every match.
 //
 // Words are stored in NFC; a word shorter than the minimum length (in bytes
 // of its NFC form, as the LinkedTrie counts), empty, or holding a NUL is
@@ -33,6 +34,8 @@
 #include <vector>
 
 #include "completion/Query.h"
+#include "completion/RankingModel.h"
+#include "completion/WordFrequencies.h"
 
 namespace rorirer {
 
@@ -40,7 +43,9 @@ struct StoreState;
 
 class CompletionStore {
 public:
-    explicit CompletionStore(long minLength = 5);
+    // Words shorter than three bytes are refused by default: prose's words
+    // of one and two letters save no keystrokes when completed.
+    explicit CompletionStore(long minLength = 3);
     // Copies are deep; the copy's tree is laid out anew.
     CompletionStore(const CompletionStore& other);
     CompletionStore& operator=(const CompletionStore& other);
@@ -67,8 +72,18 @@ public:
     bool forgetWord(std::string_view word);
     // Marks a stored word as used just now (a completion was accepted).
     bool touchWord(std::string_view word);
-    // Empties the store, keeping the minimum length.
+    // Empties the store, keeping the minimum length, the frequencies and
+    // the model.
     void reset();
+
+    // The corpus counts every word is ranked by; null: none, every word has
+    // the model's floor. Set before adding words: a store that holds words
+    // looks every one up again, in time proportional to their number.
+    // Throws std::bad_alloc, the store as it was.
+    void setFrequencies(std::shared_ptr<const WordFrequencies> frequencies);
+    // The same for the model's parameters.
+    void setRankingModel(const RankingModel& model);
+    const RankingModel& rankingModel() const noexcept;
 
     struct WordCount {
         std::string_view word;
@@ -86,9 +101,10 @@ public:
 
     struct WordInfo {
         Origins origins = 0;
-        std::uint64_t count = 0;  // frequency: count columns, text and document occurrences
+        std::uint64_t count = 0;  // count columns, text and document occurrences
         std::uint32_t documentCount = 0;
-        bool recent = false;  // used in this run
+        std::uint32_t corpusCount = 0;  // the frequencies' estimate, rounded
+        bool recent = false;            // used in this run
     };
     std::optional<WordInfo> lookUp(std::string_view word) const;
     bool contains(std::string_view word) const;

@@ -11,6 +11,8 @@
 
 namespace rorirer {
 
+class WordPairs;
+
 // How the typed prefix's case meets the stored words'. Folding is
 // utf8proc_tolower per code point, without locale: see docs/completion.md.
 enum class CaseMode {
@@ -22,11 +24,11 @@ enum class CaseMode {
 };
 
 enum class SortOrder {
-    // Tiers, each breaking the ties of the one before: (a) the stored word
-    // begins with the prefix exactly as typed; (b) used recently, most
-    // recent first; (c) the host's preferred words, in the host's order;
-    // (d) frequency, higher first; (e) length in code points, shorter
-    // first; (f) byte order of the stored word.
+    // By the ranking model (completion/RankingModel.h): how likely the
+    // writer is to want the word, from its frequency, its use in this
+    // document and session, the previous word and how its case meets the
+    // prefix's; then length in code points, shorter first; then byte order
+    // of the stored word.
     kRank,
     // Byte order of the stored words, as the LinkedTrie lists them.
     kAlpha,
@@ -81,10 +83,21 @@ struct Query {
     // As typed; normalized to NFC before use, and read up to its first NUL.
     std::string_view prefix;
     QueryStyle style;
-    // Stored words the host ranks above frequency (tier c), best first:
-    // the language server passes the document's words nearest the cursor.
-    // Null: none.
+    // Stored words near the cursor, nearest first, which the ranking model
+    // lifts the more the nearer they are: the language server passes the
+    // document's words nearest the cursor. Null: none.
     const std::vector<std::string>* preferred = nullptr;
+    // What comes before the word being typed, for the ranking model.
+    struct Context {
+        // The word before it; empty when none is known.
+        std::string_view previous;
+        // It begins a sentence (after '.', '!' or '?', a blank line, or at
+        // the start of the text): a capital typed there asks for no name.
+        // A host that knows nothing of the text leaves it set.
+        bool sentenceStart = true;
+        // Which words followed which in the host's text; null: none.
+        const WordPairs* pairs = nullptr;
+    } context;
     // One occurrence of this word does not count: the word under the cursor,
     // which must not offer itself for having been typed.
     std::string_view discounted;
@@ -102,7 +115,9 @@ struct Candidate {
     bool fuzzy = false;
     bool caseAgrees = false;  // the stored word begins with the prefix as typed
     Origins origins = 0;
-    std::uint64_t count = 0;  // frequency, as ranked
+    // Count columns, text and document occurrences (the word under the
+    // cursor one less): what the store's sources say of the word.
+    std::uint64_t count = 0;
 };
 
 struct Completion {

@@ -129,6 +129,8 @@ std::size_t StoreState::addWordsInBulk(const std::vector<CompletionStore::WordCo
     std::vector<std::uint32_t> order;
     std::vector<std::uint64_t> scores;
     std::vector<std::string_view> leafFirst;
+    std::vector<std::uint32_t> corpus;
+    corpus.reserve(fresh.size());
     order.reserve(total);
     scores.reserve(total);
     leafFirst.reserve(total / RankIndex::kLeafCapacity + 1);
@@ -141,18 +143,22 @@ std::size_t StoreState::addWordsInBulk(const std::vector<CompletionStore::WordCo
         if (takeOld) {
             const std::uint32_t id = index.idAt(at);
             const std::string_view word = table.word(id);
-            const std::uint64_t frequency =
-                saturatedBase(table.baseCount(id), addedTo[id]) + table.documentCount(id);
+            WordFields fields = fieldsOf(id);
+            fields.base = saturatedBase(fields.base, addedTo[id]);
             if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(id);
-            scores.push_back(packScore(table.stamp(id), frequency, characterCount(word)));
+            scores.push_back(packScore(staticMass(fields, weights), characterCount(word)));
             index.advance(at);
         } else {
             const std::string_view word = viewOf(fresh[next].item);
             if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(freshIds[next]);
-            scores.push_back(
-                packScore(0, saturatedBase(0, fresh[next].count), characterCount(word)));
+            WordFields fields;
+            fields.corpus = corpusCountOf(word);
+            fields.base = saturatedBase(0, fresh[next].count);
+            fields.origins = flag;
+            corpus.push_back(fields.corpus);
+            scores.push_back(packScore(staticMass(fields, weights), characterCount(word)));
             ++next;
         }
     }
@@ -195,6 +201,7 @@ std::size_t StoreState::addWordsInBulk(const std::vector<CompletionStore::WordCo
     for (std::size_t i = 0; i < fresh.size(); ++i) {
         const std::uint32_t id = table.insert(viewOf(fresh[i].item), flag, hashes[i % kAhead]);
         table.addBaseCount(id, fresh[i].count);
+        table.setCorpusCount(id, corpus[i]);
         if (i + kAhead < fresh.size()) {
             hashes[i % kAhead] = table.hashOf(viewOf(fresh[i + kAhead].item));
             table.prefetchSlot(hashes[i % kAhead]);

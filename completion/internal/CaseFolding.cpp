@@ -113,4 +113,21 @@ bool hasUpperCase(std::string_view text) noexcept {
     return false;
 }
 
+void appendFolded(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            out.push_back(byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 0x20)
+                                                     : static_cast<char>(byte));
+            ++at;
+            continue;
+        }
+        Character c = decodeCharacter(text, at);
+        at += c.length;
+        if (c.wellFormed) c.value = matchKey(c);
+        appendCharacter(out, c);
+    }
+}
+
 }  // namespace rorirer

@@ -45,6 +45,10 @@ bool isAllCapitals(std::string_view text) noexcept;
 void appendUpperCased(std::string& out, std::string_view text);
 // True when some character of `text` is an upper-case letter.
 bool hasUpperCase(std::string_view text) noexcept;
+// Every character's matchKey, appended to `out` as UTF-8 (a byte that is not
+// well-formed as itself): two texts decoded alike match character for
+// character under kFolded exactly when these are equal.
+void appendFolded(std::string& out, std::string_view text);
 
 }  // namespace rorirer
 

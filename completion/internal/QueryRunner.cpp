@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "completion/Unicode.h"
+#include "completion/WordPairs.h"
 #include "completion/internal/CaseFolding.h"
 #include "completion/internal/CommonPrefix.h"
 #include "completion/internal/FuzzyWalk.h"
@@ -45,6 +46,8 @@ struct Path {
     std::string bytes;
     const LinkedTrieNode* list;
     RankRange range;
+    // The ranking model's case factor for the words below, as a rank key.
+    std::int64_t caseKey = 0;
 };
 
 bool isWordAt(const Path& path) noexcept { return path.list == nullptr || isEndMarker(path.list); }
@@ -90,13 +93,49 @@ struct Discount {
 // the prefix.
 constexpr std::size_t kMaxFuzzyCharacters = 64;
 
-void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s) {
+// How a stored prefix's case meets the typed one's, as the ranking model's
+// factor: none when they agree (the two apostrophes alike) or the prefix is
+// typed in capitals (every candidate shows in capitals); else by whether only
+// the first letter differs, and which way.
+std::int64_t caseKeyOf(std::string_view stored, std::string_view typed, bool capitals,
+                       bool sentenceStart, const ModelWeights& m) {
+    if (capitals || stored == typed) return 0;
+    bool firstDiffers = false;
+    bool restDiffers = false;
+    bool typedUpper = false;
+    std::size_t a = 0;
+    for (std::size_t b = 0; a < stored.size() && b < typed.size();) {
+        const Character x = decodeCharacter(stored, a);
+        const Character y = decodeCharacter(typed, b);
+        if (exactKey(x) != exactKey(y)) {
+            if (a == 0) {
+                firstDiffers = true;
+                typedUpper = y.wellFormed && isUpperCase(y.value);
+            } else {
+                restDiffers = true;
+            }
+        }
+        a += x.length;
+        b += y.length;
+    }
+    if (!firstDiffers && !restDiffers) return 0;
+    if (restDiffers) return m.otherCase;
+    if (typedUpper) return sentenceStart ? m.capitalAtSentenceStart : m.capitalInSentence;
+    return m.capitalStored;
+}
+
+void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s,
+              const Query& query) {
     plan.paths.clear();
     plan.matched = 0;
     for (MatchedPath& m : matched) {
         const RankRange range = s.index.rangeOf(m.bytes, s.table);
         plan.matched += range.end - range.begin;
-        plan.paths.push_back({std::move(m.bytes), m.list, range});
+        const std::int64_t key =
+            plan.fuzzy ? 0
+                       : caseKeyOf(m.bytes, plan.typed, plan.capitals,
+                                   query.context.sentenceStart, s.weights);
+        plan.paths.push_back({std::move(m.bytes), m.list, range, key});
     }
     std::sort(plan.paths.begin(), plan.paths.end(),
               [](const Path& a, const Path& b) { return a.bytes < b.bytes; });
@@ -167,7 +206,7 @@ void makePlan(const StoreState& s, const Query& query, Plan& plan, Discount& dis
             break;
     }
     const LinkedTrieNode* top = s.store.top();
-    setPaths(plan, findMatchingPaths(top, s.top, plan.typed, rule), s);
+    setPaths(plan, findMatchingPaths(top, s.top, plan.typed, rule), s, query);
     discount = discountOf(s, plan, query.discounted);
 
     if (plan.matched - (discount.gone ? 1 : 0) == 0 && query.style.fuzzy) {
@@ -181,29 +220,33 @@ void makePlan(const StoreState& s, const Query& query, Plan& plan, Discount& dis
                 near.push_back({std::move(bytes), list});
             }
             plan.fuzzy = true;
-            setPaths(plan, std::move(near), s);
+            setPaths(plan, std::move(near), s, query);
             discount = discountOf(s, plan, query.discounted);
         }
     }
 }
 
-// ---- The candidate order. With kRank: the words spelled as typed first,
-// then the others; within each, the rank index's best-first stream merged
-// with the few words whose rank the query itself changes (the host's
-// preferred words and the discounted word), which the stream passes over.
-// With kAlpha: byte order of the stored words.
+// ---- The candidate order. With kRank: by the ranking model. The words of
+// the stored prefixes with one case key come from the rank index's
+// best-first stream over their ranges, each scored by its static score plus
+// that key; the few words a query scores higher (used lately, near the
+// cursor, seen after the previous word) or lower (the discounted word) are
+// scored in full on the side and passed over in the streams; the streams'
+// heads and the side words are merged by score. With kAlpha: byte order of
+// the stored words.
 
-// A candidate with everything that ranks it: its score (recency, frequency
-// and length, as the index packs them) and its place in the host's list.
+// A candidate with what ranks it.
 struct Ranked {
     std::uint32_t id;
-    std::uint64_t score;
-    std::uint32_t preferred;  // place in the host's list, or kNotPreferred
+    std::int64_t score;  // with its prefix's case key
     std::string_view word;
-    std::uint64_t frequency;
+    std::uint64_t frequency;  // the store's own counts, as Candidate::count
 };
 
-constexpr std::uint32_t kNotPreferred = 0xFFFFFFFFu;
+bool ranksBefore(const Ranked& a, const Ranked& b) noexcept {
+    if (a.score != b.score) return a.score > b.score;
+    return a.word < b.word;
+}
 
 class CandidateOrder {
 public:
@@ -214,75 +257,155 @@ public:
 
 private:
     struct Group {
+        std::int64_t caseKey;
+        std::vector<RankRange> ranges;
         std::unique_ptr<RankedStream> stream;
-        std::vector<Ranked> side;
-        std::vector<std::uint32_t> sideIds;  // sorted
-        std::size_t nextSide = 0;
         Ranked head{};
         bool peeked = false;
     };
-    void addSide(std::uint32_t id, std::uint64_t frequency, std::uint32_t preferred);
+    // Mass the query adds to a word, by id.
+    struct Extra {
+        std::uint32_t id;
+        std::uint64_t mass;
+    };
+    void addExtra(std::uint32_t id, std::uint64_t mass);
+    void addRecentWords();
+    void addNearbyWords(const std::vector<std::string>& nearby);
+    void addPairs(const Query& query);
+    void scoreSide();
+    bool peek(Group& g);
 
     const StoreState& s_;
     const Plan& plan_;
     const Discount& discount_;
     bool alpha_;
     std::vector<OrderedStream> ordered_;
-    Group groups_[2];
-    std::size_t group_ = 0;
+    std::vector<Group> groups_;
+    std::vector<Extra> extras_;
+    std::vector<Ranked> side_;
+    std::vector<std::uint32_t> sideIds_;  // sorted
+    std::size_t nextSide_ = 0;
 };
-
-bool ranksBefore(const Ranked& a, const Ranked& b) noexcept {
-    const std::uint32_t stampA = stampOfScore(a.score);
-    const std::uint32_t stampB = stampOfScore(b.score);
-    if (stampA != stampB) return stampA > stampB;
-    if (a.preferred != b.preferred) return a.preferred < b.preferred;
-    constexpr std::uint64_t kBelowStamp = (std::uint64_t{1} << (kCountBits + kLengthBits)) - 1;
-    if ((a.score & kBelowStamp) != (b.score & kBelowStamp))
-        return (a.score & kBelowStamp) > (b.score & kBelowStamp);
-    return a.word < b.word;
-}
-
-Ranked rankedOf(const StoreState& s, std::uint32_t id, std::uint64_t frequency,
-                std::uint32_t preferred) {
-    const std::string_view word = s.table.word(id);
-    return Ranked{id, packScore(s.table.stamp(id), frequency, characterCount(word)), preferred,
-                  word, frequency};
-}
 
 CandidateOrder::CandidateOrder(const StoreState& s, const Plan& plan, const Query& query,
                                const Discount& discount)
     : s_(s), plan_(plan), discount_(discount), alpha_(query.style.sortOrder == SortOrder::kAlpha) {
-    std::vector<RankRange> first;
-    std::vector<RankRange> rest;
-    for (const Path& p : plan.paths) (&p == plan.exact ? first : rest).push_back(p.range);
     if (alpha_) {
-        first.insert(first.end(), rest.begin(), rest.end());
-        ordered_.emplace_back(s.index, first);
+        std::vector<RankRange> all;
+        for (const Path& p : plan.paths) all.push_back(p.range);
+        ordered_.emplace_back(s.index, all);
         return;
     }
-    groups_[0].stream = std::make_unique<RankedStream>(s.index, first);
-    groups_[1].stream = std::make_unique<RankedStream>(s.index, rest);
-    if (query.preferred != nullptr) {
-        for (std::size_t i = 0; i < query.preferred->size(); ++i) {
-            const std::uint32_t id = s.table.find(toNfc((*query.preferred)[i]));
-            if (id == WordTable::kNoWord || id == discount.id) continue;
-            addSide(id, s.table.frequency(id), static_cast<std::uint32_t>(i));
+    for (const Path& p : plan.paths) {
+        auto g = std::find_if(groups_.begin(), groups_.end(),
+                              [&p](const Group& x) { return x.caseKey == p.caseKey; });
+        if (g == groups_.end()) g = groups_.insert(groups_.end(), Group{p.caseKey, {}, {}});
+        g->ranges.push_back(p.range);
+    }
+    for (Group& g : groups_) g.stream = std::make_unique<RankedStream>(s.index, g.ranges);
+    addRecentWords();
+    if (query.preferred != nullptr) addNearbyWords(*query.preferred);
+    if (query.context.pairs != nullptr && !plan.fuzzy) addPairs(query);
+    if (discount.id != WordTable::kNoWord && !discount.gone) addExtra(discount.id, 0);
+    scoreSide();
+}
+
+void CandidateOrder::addExtra(std::uint32_t id, std::uint64_t mass) {
+    for (Extra& e : extras_) {
+        if (e.id == id) {
+            e.mass = addMass(e.mass, mass);
+            return;
         }
     }
-    if (discount.id != WordTable::kNoWord && !discount.gone) {
-        std::uint32_t preferred = kNotPreferred;
-        if (query.preferred != nullptr) {
-            const std::string word(s.table.word(discount.id));
-            for (std::size_t i = 0; i < query.preferred->size() && preferred == kNotPreferred; ++i)
-                if (toNfc((*query.preferred)[i]) == word) preferred = static_cast<std::uint32_t>(i);
+    extras_.push_back({id, mass});
+}
+
+void CandidateOrder::addRecentWords() {
+    // Most of the words used last begin with another byte than every path.
+    bool firstBytes[256] = {};
+    for (const Path& p : plan_.paths) {
+        if (p.bytes.empty()) {
+            std::fill(std::begin(firstBytes), std::end(firstBytes), true);
+            break;
         }
-        addSide(discount.id, discount.frequency, preferred);
+        firstBytes[static_cast<unsigned char>(p.bytes[0])] = true;
     }
-    for (Group& g : groups_) {
-        std::sort(g.side.begin(), g.side.end(), ranksBefore);
-        std::sort(g.sideIds.begin(), g.sideIds.end());
+    for (std::size_t place = 0; place < s_.recent.size(); ++place) {
+        const std::uint32_t id = s_.recent[place];
+        const std::string_view word = s_.table.word(id);
+        if (!firstBytes[static_cast<unsigned char>(word[0])]) continue;
+        if (id == discount_.id && discount_.gone) continue;
+        if (plan_.pathOf(word) != nullptr) addExtra(id, s_.weights.recent[place]);
     }
+}
+
+void CandidateOrder::addNearbyWords(const std::vector<std::string>& nearby) {
+    std::vector<std::uint32_t> seen;
+    for (std::size_t place = 0; place < nearby.size() && place < kNearbyPlaces; ++place) {
+        const std::uint32_t id = s_.table.find(toNfc(nearby[place]));
+        if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) continue;
+        // A word the host names twice counts at its first place.
+        if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+        seen.push_back(id);
+        if (plan_.pathOf(s_.table.word(id)) != nullptr) addExtra(id, s_.weights.nearby[place]);
+    }
+}
+
+void CandidateOrder::addPairs(const Query& query) {
+    const WordPairs& pairs = *query.context.pairs;
+    const std::string_view previous =
+        query.context.sentenceStart ? std::string_view() : query.context.previous;
+    if (!query.context.sentenceStart && previous.empty()) return;
+    std::uint64_t total = pairs.countAfter(previous);
+    if (total == 0) return;
+    // The word under the cursor is counted after the previous word too,
+    // once, and must not count for itself.
+    const std::string discounted = query.discounted.empty() ? "" : toNfc(query.discounted);
+    if (!discounted.empty() && pairs.count(previous, discounted) > 0) --total;
+    std::string folded;
+    appendFolded(folded, plan_.typed);
+    pairs.forEachAfter(previous, folded, [&](std::string_view word, std::uint32_t count) {
+        if (word == discounted) --count;
+        if (count == 0) return;
+        const std::uint32_t id = s_.table.find(word);
+        if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) return;
+        if (plan_.pathOf(word) != nullptr) addExtra(id, pairMass(count, total, s_.weights));
+    });
+}
+
+void CandidateOrder::scoreSide() {
+    side_.reserve(extras_.size());
+    sideIds_.reserve(extras_.size());
+    for (const Extra& e : extras_) {
+        WordFields fields = s_.fieldsOf(e.id);
+        std::uint64_t frequency = s_.table.frequency(e.id);
+        if (e.id == discount_.id) {
+            --fields.documents;
+            frequency = discount_.frequency;
+        }
+        const std::string_view word = s_.table.word(e.id);
+        const std::uint64_t mass = addMass(staticMass(fields, s_.weights), e.mass);
+        const std::int64_t score =
+            withCase(packScore(mass, characterCount(word)), plan_.pathOf(word)->caseKey);
+        side_.push_back(Ranked{e.id, score, word, frequency});
+        sideIds_.push_back(e.id);
+    }
+    std::sort(side_.begin(), side_.end(), ranksBefore);
+    std::sort(sideIds_.begin(), sideIds_.end());
+}
+
+bool CandidateOrder::peek(Group& g) {
+    if (g.peeked) return true;
+    std::uint32_t id;
+    std::uint64_t score;
+    while (g.stream->next(id, score)) {
+        if (id == discount_.id || std::binary_search(sideIds_.begin(), sideIds_.end(), id))
+            continue;
+        g.head = Ranked{id, withCase(score, g.caseKey), s_.table.word(id), s_.table.frequency(id)};
+        g.peeked = true;
+        return true;
+    }
+    return false;
 }
 
 bool CandidateOrder::next(Ranked& out) {
@@ -290,46 +413,24 @@ bool CandidateOrder::next(Ranked& out) {
         std::uint32_t id;
         while (ordered_.front().next(id)) {
             if (id == discount_.id && discount_.gone) continue;
-            out = Ranked{id, 0, kNotPreferred, s_.table.word(id),
+            out = Ranked{id, 0, s_.table.word(id),
                          id == discount_.id ? discount_.frequency : s_.table.frequency(id)};
             return true;
         }
         return false;
     }
-    for (; group_ < 2; ++group_) {
-        Group& g = groups_[group_];
-        if (!g.peeked) {
-            std::uint32_t id;
-            std::uint64_t score;
-            while (g.stream->next(id, score)) {
-                if (std::binary_search(g.sideIds.begin(), g.sideIds.end(), id)) continue;
-                if (id == discount_.id) continue;
-                g.head =
-                    Ranked{id, score, kNotPreferred, s_.table.word(id), s_.table.frequency(id)};
-                g.peeked = true;
-                break;
-            }
-        }
-        const bool side = g.nextSide < g.side.size();
-        if (!g.peeked && !side) continue;
-        if (side && (!g.peeked || ranksBefore(g.side[g.nextSide], g.head))) {
-            out = g.side[g.nextSide++];
-        } else {
-            out = g.head;
-            g.peeked = false;
-        }
+    Group* best = nullptr;
+    for (Group& g : groups_)
+        if (peek(g) && (best == nullptr || ranksBefore(g.head, best->head))) best = &g;
+    const bool side = nextSide_ < side_.size();
+    if (side && (best == nullptr || ranksBefore(side_[nextSide_], best->head))) {
+        out = side_[nextSide_++];
         return true;
     }
-    return false;
-}
-
-void CandidateOrder::addSide(std::uint32_t id, std::uint64_t frequency, std::uint32_t preferred) {
-    const Path* path = plan_.pathOf(s_.table.word(id));
-    if (path == nullptr) return;
-    Group& g = groups_[path == plan_.exact ? 0 : 1];
-    if (std::find(g.sideIds.begin(), g.sideIds.end(), id) != g.sideIds.end()) return;
-    g.side.push_back(rankedOf(s_, id, frequency, preferred));
-    g.sideIds.push_back(id);
+    if (best == nullptr) return false;
+    out = best->head;
+    best->peeked = false;
+    return true;
 }
 
 // ---- The answer: the best candidates rendered and deduplicated, the

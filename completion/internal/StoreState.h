@@ -6,12 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "completion/CompletionStore.h"
+#include "completion/Unicode.h"
+#include "completion/WordFrequencies.h"
 #include "completion/internal/RankIndex.h"
+#include "completion/internal/Score.h"
 #include "completion/internal/TopList.h"
 #include "completion/internal/WordStore.h"
 #include "completion/internal/WordTable.h"
@@ -19,11 +23,20 @@
 namespace rorirer {
 
 struct StoreState {
-    explicit StoreState(long minLength) : store(minLength) { top.rebuild(store.top()); }
+    explicit StoreState(long minLength) : store(minLength) {
+        top.rebuild(store.top());
+        recent.reserve(weights.recent.size());
+    }
     // The copy's tree is laid out anew: its top list is its own.
     StoreState(const StoreState& other)
-        : store(other.store), table(other.table), index(other.index), clock(other.clock) {
+        : store(other.store),
+          table(other.table),
+          index(other.index),
+          frequencies(other.frequencies),
+          weights(other.weights),
+          recent(other.recent) {
         top.rebuild(store.top());
+        recent.reserve(weights.recent.size());
     }
     StoreState& operator=(const StoreState&) = delete;
 
@@ -44,10 +57,26 @@ struct StoreState {
 
     // The word as stored (NFC), or empty when the store would refuse it.
     std::string storedForm(std::string_view word) const;
-    std::uint64_t scoreOf(std::uint32_t id) const noexcept;
-    // The next recency stamp. When the stamps would run out, renumbers those in
-    // use in the same order first (allocates; the order survives a failure).
-    std::uint32_t takeStamp();
+    WordFields fieldsOf(std::uint32_t id) const noexcept {
+        return {table.corpusCount(id), table.baseCount(id), table.documentCount(id),
+                table.origins(id)};
+    }
+    // The static score: what the rank index keeps for the word.
+    std::uint64_t scoreOf(std::uint32_t id) const noexcept {
+        return packScore(staticMass(fieldsOf(id), weights), characterCount(table.word(id)));
+    }
+    // The frequency list's estimate of a word (stored form).
+    std::uint32_t corpusCountOf(std::string_view word) const {
+        return frequencies ? corpusCount(frequencies->estimate(word, weights.model.contraction))
+                           : 0;
+    }
+    // Marks a stored word as used now: first among the words used last.
+    void markUsed(std::uint32_t id) noexcept;
+    // Takes a word out of the words used last.
+    void forgetUse(std::uint32_t id) noexcept;
+    // Every word's corpus estimate and static score afresh, after the
+    // frequencies or the model changed.
+    void rescoreAll();
 
     // CompletionStore::complete (QueryRunner.cpp).
     Completion runQuery(const Query& query) const;
@@ -63,8 +92,11 @@ struct StoreState {
     WordTable table;
     RankIndex index;
     TopList top;
-    // The last recency stamp handed out; stamps only grow.
-    std::uint32_t clock = 0;
+    std::shared_ptr<const WordFrequencies> frequencies;
+    ModelWeights weights;
+    // The ids of the words used last, the latest first; at most
+    // weights.recent.size() of them, with room for that many kept.
+    std::vector<std::uint32_t> recent;
 };
 
 // What the layer's tests read behind a store's public interface.

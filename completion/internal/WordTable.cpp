@@ -122,6 +122,7 @@ void WordTable::reserve(std::size_t words, std::size_t arenaBytes) {
         reserveMore(offsets_, more);
         reserveMore(origins_, more);
         reserveMore(counts_, more);
+        reserveMore(corpus_, more);
     }
     if (arena_.size() + arenaBytes > arena_.capacity() && garbage_ > arena_.size() / 2)
         compactArena();
@@ -155,11 +156,13 @@ std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins,
         offsets_[id] = offset;
         origins_[id] = origins;
         counts_[id] = 0;
+        corpus_[id] = 0;
     } else {
         id = static_cast<std::uint32_t>(origins_.size());
         offsets_.push_back(offset);
         origins_.push_back(origins);
         counts_.push_back(0);
+        corpus_.push_back(0);
     }
     std::size_t length = word.size();
     while (length >= 0x80) {
@@ -184,6 +187,7 @@ void WordTable::erase(std::uint32_t id) noexcept {
     garbage_ += varintLength(w.size()) + w.size();
     origins_[id] = 0;
     counts_[id] = 0;
+    corpus_[id] = 0;
     documents_.set(id, 0);
     stamps_.set(id, 0);
     offsets_[id] = freeHead_;
@@ -202,6 +206,7 @@ void WordTable::clear() noexcept {
     std::vector<std::uint32_t>().swap(offsets_);
     std::vector<std::uint8_t>().swap(origins_);
     std::vector<std::uint32_t>().swap(counts_);
+    std::vector<std::uint32_t>().swap(corpus_);
     std::vector<std::uint32_t>().swap(slots_);
     documents_ = IdMap();
     stamps_ = IdMap();
@@ -213,7 +218,7 @@ void WordTable::clear() noexcept {
 
 std::size_t WordTable::memoryBytes() const noexcept {
     return arena_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) + origins_.capacity() +
-           counts_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(std::uint32_t) +
+           (counts_.capacity() + corpus_.capacity() + slots_.capacity()) * sizeof(std::uint32_t) +
            documents_.memoryBytes() + stamps_.memoryBytes();
 }
 

@@ -1,5 +1,6 @@
 // The words of a completion store by dense id: their NFC bytes in one arena,
-// what the layer knows of each (origins, counts, recency), and a hash index
+// what the layer knows of each (origins, counts, the corpus's estimate, use
+// in this run), and a hash index
 // from word to id. Ids are what the rank index is keyed by; they survive
 // while the word is stored, and a freed id is used again.
 //
@@ -35,6 +36,9 @@ public:
     std::uint64_t frequency(std::uint32_t id) const noexcept {
         return std::uint64_t{counts_[id]} + documents_.get(id);
     }
+    // The frequency list's estimate of the word, rounded (0: none).
+    std::uint32_t corpusCount(std::uint32_t id) const noexcept { return corpus_[id]; }
+    // Non-zero when the word was used in this run.
     std::uint32_t stamp(std::uint32_t id) const noexcept { return stamps_.get(id); }
 
     std::size_t size() const noexcept { return live_; }
@@ -72,7 +76,7 @@ public:
         documents_.set(id, count);
     }
     void setStamp(std::uint32_t id, std::uint32_t stamp) noexcept { stamps_.set(id, stamp); }
-    const IdMap& stamps() const noexcept { return stamps_; }
+    void setCorpusCount(std::uint32_t id, std::uint32_t count) noexcept { corpus_[id] = count; }
 
     void clear() noexcept;
     std::size_t memoryBytes() const noexcept;
@@ -88,6 +92,7 @@ private:
     std::vector<std::uint32_t> offsets_;
     std::vector<std::uint8_t> origins_;  // 0: the id is free
     std::vector<std::uint32_t> counts_;
+    std::vector<std::uint32_t> corpus_;
     std::uint32_t freeHead_ = kNoWord;  // first free id; each links the next through offsets_
     IdMap documents_;
     IdMap stamps_;

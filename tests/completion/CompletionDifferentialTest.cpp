@@ -2,8 +2,10 @@
 // and random queries with Latin diacritics, Greek, Cyrillic, Turkish i's,
 // German ß, combining marks typed in NFD, emoji, both apostrophes and bytes
 // that are not UTF-8; with insertions, removals, touches, count changes,
-// resets and copies interleaved; in every case mode and sort order. Exact
-// mode in byte order is also held to the LinkedTrie's own answers.
+// resets and copies interleaved; in every case mode and sort order; under
+// random ranking models, corpus counts, word pairs and contexts, so that the
+// best-first search is held to scoring every word. Exact mode in byte order
+// is also held to the LinkedTrie's own answers.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,6 +16,7 @@
 #include "ReferenceCompleter.h"
 #include "TrieProbe.h"
 #include "completion/CompletionStore.h"
+#include "completion/WordPairs.h"
 #include "completion/internal/StoreState.h"
 
 using rorirer::CaseMode;
@@ -92,6 +95,31 @@ public:
         return w;
     }
 
+    // Parameters that make every part of the model matter now and then: a
+    // window of a few words used last, factors either way.
+    rorirer::RankingModel model() {
+        rorirer::RankingModel m;
+        const double masses[] = {0, 1, 300, 5000, 1e6};
+        m.floor = 0.5 + static_cast<double>(below(4));
+        m.listCount = masses[below(4)];
+        m.personal = masses[below(5)];
+        m.document = masses[below(4)];
+        m.recent = masses[below(5)];
+        m.recentDecay = 0.25 * static_cast<double>(below(5));
+        m.recentWindow = static_cast<std::uint32_t>(below(5));
+        m.nearby = masses[below(5)];
+        m.nearbyDecay = 0.25 * static_cast<double>(below(5));
+        m.pair = masses[below(5)];
+        m.pairPrior = static_cast<double>(below(3));
+        m.contraction = 0.5 * static_cast<double>(below(3));
+        const double factors[] = {0.001, 0.1, 1, 3};
+        m.capitalAtSentenceStart = factors[below(4)];
+        m.capitalInSentence = factors[below(4)];
+        m.capitalStored = factors[below(4)];
+        m.otherCase = factors[below(4)];
+        return m;
+    }
+
     // A prefix of a known word, cut at any byte, its case or spelling
     // changed now and then; or a word of its own.
     std::string prefix(const std::vector<std::string>& known) {
@@ -139,7 +167,9 @@ void expectSameAnswer(const CompletionStore& store, const reference::Completer& 
                  std::to_string(q.style.sortOrder == SortOrder::kAlpha) + " skip " +
                  std::to_string(q.style.skipPrefixWord) + " limit " +
                  std::to_string(q.style.limit) + " discounted \"" + std::string(q.discounted) +
-                 "\"");
+                 "\" previous \"" + std::string(q.context.previous) + "\" start " +
+                 std::to_string(q.context.sentenceStart) + " pairs " +
+                 std::to_string(q.context.pairs != nullptr));
     std::vector<std::string> gotList;
     std::vector<std::string> wantList;
     for (const auto& c : got.candidates) gotList.push_back(describe(c));
@@ -203,6 +233,32 @@ void expectTrieAnswers(const CompletionStore& store, TrieProbe& trie, const std:
     }
 }
 
+// Corpus counts for some words and their pieces, with contractions learned
+// from some words with apostrophes, for the store and the reference alike.
+void makeFrequencies(Generator& gen, rorirer::WordFrequencies& store,
+                     reference::Frequencies& model) {
+    std::vector<std::string> list;
+    std::string lines;
+    for (int i = 0; i < 60; ++i) {
+        std::string w = gen.word();
+        if (gen.chance(0.2)) w = w.substr(0, gen.below(w.size() + 1));
+        const std::uint64_t n = gen.chance(0.1) ? 5000000000ull : gen.below(100000);
+        store.add(w, n);
+        model.add(w, n);
+        if (gen.chance(0.3)) {
+            const std::string contraction = w + (gen.chance(0.5) ? "'" : "\xE2\x80\x99") + gen.word();
+            list.push_back(contraction);
+            lines += contraction + "\n";
+        }
+    }
+    for (const char* suffix : {"s", "t", "ll"}) {
+        store.add(suffix, 1000);
+        model.add(suffix, 1000);
+    }
+    store.learnContractions(lines);
+    model.learnContractions(list);
+}
+
 void runSession(unsigned seed, long minLength) {
     Generator gen(seed);
     CompletionStore store(minLength);
@@ -211,6 +267,21 @@ void runSession(unsigned seed, long minLength) {
     std::vector<std::string> known;
     std::vector<std::string> preferred;
     std::set<std::string> inTrie;
+    auto frequencies = std::make_shared<rorirer::WordFrequencies>();
+    reference::Frequencies modelFrequencies;
+    makeFrequencies(gen, *frequencies, modelFrequencies);
+    rorirer::WordPairs pairs;
+    const auto setModel = [&] {
+        const rorirer::RankingModel m = gen.model();
+        store.setRankingModel(m);
+        model.setModel(m);
+    };
+    const auto setFrequencies = [&] {
+        store.setFrequencies(frequencies);
+        model.setFrequencies(&modelFrequencies);
+    };
+    if (seed % 4 != 0) setModel();
+    if (seed % 2 == 0) setFrequencies();
 
     for (int step = 0; step < 220; ++step) {
         const std::string w =
@@ -280,10 +351,25 @@ void runSession(unsigned seed, long minLength) {
                 if (model.add(std::string(e.word), origin, count, documents, false))
                     known.emplace_back(e.word);
             }
-        } else {
+        } else if (gen.chance(0.5)) {
             preferred.clear();
             for (int i = 0; i < 4 && !known.empty(); ++i)
                 preferred.push_back(known[gen.below(known.size())]);
+        } else if (gen.chance(0.9)) {
+            // A pair of known words, or a sentence's first word; taken away
+            // now and then.
+            const std::string before =
+                known.empty() || gen.chance(0.3) ? "" : known[gen.below(known.size())];
+            const std::string after = known.empty() ? gen.word() : known[gen.below(known.size())];
+            if (gen.chance(0.8)) {
+                pairs.add(before, after, static_cast<std::uint32_t>(1 + gen.below(3)));
+            } else {
+                pairs.remove(before, after);
+            }
+        } else if (gen.chance(0.5)) {
+            setModel();
+        } else {
+            setFrequencies();
         }
         // Keep the plain trie in step for the exact-mode comparison.
         std::set<std::string> now;
@@ -313,6 +399,15 @@ void runSession(unsigned seed, long minLength) {
             const std::string discounted =
                 known.empty() || gen.chance(0.6) ? "" : known[gen.below(known.size())];
             q.discounted = discounted;
+            const std::string previous =
+                known.empty() || gen.chance(0.3) ? "" : known[gen.below(known.size())];
+            q.context.previous = previous;
+            q.context.sentenceStart = gen.chance(0.4);
+            q.context.pairs = gen.chance(0.7) ? &pairs : nullptr;
+            // As in a document: the word under the cursor follows the word
+            // before it.
+            if (!discounted.empty() && gen.chance(0.3))
+                pairs.add(q.context.sentenceStart ? "" : previous, discounted);
             expectSameAnswer(store, model, q,
                              "seed " + std::to_string(seed) + " step " + std::to_string(step));
             expectTrieAnswers(store, trie, prefix, gen.chance(0.5));

@@ -1,13 +1,17 @@
 // A plain model of the completion layer to check CompletionStore against: a
-// vector of words with their counts and stamps, and each query answered by
-// looking at every word, sorting all matches and comparing strings. It uses
-// utf8proc directly and nothing of the layer.
+// map of words with their counts, the words used last, and each query
+// answered by scoring every word under the ranking model
+// (completion/RankingModel.h, in the integers docs/completion.md gives),
+// sorting all matches and comparing strings. It uses utf8proc directly, and
+// of the layer only the model's parameters and a WordPairs to read counts
+// from.
 #ifndef RORIRER_TESTS_COMPLETION_REFERENCECOMPLETER_H
 #define RORIRER_TESTS_COMPLETION_REFERENCECOMPLETER_H
 
 #include <utf8proc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -18,6 +22,8 @@
 
 #include "EditDistance.h"
 #include "completion/Query.h"
+#include "completion/RankingModel.h"
+#include "completion/WordPairs.h"
 
 namespace reference {
 
@@ -112,20 +118,101 @@ inline std::string upperCased(const std::string& s) {
     return encode(chars);
 }
 
-inline std::uint64_t countKey(std::uint64_t c) {
-    if (c < (1ull << 27)) return c;
-    int e = 63;
-    while (((c >> e) & 1) == 0) --e;
-    return (1ull << 27) + (static_cast<std::uint64_t>(e - 27) << 21) +
-           ((c >> (e - 21)) & ((1ull << 21) - 1));
+inline std::string folded(const std::string& s) {
+    std::vector<Char> chars = decode(s).chars;
+    for (Char& c : chars) c = foldedChar(c);
+    return encode(chars);
 }
+
+// The model in integers: masses in 256ths of a corpus occurrence, summed
+// with saturation at 2^62; rank keys floor(log2(mass) * 2^16); a score is
+// the key above 12 bits of inverted length, and a case factor adds its own
+// key times 2^12.
+struct Weights {
+    static constexpr std::uint64_t kMost = 1ull << 62;
+    static std::uint64_t mass(double occurrences) {
+        const double m = occurrences * 256;
+        return m >= static_cast<double>(kMost) ? kMost : static_cast<std::uint64_t>(std::llround(m));
+    }
+    static std::int64_t key(double factor) { return std::llround(std::log2(factor) * 65536); }
+    static std::uint64_t add(std::uint64_t a, std::uint64_t b) { return std::min(a + b, kMost); }
+    static std::uint64_t times(std::uint64_t count, std::uint64_t weight) {
+        if (count == 0 || weight == 0) return 0;
+        return weight > kMost / count ? kMost : count * weight;
+    }
+
+    explicit Weights(const rorirer::RankingModel& m = rorirer::RankingModel()) : model(m) {
+        for (std::uint32_t i = 0; i < m.recentWindow; ++i)
+            recent.push_back(mass(m.recent * std::pow(m.recentDecay, i)));
+        for (int i = 0; i < 64; ++i) nearby.push_back(mass(m.nearby * std::pow(m.nearbyDecay, i)));
+    }
+    rorirer::RankingModel model;
+    std::vector<std::uint64_t> recent;
+    std::vector<std::uint64_t> nearby;
+};
+
+inline std::int64_t score(std::uint64_t mass, std::size_t codePoints, std::int64_t caseKey) {
+    const auto key = static_cast<std::int64_t>(std::floor(std::log2(static_cast<double>(mass)) * 65536));
+    const auto length = static_cast<std::int64_t>(std::min<std::size_t>(codePoints, 4095));
+    return (key + caseKey) * 4096 + (4095 - length);
+}
+
+// A corpus's counts by folded word, and what each suffix after an
+// apostrophe takes of the piece before it.
+struct Frequencies {
+    std::map<std::string, std::uint64_t> counts;
+    std::map<std::string, double> shares;
+
+    static bool split(const std::string& w, std::string& first, std::string& last) {
+        const std::size_t a = w.find('\'');
+        if (a == std::string::npos) return false;
+        first = w.substr(0, a);
+        last = w.substr(w.rfind('\'') + 1);
+        return true;
+    }
+    std::uint32_t count(const std::string& foldedWord) const {
+        const auto it = counts.find(foldedWord);
+        return it == counts.end()
+                   ? 0
+                   : static_cast<std::uint32_t>(std::min<std::uint64_t>(it->second, UINT32_MAX));
+    }
+    void add(const std::string& word, std::uint64_t n) {
+        const std::string f = folded(word);
+        if (!f.empty()) counts[f] += n;
+    }
+    void learnContractions(const std::vector<std::string>& words) {
+        std::map<std::string, double> before;
+        std::string first;
+        std::string last;
+        for (const std::string& w : words)
+            if (split(folded(w), first, last) && !last.empty()) before[last] += count(first);
+        for (const auto& [suffix, stems] : before)
+            if (count(suffix) > 0 && stems > 0)
+                shares[suffix] = std::min(1.0, static_cast<double>(count(suffix)) / stems);
+    }
+    std::uint32_t estimate(const std::string& word, double contraction) const {
+        const std::string f = folded(word);
+        std::string first;
+        std::string last;
+        double e;
+        if (split(f, first, last)) {
+            const auto share = shares.find(last);
+            e = (share == shares.end() ? contraction : share->second) * count(first);
+        } else {
+            static const std::set<std::string> suffixes = {"d", "ll", "m", "re", "s", "t", "ve"};
+            e = suffixes.count(f) ? 0 : static_cast<double>(count(f));
+        }
+        return e > 0 ? static_cast<std::uint32_t>(std::llround(std::min(e, 4294967295.0))) : 0;
+    }
+};
 
 struct Entry {
     std::string word;
     std::uint8_t origins = 0;
     std::uint64_t base = 0;
     std::uint32_t documents = 0;
-    std::uint32_t stamp = 0;
+    std::uint32_t corpus = 0;
+    bool used = false;
 };
 
 struct Answer {
@@ -151,16 +238,17 @@ public:
     }
 
     bool add(const std::string& word, rorirer::Origin origin, std::uint64_t count,
-             std::uint32_t documents, bool stamp) {
+             std::uint32_t documents, bool used) {
         const std::string s = storedForm(word);
         if (s.empty()) return false;
         Entry& e = words_[s];
+        if (e.word.empty()) e.corpus = corpusOf(s);
         e.word = s;
         e.origins |= static_cast<std::uint8_t>(origin);
         e.base = std::min<std::uint64_t>(e.base + count, UINT32_MAX);
         e.documents = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(std::uint64_t{e.documents} + documents, UINT32_MAX));
-        if (stamp) e.stamp = ++clock_;
+        if (used) use(e);
         return true;
     }
     bool removeDocuments(const std::string& word, std::uint32_t n) {
@@ -171,29 +259,70 @@ public:
         if (e.documents == 0) {
             e.origins &=
                 static_cast<std::uint8_t>(~static_cast<unsigned>(rorirer::Origin::kDocument));
-            if (e.origins == 0) words_.erase(it);
+            if (e.origins == 0) erase(it);
         }
         return true;
     }
-    bool forget(const std::string& word) { return words_.erase(nfc(word)) == 1; }
+    bool forget(const std::string& word) {
+        auto it = words_.find(nfc(word));
+        if (it == words_.end()) return false;
+        erase(it);
+        return true;
+    }
     bool touch(const std::string& word) {
         auto it = words_.find(nfc(word));
         if (it == words_.end()) return false;
-        it->second.stamp = ++clock_;
+        use(it->second);
         return true;
     }
     void reset() {
         words_.clear();
-        clock_ = 0;
+        recent_.clear();
+    }
+    void setModel(const rorirer::RankingModel& model) {
+        weights_ = Weights(model);
+        if (recent_.size() > model.recentWindow) recent_.resize(model.recentWindow);
+        for (auto& [word, e] : words_) e.corpus = corpusOf(word);
+    }
+    // Null: no frequencies.
+    void setFrequencies(const Frequencies* frequencies) {
+        frequencies_ = frequencies;
+        for (auto& [word, e] : words_) e.corpus = corpusOf(word);
     }
     const std::map<std::string, Entry>& words() const { return words_; }
 
     Answer answer(const rorirer::Query& q) const;
 
 private:
+    std::uint32_t corpusOf(const std::string& word) const {
+        return frequencies_ ? frequencies_->estimate(word, weights_.model.contraction) : 0;
+    }
+    void use(Entry& e) {
+        e.used = true;
+        if (weights_.recent.empty()) return;
+        recent_.erase(std::remove(recent_.begin(), recent_.end(), e.word), recent_.end());
+        recent_.insert(recent_.begin(), e.word);
+        if (recent_.size() > weights_.recent.size()) recent_.pop_back();
+    }
+    void erase(std::map<std::string, Entry>::iterator it) {
+        recent_.erase(std::remove(recent_.begin(), recent_.end(), it->first), recent_.end());
+        words_.erase(it);
+    }
+    std::uint64_t staticMass(const Entry& e, std::uint32_t documents) const {
+        const rorirer::RankingModel& m = weights_.model;
+        std::uint64_t mass = std::max<std::uint64_t>(1, Weights::mass(m.floor));
+        mass = Weights::add(mass, Weights::times(e.corpus, 256));
+        mass = Weights::add(mass, Weights::times(e.base, Weights::mass(m.listCount)));
+        if (e.origins & static_cast<unsigned>(rorirer::Origin::kPersonal))
+            mass = Weights::add(mass, Weights::mass(m.personal));
+        return Weights::add(mass, Weights::times(documents, Weights::mass(m.document)));
+    }
+
     long minLength_;
     std::map<std::string, Entry> words_;
-    std::uint32_t clock_ = 0;
+    std::vector<std::string> recent_;  // the words used last, the latest first
+    Weights weights_;
+    const Frequencies* frequencies_ = nullptr;
 };
 
 // A matching stored word: where its matched beginning ends, and how it shows.
@@ -206,6 +335,7 @@ struct Match {
     std::uint64_t frequency;
     bool isPrefixWord;  // the whole word matched the prefix
     std::size_t codePoints;
+    std::int64_t score = 0;
 };
 
 inline Answer Completer::answer(const rorirer::Query& q) const {
@@ -252,11 +382,72 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     };
 
     const std::string discounted = nfc(std::string(q.discounted));
+    const std::string foldedTyped = reference::folded(typed);
+    // The pair part's context and its count, the word under the cursor's
+    // pair taken away.
+    const rorirer::WordPairs* pairs = q.context.pairs;
+    const std::string previous =
+        q.context.sentenceStart ? std::string() : std::string(q.context.previous);
+    std::uint64_t pairTotal = 0;
+    if (pairs != nullptr && (q.context.sentenceStart || !previous.empty())) {
+        pairTotal = pairs->countAfter(previous);
+        if (pairTotal > 0 && !discounted.empty() && pairs->count(previous, discounted) > 0)
+            --pairTotal;
+    }
     std::map<std::string, std::size_t> preferred;
     if (q.preferred != nullptr) {
         for (std::size_t i = 0; i < q.preferred->size(); ++i)
             preferred.emplace(nfc((*q.preferred)[i]), i);
     }
+
+    // The case factor's key: none when the matched beginning agrees with
+    // the typed prefix (apostrophes alike) or the prefix is in capitals;
+    // else by whether only the first character differs, and which way.
+    const auto caseKey = [&](const std::string& head) -> std::int64_t {
+        const rorirer::RankingModel& m = weights_.model;
+        if (capitals || head == typed) return 0;
+        const std::vector<Char> h = decode(head).chars;
+        bool first = false;
+        bool rest = false;
+        for (std::size_t i = 0; i < h.size() && i < typedChars.size(); ++i) {
+            if (unifyApostrophe(h[i]) == unifyApostrophe(typedChars[i])) continue;
+            (i == 0 ? first : rest) = true;
+        }
+        if (rest) return Weights::key(m.otherCase);
+        if (!first) return 0;
+        const Char t = typedChars[0];
+        if (t < kByte && lower(t) != t)
+            return Weights::key(q.context.sentenceStart ? m.capitalAtSentenceStart
+                                                        : m.capitalInSentence);
+        return Weights::key(m.capitalStored);
+    };
+    const auto rank = [&](const Match& m, bool fuzzy) {
+        const Entry& e = *m.entry;
+        const bool isDiscounted = e.word == discounted && e.documents > 0;
+        std::uint64_t recent = 0;
+        const auto place = std::find(recent_.begin(), recent_.end(), e.word);
+        if (place != recent_.end()) recent = weights_.recent[place - recent_.begin()];
+        std::uint64_t nearby = 0;
+        const auto near = preferred.find(e.word);
+        if (near != preferred.end() && near->second < weights_.nearby.size())
+            nearby = weights_.nearby[near->second];
+        std::uint64_t pair = 0;
+        if (pairTotal > 0 && !fuzzy &&
+            reference::folded(e.word).compare(0, foldedTyped.size(), foldedTyped) == 0) {
+            std::uint64_t count = pairs->count(previous, e.word);
+            if (count > 0 && e.word == discounted) --count;
+            if (count > 0) {
+                const rorirer::RankingModel& mo = weights_.model;
+                const std::uint64_t context = std::min<std::uint64_t>(pairTotal, 1u << 24);
+                pair = Weights::times(std::min(count, context), Weights::mass(mo.pair)) /
+                       (context + static_cast<std::uint64_t>(std::llround(mo.pairPrior)));
+            }
+        }
+        const std::uint64_t extra = Weights::add(Weights::add(recent, nearby), pair);
+        const std::uint64_t mass =
+            Weights::add(staticMass(e, e.documents - (isDiscounted ? 1 : 0)), extra);
+        return score(mass, m.codePoints, fuzzy ? 0 : caseKey(e.word.substr(0, m.length)));
+    };
 
     const auto collect = [&](bool fuzzy) {
         std::vector<Match> matches;
@@ -300,6 +491,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
             }
             m.agrees = !fuzzy && word.compare(0, typed.size(), typed) == 0;
             m.isPrefixWord = !fuzzy && m.length == word.size();
+            m.score = rank(m, fuzzy);
             matches.push_back(m);
         }
         return matches;
@@ -330,17 +522,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     for (const Match& m : matches) order.push_back(&m);
     const bool alpha = q.style.sortOrder == rorirer::SortOrder::kAlpha;
     std::sort(order.begin(), order.end(), [&](const Match* x, const Match* y) {
-        if (alpha) return x->entry->word < y->entry->word;
-        if (x->agrees != y->agrees) return x->agrees;
-        if (x->entry->stamp != y->entry->stamp) return x->entry->stamp > y->entry->stamp;
-        const auto px = preferred.count(x->entry->word) ? preferred.at(x->entry->word) : SIZE_MAX;
-        const auto py = preferred.count(y->entry->word) ? preferred.at(y->entry->word) : SIZE_MAX;
-        if (px != py) return px < py;
-        if (countKey(x->frequency) != countKey(y->frequency))
-            return countKey(x->frequency) > countKey(y->frequency);
-        const auto lx = std::min<std::size_t>(x->codePoints, 4095);
-        const auto ly = std::min<std::size_t>(y->codePoints, 4095);
-        if (lx != ly) return lx < ly;
+        if (!alpha && x->score != y->score) return x->score > y->score;
         return x->entry->word < y->entry->word;
     });
     std::set<std::string> seen;

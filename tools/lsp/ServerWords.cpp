@@ -8,7 +8,8 @@ ServerWords::ServerWords(const WordRules& rules, bool keepNumbers, Loader loader
     : loader_(std::move(loader)),
       store_(std::make_unique<CompletionStore>()),
       documentWords_(rules, keepNumbers),
-      typedWords_(rules, keepNumbers) {
+      typedWords_(rules, keepNumbers),
+      documentPairs_(rules, keepNumbers) {
     documentWords_.setStore(store_.get());
     documentWords_.setDeferAbove(kDeferAboveWords);
     typedWords_.setStore(store_.get());

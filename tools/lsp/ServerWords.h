@@ -1,6 +1,7 @@
 // The words the server completes from: a CompletionStore loaded from the
 // word sources the settings name, the open documents' words fed into it,
-// and the words the user finishes typing marked as used.
+// the words the user finishes typing marked as used, and the pairs of words
+// the documents hold.
 //
 // The store's minimum length is fixed when it is made, so a new minimum
 // length, like new dictionaries, builds a new store; the documents' words
@@ -16,6 +17,7 @@
 
 #include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
+#include "lsp/DocumentPairs.h"
 #include "lsp/DocumentWords.h"
 #include "lsp/LineObserver.h"
 #include "lsp/Settings.h"
@@ -51,8 +53,11 @@ public:
     bool idleWorkPending() const noexcept { return documentWords_.feedPending(); }
     void doIdleWork() { documentWords_.feedSome(kIdleSliceWords); }
     const DocumentWords& documentWords() const noexcept { return documentWords_; }
+    const DocumentPairs& documentPairs() const noexcept { return documentPairs_; }
     // To be told of every change to every document, in this order.
-    std::vector<LineObserver*> observers() { return {&documentWords_, &typedWords_}; }
+    std::vector<LineObserver*> observers() {
+        return {&documentWords_, &typedWords_, &documentPairs_};
+    }
 
     // Documents opened with more distinct words than this feed the store
     // while the client is quiet.
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<CompletionStore> store_;
     DocumentWords documentWords_;
     TypedWords typedWords_;
+    DocumentPairs documentPairs_;
     Settings settings_;  // those the store was built for
 };
 

@@ -16,7 +16,7 @@ namespace rorirer::lsp {
 
 struct Settings {
     std::vector<std::string> dictionaries;
-    long minLength = 5;
+    long minLength = 3;
     // "case", "sort", "fuzzy" and "maxItems" (the limit).
     QueryStyle style = QueryStyle().withLimit(50);
     bool learnFromDocuments = true;

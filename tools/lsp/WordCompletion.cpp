@@ -81,11 +81,18 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     search.keepNumbers = keepNumbers_;
     const std::vector<std::string> nearby = findNearbyWords(query.document, rules_, search);
 
+    const PairReader::Context context =
+        words_.documentPairs().contextAt(query.document, query.line, start);
+
     Query ask;
     ask.prefix = typed;
     ask.style = query.settings.style.withLimit(query.maxItems);
     ask.preferred = &nearby;
     ask.discounted = discounted;
+    ask.context.previous = context.previous;
+    ask.context.sentenceStart = context.sentenceStart;
+    // The pairs count the documents' words: they serve while those do.
+    if (documents.learning()) ask.context.pairs = &words_.documentPairs().pairs();
     ask.wantLongest = false;  // the editor shows the candidates alone
     const CompletionStore& store = words_.settledStore();
     const Completion completion = store.complete(ask);

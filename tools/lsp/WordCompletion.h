@@ -5,8 +5,10 @@
 // apostrophe right after letters belongs to it: "doesn'" completes to
 // "doesn't"). The word of the document that the typed word is counts once
 // less for this answer, so a word never offers itself for having been
-// typed. Ranking is the layer's: case agreement, words used recently, the
-// document's words nearest the cursor, then frequency.
+// typed. Ranking is the layer's model, with what the server knows beside
+// the words: the word before the typed one (within the line or on the line
+// before) or the start of a sentence, the pairs of words the documents hold
+// and the document's words nearest the cursor.
 #ifndef RORIRER_LSP_WORDCOMPLETION_H
 #define RORIRER_LSP_WORDCOMPLETION_H
 

@@ -2,10 +2,14 @@
 
 // The assembler copies the file into the object as it is, which costs no
 // compile time at all, where a generated array of a million byte literals
-// would take the compiler many seconds. RORIRER_BUILTIN_WORDS_PATH is set by
-// the build to the list's absolute path.
+// would take the compiler many seconds. RORIRER_BUILTIN_WORDS_PATH and
+// RORIRER_BUILTIN_FREQUENCIES_PATH are set by the build to the files'
+// absolute paths.
 #ifndef RORIRER_BUILTIN_WORDS_PATH
 #error "RORIRER_BUILTIN_WORDS_PATH must name the built-in word list"
+#endif
+#ifndef RORIRER_BUILTIN_FREQUENCIES_PATH
+#error "RORIRER_BUILTIN_FREQUENCIES_PATH must name the built-in word frequencies"
 #endif
 
 #define RORIRER_STRINGIFY2(x) #x
@@ -29,17 +33,29 @@ __asm__(RORIRER_SECTION_BEGIN
         RORIRER_SYMBOL(rorirer_builtin_words_begin) ":\n"
         ".incbin \"" RORIRER_BUILTIN_WORDS_PATH "\"\n"
         RORIRER_SYMBOL(rorirer_builtin_words_end) ":\n"
+        ".balign 16\n"
+        RORIRER_SYMBOL(rorirer_builtin_frequencies_begin) ":\n"
+        ".incbin \"" RORIRER_BUILTIN_FREQUENCIES_PATH "\"\n"
+        RORIRER_SYMBOL(rorirer_builtin_frequencies_end) ":\n"
         RORIRER_SECTION_END);
 // clang-format on
 
 extern "C" const char rorirer_builtin_words_begin[];
 extern "C" const char rorirer_builtin_words_end[];
+extern "C" const char rorirer_builtin_frequencies_begin[];
+extern "C" const char rorirer_builtin_frequencies_end[];
 
 namespace rorirer {
 
 BuiltinWords builtinWords() noexcept {
     return {rorirer_builtin_words_begin,
             static_cast<size_t>(rorirer_builtin_words_end - rorirer_builtin_words_begin)};
+}
+
+BuiltinWords builtinFrequencies() noexcept {
+    return {rorirer_builtin_frequencies_begin,
+            static_cast<size_t>(rorirer_builtin_frequencies_end -
+                                rorirer_builtin_frequencies_begin)};
 }
 
 }  // namespace rorirer

@@ -1,5 +1,7 @@
-// The default word list, compiled into the program so that it works from any
-// directory: data/american-english, one word per line.
+// The default word list and the word frequencies every list is ranked by,
+// compiled into the program so that it works from any directory:
+// data/american-english, one word per line, and data/word-frequencies,
+// word<TAB>count lines.
 #ifndef RORIRER_TOOLS_BUILTINWORDS_H
 #define RORIRER_TOOLS_BUILTINWORDS_H
 
@@ -13,6 +15,7 @@ struct BuiltinWords {
 };
 
 BuiltinWords builtinWords() noexcept;
+BuiltinWords builtinFrequencies() noexcept;
 
 }  // namespace rorirer
 

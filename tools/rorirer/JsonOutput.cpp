@@ -99,6 +99,8 @@ std::string jsonStats(const StoreStats& stats) {
     std::snprintf(number, sizeof number, "%.3f", stats.buildMilliseconds);
     out += ",\"build_ms\":";
     out += number;
+    // Names, digits and signs only: nothing to escape.
+    out += ",\"ranking\":\"" + stats.ranking + "\"";
     out += '}';
     return out;
 }

@@ -87,6 +87,10 @@ int runLanguageServer(const Options& options, const WordRules& rules) {
     for (const WordSource& source : options.sources)
         if (source.kind == WordSource::kDict) setup.defaults.dictionaries.push_back(source.path);
     setup.defaults.minLength = options.minLength;
+    // The command line's way of asking, as the client's settings may change it.
+    setup.defaults.style.caseMode = options.style.caseMode;
+    setup.defaults.style.sortOrder = options.style.sortOrder;
+    setup.defaults.style.fuzzy = options.style.fuzzy;
     setup.clientProcessId = options.clientProcessId;
 
     lsp::ServerWords words(

@@ -22,7 +22,7 @@ struct Options {
     std::vector<WordSource> sources;  // empty: the built-in list
     std::string wordChars;            // empty: the default set
     bool numbers = false;
-    long minLength = 5;
+    long minLength = 3;
     // --case, --sort, --no-fuzzy, --skip-prefix-word and --max (without it,
     // no bound).
     QueryStyle style = QueryStyle().withLimit(QueryStyle::kNoLimit);

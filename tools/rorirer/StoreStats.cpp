@@ -18,6 +18,7 @@ StoreStats collectStats(const CompletionStore& store, const LoadSummary& load) {
     stats.heapBytes = load.heapBytes;
     stats.layerBytes = static_cast<long long>(store.extraMemoryBytes());
     stats.buildMilliseconds = load.seconds * 1000.0;
+    stats.ranking = store.rankingModel().describe();
     return stats;
 }
 

@@ -12,6 +12,7 @@
 #include "HeapUse.h"
 #include "InputFile.h"
 #include "Progress.h"
+#include "Ranking.h"
 #include "ToolError.h"
 #include "completion/DictionaryLine.h"
 #include "completion/Unicode.h"
@@ -142,6 +143,7 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options,
     const auto start = std::chrono::steady_clock::now();
     const long long heapBefore = heapBytesInUse();
     LoadSummary summary;
+    prepareRanking(store);
     {
         // Scoped so that the loader's buffers are gone before the heap is
         // measured again.

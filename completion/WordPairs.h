@@ -1,0 +1,158 @@
+// Which word followed which in the text a host has seen: the pair part of
+// the ranking model, P(word | previous word), asked through
+// Query::context. The language server counts the pairs of its open
+// documents, the interactive program those of the lines entered.
+//
+// The previous word is kept folded, so "The" and "the" are one context; the
+// word after it as written (NFC, as the store keeps words), so that a
+// sentence's "The" and a "the" within one stay apart. The start of a
+// sentence is a context of its own, named by the empty word.
+//
+// At most `mostPairs` distinct pairs are counted: once that many are, a new
+// pair is not, and taking away one that was never counted does nothing, so
+// the counts stay within what was added.
+//
+// Failures: add() throws std::bad_alloc and leaves the counts as they were.
+// Const members change nothing.
+#ifndef RORIRER_COMPLETION_WORDPAIRS_H
+#define RORIRER_COMPLETION_WORDPAIRS_H
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "completion/WordRules.h"
+
+namespace rorirer {
+
+class WordPairs {
+public:
+    static constexpr std::size_t kDefaultMostPairs = std::size_t{1} << 16;
+
+    explicit WordPairs(std::size_t mostPairs = kDefaultMostPairs) : mostPairs_(mostPairs) {}
+
+    // `previous` empty: `word` began a sentence.
+    void add(std::string_view previous, std::string_view word, std::uint32_t n = 1);
+    // Takes away up to `n` occurrences of the pair.
+    void remove(std::string_view previous, std::string_view word, std::uint32_t n = 1) noexcept;
+    void clear() noexcept;
+
+    std::uint32_t count(std::string_view previous, std::string_view word) const;
+    // Occurrences of every pair after `previous`.
+    std::uint64_t countAfter(std::string_view previous) const;
+    // Calls visit(word, count) for the words counted after `previous` whose
+    // folded form (matchKey per character, as the store matches) begins
+    // with `foldedPrefix`, in byte order of the folded forms.
+    template <typename Visit>
+    void forEachAfter(std::string_view previous, std::string_view foldedPrefix,
+                      Visit&& visit) const;
+
+    std::size_t size() const noexcept { return pairs_; }
+    std::size_t mostPairs() const noexcept { return mostPairs_; }
+    // Pairs not counted because the bound was reached.
+    std::uint64_t dropped() const noexcept { return dropped_; }
+    // Heap bytes, as allocated, estimated for the hash nodes.
+    std::size_t memoryBytes() const noexcept;
+
+private:
+    // The folded word, a NUL, then the word as written; sorted by it.
+    struct Next {
+        std::string key;
+        std::uint32_t count;
+    };
+    struct After {
+        std::uint64_t total = 0;
+        std::vector<Next> next;
+    };
+    static std::string keyOf(std::string_view word);
+    static std::string contextOf(std::string_view previous);
+    const After* find(std::string_view previous) const;
+
+    std::unordered_map<std::string, After> after_;
+    std::size_t pairs_ = 0;
+    std::size_t mostPairs_;
+    std::uint64_t dropped_ = 0;
+};
+
+template <typename Visit>
+void WordPairs::forEachAfter(std::string_view previous, std::string_view foldedPrefix,
+                             Visit&& visit) const {
+    const After* after = find(previous);
+    if (after == nullptr) return;
+    auto at = std::lower_bound(
+        after->next.begin(), after->next.end(), foldedPrefix,
+        [](const Next& n, std::string_view prefix) { return std::string_view(n.key) < prefix; });
+    for (; at != after->next.end(); ++at) {
+        const std::string_view key(at->key);
+        if (key.compare(0, foldedPrefix.size(), foldedPrefix) != 0) break;
+        visit(key.substr(key.find('\0') + 1), at->count);
+    }
+}
+
+// Feeds a WordPairs text line by line as the pair model reads it: a
+// sentence ends at '.', '!' or '?' after a word, at a blank line, and at a
+// line with no word; otherwise a line goes on from the last word of the line
+// before. Words of digits alone are passed over unless `keepNumbers`.
+class PairReader {
+public:
+    // What the next word follows: a word, or the start of a sentence (empty).
+    struct Context {
+        std::string previous;
+        bool sentenceStart = true;
+    };
+
+    // `rules` must outlive the reader.
+    PairReader(const WordRules& rules, bool keepNumbers) : rules_(rules), numbers_(keepNumbers) {}
+
+    // Calls pair(previous, word) for each word of `line` (previous empty at a
+    // sentence's start), going on from `context`, which becomes what follows
+    // the line. `line` holds no line end.
+    template <typename Pair>
+    void readLine(std::string_view line, Context& context, Pair&& pair) const;
+    // What follows the words of line[0, end) when `context` preceded the
+    // line, and a word may follow there: for the word being typed at `end`.
+    void readUpTo(std::string_view line, std::size_t end, Context& context) const;
+
+private:
+    struct Token {
+        std::size_t start;
+        std::size_t end;
+    };
+    // The words of `text`, and after each whether a sentence ends between it
+    // and the next (or the end of `text`). `endsBefore`: one ends before the
+    // first word, or in `text` at all when it has no word.
+    void readWords(std::string_view text, std::vector<Token>& words, std::vector<bool>& endsAfter,
+                   bool& endsBefore) const;
+
+    const WordRules& rules_;
+    bool numbers_;
+};
+
+template <typename Pair>
+void PairReader::readLine(std::string_view line, Context& context, Pair&& pair) const {
+    std::vector<Token> words;
+    std::vector<bool> endsAfter;
+    bool endsBefore = false;
+    readWords(line, words, endsAfter, endsBefore);
+    if (words.empty() || endsBefore) {
+        context.previous.clear();
+        context.sentenceStart = true;
+    }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = line.substr(words[i].start, words[i].end - words[i].start);
+        const std::string_view before =
+            context.sentenceStart ? std::string_view() : std::string_view(context.previous);
+        pair(before, word);
+        context.previous.assign(word);
+        context.sentenceStart = endsAfter[i];
+    }
+    if (context.sentenceStart) context.previous.clear();
+}
+
+}  // namespace rorirer
+
+#endif  // RORIRER_COMPLETION_WORDPAIRS_H
