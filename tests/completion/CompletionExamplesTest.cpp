@@ -1,15 +1,17 @@
 // Worked examples of the completion layer, as tables of (words, query,
-// expected answer): case modes, ranking tiers, apostrophes, Unicode, the
+// expected answer): case modes, the ranking model, apostrophes, Unicode, the
 // typo fallback, the longest and unique completion, origins and counts;
 // and queries from several threads at once answering as they do alone.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "completion/CompletionStore.h"
+#include "completion/WordPairs.h"
 #include "completion/internal/StoreState.h"
 
 using rorirer::CaseMode;
@@ -98,42 +100,79 @@ TEST(CompletionExamples, CaseModesRenderAndOrderCandidates) {
     }
 }
 
-TEST(CompletionExamples, RankingTiersApplyInOrder) {
+TEST(CompletionExamples, TheRankingModelWorked) {
+    // The factors are set here so that the examples do not hang on the
+    // fitted defaults: a capital typed within a sentence weighs lower-case
+    // words a twentieth; a stored capital typed small, a tenth.
+    rorirer::RankingModel model;
+    model.capitalAtSentenceStart = 1;
+    model.capitalInSentence = 0.05;
+    model.capitalStored = 0.1;
+    model.recent = 20000;
+    model.pair = 200000;
+    auto frequencies = std::make_shared<rorirer::WordFrequencies>();
+    frequencies->addLines("help\t1000\nhello\t500\nhelium\t20\nHelsinki\t100\n");
     CompletionStore store(1);
-    for (const char* w : {"apple", "apricot", "apex", "application", "Apple"})
+    store.setRankingModel(model);
+    store.setFrequencies(frequencies);
+    for (const char* w : {"help", "hello", "helium", "Helsinki", "helix"})
         store.addDictionaryWord(w);
-    store.addTextWord("apricot", 5);
-    store.addTextWord("application", 3);
 
-    // (d) frequency, then (e) length, then (f) bytes; (a) case agreement first.
-    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore)),
-              (std::vector<std::string>{"apricot", "application", "apex", "apple", "Apple"}));
-    EXPECT_EQ(texts(ask(store, "Ap", CaseMode::kIgnore)),
-              (std::vector<std::string>{"Apple", "apricot", "application", "apex", "apple"}));
-    // (b) recency beats frequency, most recent first.
-    store.touchWord("apple");
-    store.learnWord("apex");
-    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore)),
-              (std::vector<std::string>{"apex", "apple", "apricot", "application", "Apple"}));
-    // (c) the host's preferred words come after recent ones, before frequency.
-    const std::vector<std::string> preferred = {"Apple", "application", "nothere"};
     Query q;
-    q.prefix = "ap";
-    q.style.caseMode = CaseMode::kIgnore;
+    q.style.caseMode = CaseMode::kInfer;
+    const auto answer = [&](const char* prefix) {
+        q.prefix = prefix;
+        return texts(store.complete(q));
+    };
+    // The corpus's counts; the name typed small is a tenth of its own; a
+    // word the counts lack has the floor and ranks last.
+    EXPECT_EQ(answer("hel"),
+              (std::vector<std::string>{"help", "hello", "helium", "helsinki", "helix"}));
+    // A sentence's first word is capitalised: the capital asks for no name.
+    EXPECT_EQ(answer("Hel"),
+              (std::vector<std::string>{"Help", "Hello", "Helsinki", "Helium", "Helix"}));
+    // Within a sentence it does: the name passes the commoner words.
+    q.context.sentenceStart = false;
+    q.context.previous = "in";
+    EXPECT_EQ(answer("Hel"),
+              (std::vector<std::string>{"Helsinki", "Help", "Hello", "Helium", "Helix"}));
+    // All capitals give all capitals, ranked as typed small.
+    EXPECT_EQ(answer("HEL"),
+              (std::vector<std::string>{"HELP", "HELLO", "HELSINKI", "HELIUM", "HELIX"}));
+    // A word used lately passes commoner ones, the latest first.
+    store.touchWord("helium");
+    store.touchWord("helix");
+    EXPECT_EQ(answer("hel"),
+              (std::vector<std::string>{"helix", "helium", "help", "hello", "helsinki"}));
+    // A word seen after the previous word passes them all.
+    rorirer::WordPairs pairs;
+    pairs.add("in", "hello");
+    pairs.add("in", "hello");
+    pairs.add("on", "help");
+    q.context.pairs = &pairs;
+    EXPECT_EQ(answer("hel")[0], "hello");
+    q.context.previous = "on";
+    EXPECT_EQ(answer("hel")[0], "help");
+    // The host's nearest words too, the nearest first.
+    const std::vector<std::string> preferred = {"hello", "help"};
+    q.context.pairs = nullptr;
     q.preferred = &preferred;
-    // Case agreement (a) still comes first: "Apple" does not begin with "ap".
-    EXPECT_EQ(texts(store.complete(q)),
-              (std::vector<std::string>{"apex", "apple", "application", "apricot", "Apple"}));
+    EXPECT_EQ(answer("hel"),
+              (std::vector<std::string>{"hello", "helix", "helium", "help", "helsinki"}));
+    q.preferred = nullptr;
     // kAlpha: byte order of the stored words, nothing else.
-    EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore, SortOrder::kAlpha)),
-              (std::vector<std::string>{"Apple", "apex", "apple", "application", "apricot"}));
+    q.style.sortOrder = SortOrder::kAlpha;
+    EXPECT_EQ(answer("hel"),
+              (std::vector<std::string>{"helsinki", "helium", "helix", "hello", "help"}));
     // The limit, and whether more exist.
     q.style.limit = 2;
+    q.prefix = "hel";
     const Completion two = store.complete(q);
     EXPECT_EQ(two.candidates.size(), 2u);
     EXPECT_TRUE(two.more);
     q.style.limit = 5;
     EXPECT_FALSE(store.complete(q).more);
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
 TEST(CompletionExamples, TheExampleOfTheDocumentation) {

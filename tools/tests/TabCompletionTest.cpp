@@ -183,7 +183,9 @@ TEST(TabCompletion, ListingShowsTheBestFirstAndCountsTheRest) {
     const std::vector<Row> rows = {
         // Counts first, then shorter words; Helsinki's case does not agree.
         {"hel", 40, 10, "helmet      hello       helicopter\nhelp        helium      helsinki\n"},
-        {"Hel", 40, 10, "Helsinki    Help        Helium\nHelmet      Hello       Helicopter\n"},
+        // A line's first word begins a sentence: its capital asks for no
+        // name, and Helsinki ranks by its count among the others.
+        {"Hel", 40, 10, "Helmet      Hello       Helsinki\nHelp        Helium      Helicopter\n"},
         // Too many for the screen: the last row says how many are left out.
         {"hel", 24, 3, "helmet      helium\nhelp        helicopter\nhello       helsinki\n"},
         {"hel", 24, 2, "helmet      help\n... and 4 more\n"},
