@@ -14,7 +14,9 @@ Every run has HOME and XDG_DATA_HOME in a temporary folder, so no test
 reads or writes the user's personal word list.
 """
 import bisect
+import functools
 import json
+import math
 import os
 import random
 import subprocess
@@ -60,7 +62,7 @@ def cut_to_character(longest, found):
 class Model:
     """What the store should answer, from the list of words it was given."""
 
-    def __init__(self, words, min_length=5):
+    def __init__(self, words, min_length=3):
         self.words = sorted({w for w in words if len(w) >= min_length})
         self.word_set = set(self.words)
 
@@ -121,18 +123,61 @@ def osa_distance(a, b):
     return d[len(a)][len(b)]
 
 
-class RankModel:
-    """The layer's defaults on ASCII words: case folded and the typed part
-    kept as typed (capitals for an all-capitals prefix), ranked by case
-    agreement, frequency, length and byte order; within one edit when no
-    word begins with the prefix."""
+@functools.lru_cache(maxsize=None)
+def ranking_parameters():
+    """The ranking model's parameters as the program reports them."""
+    code, out, err = run(["--json", "--no-learn", "stats"])
+    assert code == 0, err
+    return {k: float(v) for k, v in
+            (item.split("=") for item in json.loads(out)["ranking"].split(","))}
 
-    def __init__(self, lines, min_length=5):
+
+@functools.lru_cache(maxsize=None)
+def corpus_counts():
+    """The built-in frequencies by folded word (ASCII words fold alike)."""
+    counts = {}
+    with open(os.path.join(os.path.dirname(BUILTIN), "word-frequencies"), "rb") as f:
+        for line in f.read().decode("utf-8").splitlines():
+            word, _, count = line.partition("\t")
+            counts[word.lower()] = counts.get(word.lower(), 0) + int(count or 1)
+    return counts
+
+
+class RankModel:
+    """The layer's defaults on ASCII words without apostrophes: case folded
+    and the typed part kept as typed (capitals for an all-capitals prefix),
+    ranked by the model without context: log2 of the mass (the floor, the
+    corpus's count and the list's counts, in 256ths) in 2^-16 steps, plus
+    the case factor's key, then length and byte order; within one edit when
+    no word begins with the prefix. docs/completion.md gives the model."""
+
+    def __init__(self, lines, min_length=3):
         self.counts = {}
         for line in lines:
             word, _, count = line.partition("\t")
             if len(word) >= min_length:
                 self.counts[word] = self.counts.get(word, 0) + int(count or 0)
+        self.model = ranking_parameters()
+        self.corpus = corpus_counts()
+
+    def key(self, factor):
+        return round(math.log2(factor) * 65536)
+
+    def score(self, word, prefix, capitals, fuzzy):
+        m = self.model
+        mass = (round(m["floor"] * 256) + self.corpus.get(word.lower(), 0) * 256 +
+                self.counts[word] * round(m["listCount"] * 256))
+        key = math.floor(math.log2(mass) * 65536)
+        stored = word[:len(prefix)]
+        case = 0
+        if not fuzzy and not capitals and stored != prefix:
+            if stored[1:] != prefix[1:]:
+                case = self.key(m["otherCase"])
+            elif prefix[0].isupper():  # the batch program's prefix begins a sentence
+                case = self.key(m["capitalAtSentenceStart"])
+            else:
+                case = self.key(m["capitalStored"])
+        return (key + case) * 4096 + 4095 - len(word)
 
     def report(self, prefix, max_listed):
         folded = prefix.lower()
@@ -154,8 +199,7 @@ class RankModel:
             return prefix + (rest.upper() if capitals else rest)
 
         def rank(w):
-            agrees = not fuzzy and w.startswith(prefix)
-            return (not agrees, -self.counts[w], len(w), w.encode())
+            return (-self.score(w, prefix, capitals, fuzzy), w.encode())
 
         texts = []
         for w in sorted(found, key=rank):
@@ -247,7 +291,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
         self.assertEqual((code, err), (0, b""))
         self.assertEqual(out.decode(), "\n".join([
             "prefix: hel", "stored: no", "longest: hel", "unique: -", "fuzzy: no",
-            "completions: 4 (2 shown)", "  hello", "  helium", "",
+            "completions: 4 (2 shown)", "  hello", "  helicopter", "",
             "prefix: hippo", "stored: no", "longest: hippopotamus", "unique: hippopotamus",
             "fuzzy: no", "completions: 1", "  hippopotamus", "",
             "prefix: zebras", "stored: yes", "longest: zebras", "unique: -", "fuzzy: no",
@@ -354,16 +398,19 @@ class CaseAndOrder(TempFiles, unittest.TestCase):
         path = self.write("w.txt", "help\t9\nHello\nhello\nHelsinki\nhelmet\t30\nstraße\n"
                                    "hippopotamus\n".encode())
         rows = [  # (options, prefix, completions, fuzzy)
-            ([], "hel", ["helmet", "help", "hello", "helsinki"], False),
-            ([], "Hel", ["Hello", "Helsinki", "Helmet", "Help"], False),
-            ([], "HEL", ["HELMET", "HELP", "HELLO", "HELSINKI"], False),
+            # The built-in frequencies rank first, the list's counts after:
+            # help and hello are commoner than helmet, counted 30 here.
+            ([], "hel", ["help", "hello", "helmet", "helsinki"], False),
+            # A prefix alone begins a sentence: its capital asks for no name.
+            ([], "Hel", ["Help", "Hello", "Helmet", "Helsinki"], False),
+            ([], "HEL", ["HELP", "HELLO", "HELMET", "HELSINKI"], False),
             ([], "STRA", ["STRAẞE"], False),
-            (["--case", "ignore"], "Hel", ["Hello", "Helsinki", "helmet", "help", "hello"],
+            (["--case", "ignore"], "Hel", ["help", "Hello", "hello", "helmet", "Helsinki"],
              False),
-            (["--case", "smart"], "hel", ["helmet", "help", "hello", "Hello", "Helsinki"],
+            (["--case", "smart"], "hel", ["help", "hello", "Hello", "helmet", "Helsinki"],
              False),
             (["--case", "smart"], "Hel", ["Hello", "Helsinki"], False),
-            (["--case", "exact"], "hel", ["helmet", "help", "hello"], False),
+            (["--case", "exact"], "hel", ["help", "hello", "helmet"], False),
             # The stored words' byte order, each shown as typed.
             (["--sort", "alpha"], "hel", ["hello", "helsinki", "helmet", "help"], False),
             (["--case", "exact", "--sort", "alpha"], "Hel", ["Hello", "Helsinki"], False),
@@ -381,16 +428,18 @@ class CaseAndOrder(TempFiles, unittest.TestCase):
                              (options, prefix))
 
     def test_counts_and_text_occurrences_rank_words(self):
-        dict_path = self.write("d.txt", b"alpine\t5\nalpaca\t900\nalpha\n")
-        text_path = self.write("t.txt", b"alpha alpha alpine\nalpine alpine\n")
+        # Words the built-in frequencies lack, so that the lists' own counts
+        # rank them.
+        dict_path = self.write("d.txt", b"qalpine\t5\nqalpaca\t900\nqalpha\n")
+        text_path = self.write("t.txt", b"qalpha qalpha qalpine\nqalpine qalpine\n")
         rows = [  # (sources, expected order)
-            (["--dict", dict_path], ["alpaca", "alpine", "alpha"]),
-            (["--text", text_path], ["alpine", "alpha"]),
-            # Count columns and occurrences add up: alpine 5 + 3, alpha 0 + 2.
-            (["--dict", dict_path, "--text", text_path], ["alpaca", "alpine", "alpha"]),
+            (["--dict", dict_path], ["qalpaca", "qalpine", "qalpha"]),
+            (["--text", text_path], ["qalpine", "qalpha"]),
+            # Count columns and occurrences add up: qalpine 5 + 3, qalpha 0 + 2.
+            (["--dict", dict_path, "--text", text_path], ["qalpaca", "qalpine", "qalpha"]),
         ]
         for sources, expected in rows:
-            code, out, _ = run(sources + ["--json", "complete", "alp"])
+            code, out, _ = run(sources + ["--json", "complete", "qalp"])
             self.assertEqual((code, json.loads(out)["completions"]), (0, expected), sources)
         # A count column is not part of the word; a tab elsewhere is.
         path = self.write("tabs.txt", b"tabbed\t12\ntab\tbed\n")
@@ -515,7 +564,7 @@ class WordSources(TempFiles, unittest.TestCase):
                        "--no-learn", "--max", "--json", "--unique", "--help", "--version",
                        "--stdio", "learn WORD", "forget WORD", "complete", "stats", "lsp"):
             self.assertIn(option.encode(), out, option)
-        for default in ("default infer", "rank (default)", "default 5", "default: all",
+        for default in ("default infer", "rank (default)", "default 3", "default: all",
                         "words.txt"):
             self.assertIn(default.encode(), out, default)
         code, out, _ = run(["--version"])
