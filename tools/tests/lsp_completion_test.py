@@ -339,6 +339,19 @@ class SettingsChanges(ServerTest):
                 self.assertEqual(client.labels("file:///s", 0, cursor), expected)
         self.assertEqual(client.finish(), 0)
 
+    def test_the_command_line_sets_the_defaults(self):
+        client = self.start("--case", "exact", "--sort", "alpha", "--no-fuzzy")
+        client.initialize(options={"minLength": 5})
+        client.open("file:///o", "hel Hel hipop")
+        self.assertEqual(client.labels("file:///o", 0, 3), sorted(HEL))
+        self.assertEqual(client.labels("file:///o", 0, 7), [])
+        self.assertEqual(client.labels("file:///o", 0, 13), [])
+        # The client's settings still go over them.
+        client.configure({"case": "infer", "fuzzy": True})
+        self.assertEqual(client.labels("file:///o", 0, 7), sorted(w.title() for w in HEL))
+        self.assertEqual(client.labels("file:///o", 0, 13), ["hippopotamus"])
+        self.assertEqual(client.finish(), 0)
+
     def test_a_new_min_length_builds_a_new_store_with_the_documents_words(self):
         client = self.start()
         client.initialize(options={"minLength": 5})
