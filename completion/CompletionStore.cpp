@@ -252,9 +252,7 @@ void CompletionStore::setRankingModel(const RankingModel& model) {
     if (s.recent.size() > s.weights.recent.size()) s.recent.resize(s.weights.recent.size());
 }
 
-const RankingModel& CompletionStore::rankingModel() const noexcept {
-    return state_->weights.model;
-}
+const RankingModel& CompletionStore::rankingModel() const noexcept { return state_->weights.model; }
 
 std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin) {
     StoreState& s = *state_;

@@ -54,7 +54,8 @@ bool RankingModel::parse(std::string_view settings, std::string& error) {
     while (!settings.empty()) {
         const std::size_t comma = settings.find(',');
         const std::string_view item = settings.substr(0, comma);
-        settings = comma == std::string_view::npos ? std::string_view() : settings.substr(comma + 1);
+        settings =
+            comma == std::string_view::npos ? std::string_view() : settings.substr(comma + 1);
         if (item.empty()) continue;
         const std::size_t equals = item.find('=');
         const std::string_view name = item.substr(0, equals);

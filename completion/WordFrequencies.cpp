@@ -158,10 +158,10 @@ double WordFrequencies::estimate(std::string_view word, double contraction) cons
 }
 
 std::size_t WordFrequencies::memoryBytes() const noexcept {
-    std::size_t bytes = keys_.capacity() +
-                        (offsets_.capacity() + counts_.capacity() + slots_.capacity()) *
-                            sizeof(std::uint32_t) +
-                        shares_.capacity() * sizeof(shares_[0]);
+    std::size_t bytes =
+        keys_.capacity() +
+        (offsets_.capacity() + counts_.capacity() + slots_.capacity()) * sizeof(std::uint32_t) +
+        shares_.capacity() * sizeof(shares_[0]);
     for (const auto& entry : shares_)
         if (entry.first.capacity() > 15) bytes += entry.first.capacity() + 1;
     return bytes;

@@ -131,10 +131,9 @@ void setPaths(Plan& plan, std::vector<MatchedPath> matched, const StoreState& s,
     for (MatchedPath& m : matched) {
         const RankRange range = s.index.rangeOf(m.bytes, s.table);
         plan.matched += range.end - range.begin;
-        const std::int64_t key =
-            plan.fuzzy ? 0
-                       : caseKeyOf(m.bytes, plan.typed, plan.capitals,
-                                   query.context.sentenceStart, s.weights);
+        const std::int64_t key = plan.fuzzy ? 0
+                                            : caseKeyOf(m.bytes, plan.typed, plan.capitals,
+                                                        query.context.sentenceStart, s.weights);
         plan.paths.push_back({std::move(m.bytes), m.list, range, key});
     }
     std::sort(plan.paths.begin(), plan.paths.end(),

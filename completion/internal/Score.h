@@ -74,8 +74,9 @@ struct ModelWeights {
 
     static std::uint64_t massOf(double occurrences) noexcept {
         const double mass = std::ldexp(occurrences, kMassFraction);
-        return mass >= static_cast<double>(kMostMass) ? kMostMass
-                                                      : static_cast<std::uint64_t>(std::llround(mass));
+        return mass >= static_cast<double>(kMostMass)
+                   ? kMostMass
+                   : static_cast<std::uint64_t>(std::llround(mass));
     }
     static std::int64_t keyOf(double factor) noexcept {
         return std::llround(std::ldexp(std::log2(factor), kKeyFraction));

@@ -246,7 +246,8 @@ void makeFrequencies(Generator& gen, rorirer::WordFrequencies& store,
         store.add(w, n);
         model.add(w, n);
         if (gen.chance(0.3)) {
-            const std::string contraction = w + (gen.chance(0.5) ? "'" : "\xE2\x80\x99") + gen.word();
+            const std::string contraction =
+                w + (gen.chance(0.5) ? "'" : "\xE2\x80\x99") + gen.word();
             list.push_back(contraction);
             lines += contraction + "\n";
         }
@@ -417,7 +418,7 @@ void runSession(unsigned seed, long minLength) {
 }
 
 TEST(CompletionDifferential, AgreesWithTheReferenceModel) {
-    for (unsigned seed = 1; seed <= 32; ++seed) {
+    for (unsigned seed = 1; seed <= RORIRER_DIFFERENTIAL_SESSIONS; ++seed) {
         runSession(seed, seed % 3 == 0 ? 3 : 1);
         if (::testing::Test::HasFailure()) return;
     }

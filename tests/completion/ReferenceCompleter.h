@@ -132,7 +132,8 @@ struct Weights {
     static constexpr std::uint64_t kMost = 1ull << 62;
     static std::uint64_t mass(double occurrences) {
         const double m = occurrences * 256;
-        return m >= static_cast<double>(kMost) ? kMost : static_cast<std::uint64_t>(std::llround(m));
+        return m >= static_cast<double>(kMost) ? kMost
+                                               : static_cast<std::uint64_t>(std::llround(m));
     }
     static std::int64_t key(double factor) { return std::llround(std::log2(factor) * 65536); }
     static std::uint64_t add(std::uint64_t a, std::uint64_t b) { return std::min(a + b, kMost); }
@@ -152,7 +153,8 @@ struct Weights {
 };
 
 inline std::int64_t score(std::uint64_t mass, std::size_t codePoints, std::int64_t caseKey) {
-    const auto key = static_cast<std::int64_t>(std::floor(std::log2(static_cast<double>(mass)) * 65536));
+    const auto key =
+        static_cast<std::int64_t>(std::floor(std::log2(static_cast<double>(mass)) * 65536));
     const auto length = static_cast<std::int64_t>(std::min<std::size_t>(codePoints, 4095));
     return (key + caseKey) * 4096 + (4095 - length);
 }

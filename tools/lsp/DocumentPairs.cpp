@@ -52,8 +52,8 @@ void DocumentPairs::linesChanged(const Document& document, const LinesChange& ch
         const std::size_t nul = key.find('\0');
         const std::string_view previous = key.substr(0, nul);
         const std::string_view word = key.substr(nul + 1);
-        const auto n = static_cast<std::uint32_t>(std::min<long>(count < 0 ? -count : count,
-                                                                 UINT32_MAX));
+        const auto n =
+            static_cast<std::uint32_t>(std::min<long>(count < 0 ? -count : count, UINT32_MAX));
         if (count > 0) {
             pairs_.add(previous, word, n);
         } else {
@@ -62,8 +62,7 @@ void DocumentPairs::linesChanged(const Document& document, const LinesChange& ch
     });
 }
 
-PairReader::Context DocumentPairs::contextOfLine(const Document& document,
-                                                 std::size_t line) const {
+PairReader::Context DocumentPairs::contextOfLine(const Document& document, std::size_t line) const {
     PairReader::Context context;
     if (line == 0 || line > document.lineCount()) return context;
     const std::string_view text = document.lineText(line - 1);

@@ -53,9 +53,9 @@ BuiltinWords builtinWords() noexcept {
 }
 
 BuiltinWords builtinFrequencies() noexcept {
-    return {rorirer_builtin_frequencies_begin,
-            static_cast<size_t>(rorirer_builtin_frequencies_end -
-                                rorirer_builtin_frequencies_begin)};
+    return {
+        rorirer_builtin_frequencies_begin,
+        static_cast<size_t>(rorirer_builtin_frequencies_end - rorirer_builtin_frequencies_begin)};
 }
 
 }  // namespace rorirer
