@@ -7,8 +7,8 @@
 // value is what it is; the defaults were fitted with bench/ksr-fit.
 //
 // The parts are added up in one unit: occurrences in the frequency list's
-// corpus (SUBTLEX-US counts 51 million words), so `document = 2000` says an
-// occurrence in an open document weighs as much as 2000 in the corpus.
+// corpus (SUBTLEX-US counts 51 million words), so `document = 32000` says an
+// occurrence in an open document weighs as much as 32000 in the corpus.
 #ifndef RORIRER_COMPLETION_RANKINGMODEL_H
 #define RORIRER_COMPLETION_RANKINGMODEL_H
 
@@ -22,7 +22,7 @@ struct RankingModel {
     // ---- The unigram: what a word weighs before anything is typed.
     // Every word has this much, so that words the counts lack still rank
     // by the rest.
-    double floor = 0.5;
+    double floor = 1;
     // A word with an apostrophe inside (don't, John's), which the corpus
     // counted in pieces, gets a share of its first piece's count: what the
     // frequencies learned for its last piece (WordFrequencies), or this.
@@ -34,21 +34,21 @@ struct RankingModel {
 
     // ---- The cache: this document and this session.
     // Per occurrence in the open documents.
-    double document = 2000;
+    double document = 32000;
     // The word used last (learned, touched, or finished in a document);
     // each word used since multiplies it by recentDecay. Only the
     // recentWindow words used last take part.
-    double recent = 20000;
-    double recentDecay = 0.8;
-    std::uint32_t recentWindow = 64;
+    double recent = 160000;
+    double recentDecay = 1;
+    std::uint32_t recentWindow = 32;
     // The host's nearest word (Query::preferred); each place further
     // multiplies it by nearbyDecay.
-    double nearby = 20000;
-    double nearbyDecay = 0.7;
+    double nearby = 40000;
+    double nearbyDecay = 0.95;
 
     // ---- The pair: P(word | previous word), from the pairs the host counted,
     // as count(previous, word) / (count(previous) + pairPrior).
-    double pair = 200000;
+    double pair = 3200000;
     double pairPrior = 1;
 
     // ---- Case, as factors on the whole estimate. Words whose case agrees

@@ -7,14 +7,6 @@
 namespace rorirer {
 namespace {
 
-bool isAscii(std::string_view text) noexcept {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-std::string nfcOf(std::string_view word) { return isAscii(word) ? std::string(word) : toNfc(word); }
-
 bool endsSentence(std::string_view gap) noexcept {
     return gap.find_first_of(".!?") != std::string_view::npos;
 }
@@ -22,7 +14,7 @@ bool endsSentence(std::string_view gap) noexcept {
 }  // namespace
 
 std::string WordPairs::keyOf(std::string_view word) {
-    const std::string written = nfcOf(word);
+    const std::string written = toNfc(word);
     std::string key;
     key.reserve(2 * written.size() + 1);
     appendFolded(key, written);
@@ -33,7 +25,7 @@ std::string WordPairs::keyOf(std::string_view word) {
 
 std::string WordPairs::contextOf(std::string_view previous) {
     std::string key;
-    appendFolded(key, nfcOf(previous));
+    appendFolded(key, toNfc(previous));
     return key;
 }
 

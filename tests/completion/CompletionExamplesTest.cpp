@@ -108,8 +108,13 @@ TEST(CompletionExamples, TheRankingModelWorked) {
     model.capitalAtSentenceStart = 1;
     model.capitalInSentence = 0.05;
     model.capitalStored = 0.1;
+    model.floor = 0.5;
     model.recent = 20000;
+    model.recentDecay = 0.8;
+    model.nearby = 20000;
+    model.nearbyDecay = 0.7;
     model.pair = 200000;
+    model.pairPrior = 1;
     auto frequencies = std::make_shared<rorirer::WordFrequencies>();
     frequencies->addLines("help\t1000\nhello\t500\nhelium\t20\nHelsinki\t100\n");
     CompletionStore store(1);
