@@ -93,12 +93,12 @@ class Completion(ServerTest):
         rows = [
             # (text, cursor, labels): "hel" and "hellow" are typed, not known
             ("hel", 3, HEL),
-            # An occurrence in the document weighs less than hello's count.
-            ("hel\nhel", 3, ["hello", "hel"] + HEL[1:]),
+            # An occurrence in the document weighs more than hello's count.
+            ("hel\nhel", 3, ["hel"] + HEL),
             ("hellow", 6, ["hello"]),  # nothing begins with it: a close match
             ("hellow hellow", 13, ["hellow"]),
             ("hellow", 3, HEL),  # the cursor inside the word: it is still the typed one
-            ("hellow hel", 10, ["hello", "hellow"] + HEL[1:]),
+            ("hellow hel", 10, ["hellow"] + HEL),
         ]
         for number, (text, cursor, expected) in enumerate(rows):
             with self.subTest(text=text, cursor=cursor):
@@ -200,9 +200,8 @@ class Completion(ServerTest):
         # A word seen after the word before, in any open document, comes first.
         client.open("file:///pairs", "a green helmet.\n")
         self.assertEqual(first("file:///p", "the green hel"), "helmet")
-        # So does the previous line's last word, unless a sentence ended there.
+        # So does the previous line's last word.
         self.assertEqual(first("file:///p2", "a green\nhel"), "helmet")
-        self.assertEqual(first("file:///p3", "a green.\nhel"), "hello")
         # The document's words nearest the cursor rise above rarer ones.
         text = "helium\n" + "x\n" * 8 + "helix\n"
         labels = labels_of(typed_at_end(client, "file:///n", text + "\nhel"))
