@@ -75,7 +75,7 @@ void WordFrequencies::add(std::string_view word, std::uint64_t count) {
     constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
     total_ += std::min(count, std::numeric_limits<std::uint64_t>::max() - total_);
     if (slots_[at] != 0) {
-        std::uint32_t& c = counts_[slots_[at] - 1];
+        std::uint32_t& c = counts_[indexOf(slots_[at])];
         c = static_cast<std::uint32_t>(std::min(std::uint64_t{c} + std::min(count, kMost), kMost));
         return;
     }
@@ -84,16 +84,20 @@ void WordFrequencies::add(std::string_view word, std::uint64_t count) {
     counts_.push_back(static_cast<std::uint32_t>(std::min(count, kMost)));
     keys_.append(key);
     keys_.push_back('\0');
-    slots_[at] = static_cast<std::uint32_t>(counts_.size());
+    slots_[at] = slotValue(hashOf(key), counts_.size());
 }
 
 void WordFrequencies::grow() {
-    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
-    slots_.swap(slots);
-    for (std::uint32_t i = 0; i < counts_.size(); ++i) {
-        const std::string_view key = keyOf(i);
-        slots_[slotOf(key, hashOf(key))] = i + 1;
+    std::vector<std::uint64_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    const std::size_t mask = slots.size() - 1;
+    for (const std::uint64_t slot : slots_) {
+        if (slot == 0) continue;
+        const std::string_view key = keyOf(indexOf(slot));
+        std::size_t at = hashOf(key) & mask;
+        while (slots[at] != 0) at = (at + 1) & mask;
+        slots[at] = slot;
     }
+    slots_.swap(slots);
 }
 
 std::string_view WordFrequencies::keyOf(std::uint32_t index) const noexcept {
@@ -104,14 +108,15 @@ std::string_view WordFrequencies::keyOf(std::uint32_t index) const noexcept {
 std::size_t WordFrequencies::slotOf(std::string_view key, std::uint64_t hash) const noexcept {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        if (slots_[at] == 0 || keyOf(slots_[at] - 1) == key) return at;
+        const std::uint64_t slot = slots_[at];
+        if (slot == 0 || ((slot >> 32) == (hash >> 32) && keyOf(indexOf(slot)) == key)) return at;
     }
 }
 
 std::uint32_t WordFrequencies::countFolded(std::string_view key) const noexcept {
     if (slots_.empty()) return 0;
-    const std::uint32_t index = slots_[slotOf(key, hashOf(key))];
-    return index == 0 ? 0 : counts_[index - 1];
+    const std::uint64_t slot = slots_[slotOf(key, hashOf(key))];
+    return slot == 0 ? 0 : counts_[indexOf(slot)];
 }
 
 std::uint32_t WordFrequencies::count(std::string_view word) const {
@@ -159,9 +164,8 @@ double WordFrequencies::estimate(std::string_view word, double contraction) cons
 
 std::size_t WordFrequencies::memoryBytes() const noexcept {
     std::size_t bytes =
-        keys_.capacity() +
-        (offsets_.capacity() + counts_.capacity() + slots_.capacity()) * sizeof(std::uint32_t) +
-        shares_.capacity() * sizeof(shares_[0]);
+        keys_.capacity() + (offsets_.capacity() + counts_.capacity()) * sizeof(std::uint32_t) +
+        slots_.capacity() * sizeof(std::uint64_t) + shares_.capacity() * sizeof(shares_[0]);
     for (const auto& entry : shares_)
         if (entry.first.capacity() > 15) bytes += entry.first.capacity() + 1;
     return bytes;

@@ -57,8 +57,15 @@ private:
     std::string keys_;
     std::vector<std::uint32_t> offsets_;
     std::vector<std::uint32_t> counts_;
-    // Open addressing over indexes plus one; 0 is empty. A power of two.
-    std::vector<std::uint32_t> slots_;
+    // Open addressing: the key's hash's upper half above its index plus
+    // one, so that most probes compare no key; 0 is empty. A power of two.
+    std::vector<std::uint64_t> slots_;
+    static std::uint64_t slotValue(std::uint64_t hash, std::size_t indexPlusOne) noexcept {
+        return (hash & 0xFFFFFFFF00000000ull) | indexPlusOne;
+    }
+    static std::uint32_t indexOf(std::uint64_t slot) noexcept {
+        return static_cast<std::uint32_t>(slot) - 1;
+    }
     std::uint64_t total_ = 0;
     // Suffixes (folded) and the share of the piece before each they take.
     std::vector<std::pair<std::string, double>> shares_;
