@@ -63,6 +63,7 @@ void InputFile::readAll(std::string& bytes) {
 }
 
 size_t InputFile::readInto(char* into, size_t room) {
+    if (nulSeen_) throwBinaryData();
     size_t got = 0;
     if (const int error = readSome(fd_, into, room, got))
         throw ToolError(describeError(name_, error));
@@ -71,12 +72,20 @@ size_t InputFile::readInto(char* into, size_t room) {
         return 0;
     }
     if (const void* nul = std::memchr(into, 0, got)) {
-        const long long offset = bytesRead_ + (static_cast<const char*>(nul) - into);
-        throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(offset) +
-                        ")");
+        // The bytes before the NUL are handed out first and the next read
+        // fails, so that every line before the bad one gets its answer
+        // whatever the size of the reads.
+        got = static_cast<size_t>(static_cast<const char*>(nul) - into);
+        nulSeen_ = true;
+        if (got == 0) throwBinaryData();
     }
     bytesRead_ += static_cast<long long>(got);
     return got;
+}
+
+void InputFile::throwBinaryData() const {
+    throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(bytesRead_) +
+                    ")");
 }
 
 std::string InputFile::where(long line) const { return name_ + ":" + std::to_string(line) + ": "; }

@@ -35,8 +35,8 @@ public:
     long long bytesRead() const noexcept { return bytesRead_; }
 
     // Fills `chunk` with the next bytes; false at the end of the input.
-    // Throws on a read error, on a NUL byte and, unless it may be, when the
-    // whole input was empty.
+    // Throws on a read error, on a NUL byte (once the bytes before it have
+    // been handed out) and, unless it may be, when the whole input was empty.
     bool readChunk(std::vector<char>& chunk);
 
     // Appends the rest of the input to `bytes`, with the checks of
@@ -48,6 +48,7 @@ public:
 
 private:
     size_t readInto(char* into, size_t room);
+    [[noreturn]] void throwBinaryData() const;
 
     std::string name_;
     FileHandle owned_;  // a named file's; standard input is not ours to close
@@ -55,6 +56,7 @@ private:
     long long size_ = -1;
     long long bytesRead_ = 0;
     bool mayBeEmpty_;
+    bool nulSeen_ = false;  // at offset bytesRead_
 };
 
 // Splits an input into lines (without "\n" or "\r\n"), refusing lines longer

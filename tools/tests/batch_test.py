@@ -29,9 +29,9 @@ HOME = tempfile.TemporaryDirectory()
 ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"))
 
 
-def run(args, stdin=b"", env=None):
-    proc = subprocess.run([EXE] + args, input=stdin, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=60, env=env or ENV)
+def run(args, stdin=b"", env=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+    proc = subprocess.run([EXE] + args, input=stdin, stdout=stdout, stderr=stderr, timeout=60,
+                          env=env or ENV)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -424,6 +424,24 @@ class PrefixStream(TempFiles, unittest.TestCase):
         got = json.loads(out)
         self.assertEqual((code, got["count"], len(got["completions"])),
                          (0, len(SMALL_WORDS), len(SMALL_WORDS)))
+
+    def test_answers_before_a_bad_line_all_come_before_its_error(self):
+        for good in (100, 10000):
+            stdin = b"hip\n" * good + b"x\0y\n"
+            code, out, _ = run(["--dict", self.path, "--unique"], stdin, stderr=subprocess.STDOUT)
+            lines = out.decode().splitlines()
+            self.assertEqual(code, 2)
+            self.assertEqual(lines[:-1], ["hippopotamus"] * good, good)
+            self.assertEqual(lines[-1], "rorirer: standard input: binary data (NUL byte at "
+                             "offset %d)" % (4 * good + 1))
+
+    def test_a_failed_write_is_an_error(self):
+        for args, stdin in ((["--help"], b""), (["--version"], b""), (["stats"], b""),
+                            (["--json", "complete", "hel"], b""), (["--json"], b"hel\n")):
+            with open("/dev/full", "wb") as full:
+                code, _, err = run(["--dict", self.path] + args, stdin, stdout=full)
+            self.assertEqual((code, err), (2, b"rorirer: standard output: No space left on "
+                                               b"device\n"), args)
 
     def test_empty_stream_is_nothing_to_do(self):
         for options in ([], ["--json"], ["--unique"]):
