@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -56,8 +57,14 @@ public:
         progress_.startSource(input.name(), input.size());
         std::string bytes;
         input.readAll(bytes);
+        // The mark some editors put at the start of a UTF-8 file is no part
+        // of the first word.
+        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+        std::string_view lines(bytes);
+        if (lines.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            lines.remove_prefix(kByteOrderMark.size());
         Batch batch;
-        addLines(bytes, &input, batch);
+        addLines(lines, &input, batch);
         store_.addWords(batch, Origin::kDictionary);
     }
 
@@ -161,6 +168,21 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options,
     const long long heapAfter = heapBytesInUse();
     if (heapBefore >= 0 && heapAfter >= 0) summary.heapBytes = heapAfter - heapBefore;
     return summary;
+}
+
+void warnIfEmpty(const CompletionStore& store, const LoadSummary& load) {
+    if (store.wordCount() != 0) return;
+    const long shortest = store.minLength();
+    if (load.offered > 0) {
+        std::fprintf(stderr,
+                     "rorirer: no word stored: none of the %lld words offered is %ld bytes or "
+                     "longer (--min-length %ld)\n",
+                     load.offered, shortest, shortest);
+    } else {
+        std::fprintf(stderr,
+                     "rorirer: no word stored: the word sources hold none (see --word-chars and "
+                     "--numbers)\n");
+    }
 }
 
 }  // namespace rorirer

@@ -23,6 +23,10 @@ struct LoadSummary {
 // input; the store then holds the words of the sources before it.
 LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules);
 
+// Warns on standard error when the store holds no word at all, saying why:
+// no prefix could ever be completed, which is surely not what was meant.
+void warnIfEmpty(const CompletionStore& store, const LoadSummary& load);
+
 }  // namespace rorirer
 
 #endif  // RORIRER_TOOLS_WORDSOURCES_H

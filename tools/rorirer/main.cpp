@@ -103,6 +103,7 @@ int run(int argc, char** argv) {
     CompletionStore store(options.minLength);
     LoadSummary load = loadWordSources(store, options, rules);
     const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
+    warnIfEmpty(store, load);
     if (interactive) return runInteractive(store, options, rules, load, list.get());
     if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);

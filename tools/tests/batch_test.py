@@ -303,9 +303,11 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
     def test_min_length(self):
         path = self.write("w.txt", b"\n".join(SMALL_WORDS) + b"\n")
         for min_length, words in ((0, 11), (5, 10), (7, 4), (100, 0)):
-            code, out, _ = run(["--dict", path, "--min-length", str(min_length), "--json",
-                                "stats"])
+            code, out, err = run(["--dict", path, "--min-length", str(min_length), "--json",
+                                  "stats"])
             self.assertEqual((code, json.loads(out)["words"]), (0, words), min_length)
+            # A store left empty is told.
+            self.assertEqual(b"no word stored" in err, words == 0, err)
 
 
 class RankedCompletionMatchesModel(TempFiles, unittest.TestCase):
@@ -516,12 +518,13 @@ class WordSources(TempFiles, unittest.TestCase):
         self.assertIn((path + ":2: word longer than 4096 bytes").encode(), err)
 
     def test_sources_combine_and_read_standard_input(self):
-        dict_path = self.write("d.txt", b"alpha\r\nbeta  \n\n")
+        dict_path = self.write("d.txt", b"\xef\xbb\xbfalpha\r\nbeta  \n\n")
         text_path = self.write("t.txt", b"gamma delta")
         self.assertEqual(self.words_of(["--dict", dict_path, "--text", text_path, "--dict", "-"],
                                        b"epsilon\n"),
                          ["alpha", "beta", "delta", "epsilon", "gamma"])
         self.assertEqual(self.words_of(["--text", "-"], b"one two"), ["one", "two"])
+        self.assertEqual(self.words_of(["--dict", "-"], b"\xef\xbb\xbfone\n"), ["one"])
 
     def test_help_and_version(self):
         code, out, _ = run(["--help"])
