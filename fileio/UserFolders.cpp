@@ -40,12 +40,16 @@ bool isFolder(const std::string& path) {
 
 }  // namespace
 
-std::string userFolder(const char* variable, const char* belowHome) {
+bool userFolder(const char* variable, const char* belowHome, std::string& folder) {
     const char* named = std::getenv(variable);
-    if (isAbsolute(named)) return withoutTrailingSlashes(named);
+    if (isAbsolute(named)) {
+        folder = withoutTrailingSlashes(named);
+        return true;
+    }
     const std::string home = homeFolder();
-    if (home.empty()) return "";
-    return withoutTrailingSlashes(home) + "/" + belowHome;
+    if (home.empty()) return false;
+    folder = withoutTrailingSlashes(home) + "/" + belowHome;
+    return true;
 }
 
 int makeFolders(const std::string& folder, std::string& failedAt) {

@@ -10,12 +10,13 @@
 
 namespace rorirer {
 
-// The folder an XDG variable names (`variable`, such as "XDG_DATA_HOME"),
-// or `belowHome` (".local/share") in the home folder when the variable is
-// unset, empty or not an absolute path; without trailing slashes. The home
+// Sets `folder` to the folder an XDG variable names (`variable`, such as
+// "XDG_DATA_HOME"), or to `belowHome` (".local/share") in the home folder
+// when the variable is unset, empty or not an absolute path; without
+// trailing slashes, so the root is "" and "/NAME" can be appended. The home
 // folder is HOME, or the password database's when HOME is unset, empty or
-// relative. Empty when there is no home folder at all.
-std::string userFolder(const char* variable, const char* belowHome);
+// relative. False when there is no home folder at all.
+bool userFolder(const char* variable, const char* belowHome, std::string& folder);
 
 // Creates `folder` and every missing folder above it with mode 0700. On a
 // failure, `failedAt` names the folder that could not be made (or the part

@@ -61,8 +61,9 @@ void listDifference(const std::set<std::string>& a, const std::set<std::string>&
 }  // namespace
 
 std::string PersonalList::defaultPath() {
-    const std::string dataHome = userFolder("XDG_DATA_HOME", ".local/share");
-    return dataHome.empty() ? dataHome : dataHome + kListPlace;
+    std::string dataHome;
+    if (!userFolder("XDG_DATA_HOME", ".local/share", dataHome)) return "";
+    return dataHome + kListPlace;
 }
 
 PersonalList::PersonalList(std::string path) : path_(std::move(path)) {

@@ -265,8 +265,7 @@ LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, Completio
 
     using_history();
     stifle_history(kHistoryLines);
-    historyFolder_ = userFolder("XDG_STATE_HOME", ".local/state");
-    if (!historyFolder_.empty()) {
+    if (userFolder("XDG_STATE_HOME", ".local/state", historyFolder_)) {
         historyFolder_ += "/rorirer";
         historyFile_ = historyFolder_ + "/history";
         // A history that cannot be read starts empty; saving says why.
