@@ -30,8 +30,7 @@ struct EditorState {
     rl_compentry_func_t* savedEntryFunction = nullptr;
     struct sigaction savedInterrupt {};
     bool hintShown = false;
-    bool dropping = false;  // Ctrl-C is being handled: no hint
-    Hint hint;              // the one shown, whole, for taking it
+    Hint hint;  // the one shown, whole, for taking it
     bool lineDone = false;
     char* line = nullptr;  // readline's, once done; null at the end of input
 };
@@ -153,14 +152,12 @@ std::string_view fittedHint() {
 void redisplayWithHint() {
     rl_redisplay();
     std::string_view shown;
-    if (!editor.dropping) {
-        try {
-            editor.hint = findHint(*editor.store, *editor.rules, *editor.settings, lineText(),
-                                   static_cast<size_t>(rl_point));
-            if (!editor.hint.empty()) shown = fittedHint();
-        } catch (const std::exception&) {
-            editor.hint = Hint();  // no hint rather than no editor
-        }
+    try {
+        editor.hint = findHint(*editor.store, *editor.rules, *editor.settings, lineText(),
+                               static_cast<size_t>(rl_point));
+        if (!editor.hint.empty()) shown = fittedHint();
+    } catch (const std::exception&) {
+        editor.hint = Hint();  // no hint rather than no editor
     }
     if (editor.hintShown && shown.empty() && rl_point != rl_end) {
         // The old hint sits after the end of the line: go there to erase it.
@@ -213,19 +210,33 @@ void takeLine(char* text) {
     rl_callback_handler_remove();
 }
 
-// Waits for the next key and hands it to readline. A signal ends the wait;
-// readline's handlers, kept in place for the whole line, then deal with it:
-// a new terminal size, a stop, and Ctrl-C, which they pass on to
-// noteInterrupt.
+// A signal ended the wait for a key. Readline's handlers, kept in place for
+// the whole line, deal with it: a new terminal size, a stop (Ctrl-Z), and
+// Ctrl-C, which they pass on to noteInterrupt.
+void handleSignal() {
+    const int signal = rl_pending_signal();
+    // Readline echoes ^C or ^Z at the cursor, where a hint starts.
+    if (editor.hintShown) std::fputs("\033[K", rl_outstream);
+    editor.hintShown = false;
+    // Readline's redraw after a resize clears the old line first only when
+    // it draws alone; no hint while it redraws.
+    rl_redisplay_function = rl_redisplay;
+    rl_check_signals();
+    rl_redisplay_function = redisplayWithHint;
+    if (signal == SIGTSTP) {
+        rl_forced_update_display();  // back from fg, on the line the shell left
+    } else if (interrupted == 0) {
+        redisplayWithHint();
+    }
+}
+
+// Waits for the next key and hands it to readline.
 void readKey() {
     pollfd input{::fileno(rl_instream), POLLIN, 0};
     if (::poll(&input, 1, -1) >= 0) {
         rl_callback_read_char();
     } else if (errno == EINTR) {
-        // Readline redraws the line while it drops it: without the hint,
-        // so that its "^C" does not land on one.
-        editor.dropping = rl_pending_signal() == SIGINT;
-        rl_check_signals();
+        handleSignal();
     } else {
         takeLine(nullptr);  // the terminal cannot be waited on: the input ends
     }
@@ -288,11 +299,10 @@ bool LineEditor::readLine(const std::string& prompt, std::string& line) {
         readKey();
         if (interrupted != 0) {
             // As a shell does: the line is dropped, the next prompt comes on
-            // a line of its own.
+            // a row of its own, cleared of what a resize may have left there.
             interrupted = 0;
-            editor.dropping = false;
             rl_callback_handler_remove();
-            std::fputc('\n', rl_outstream);
+            std::fputs("\n\033[K", rl_outstream);
             rl_callback_handler_install(prompt.c_str(), takeLine);
         }
     }
