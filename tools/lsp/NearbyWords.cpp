@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "lsp/internal/WordSpans.h"
+#include "completion/WordBoundaries.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "completion/WordBoundaries.h"
 #include "lsp/NearbyWords.h"
-#include "lsp/internal/WordSpans.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -52,7 +52,7 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     CompletionAnswer answer;
     const std::string_view line = query.document.lineText(query.line);
     const std::size_t cursor = std::min(query.byte, line.size());
-    const std::size_t start = typedWordStart(rules_, line, cursor);
+    const std::size_t start = wordStartBeforeCursor(rules_, line, cursor);
     answer.wordStart = start;
     answer.wordEnd = cursor;
     // Nothing typed yet: the empty answer must not be kept. Some clients
@@ -83,10 +83,7 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
 
     Query ask;
     ask.prefix = typed;
-    ask.caseMode = query.settings.caseMode;
-    ask.sortOrder = query.settings.sort;
-    ask.fuzzy = query.settings.fuzzy;
-    ask.limit = query.maxItems;
+    ask.style = query.settings.style.withLimit(query.maxItems);
     ask.preferred = &nearby;
     ask.discounted = discounted;
     ask.wantLongest = false;  // the editor shows the candidates alone

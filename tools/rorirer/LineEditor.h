@@ -25,11 +25,11 @@ namespace rorirer {
 
 class LineEditor {
 public:
-    // `settings` is shared with the caller, which may change it too. A
+    // `style` is shared with the caller, which may change it too. A
     // completion taken marks its word as used in `store`. The line is drawn
     // on `terminal`. The history of earlier sessions is read from
     // $XDG_STATE_HOME/rorirer/history (~/.local/state/rorirer/history).
-    LineEditor(CompletionStore& store, const WordRules& rules, CompletionSettings& settings,
+    LineEditor(CompletionStore& store, const WordRules& rules, QueryStyle& style,
                std::FILE* terminal);
     ~LineEditor();
     LineEditor(const LineEditor&) = delete;
