@@ -3,8 +3,8 @@
 #   .ci/host.sh --packages   installs what building and testing it needs
 #   .ci/host.sh              checks the README's first command on this clone
 # Its tests (batch, the personal list, learn killed mid-write, language
-# server, the server under Neovim and eglot, and interactive) run with
-# everyone else's in the default and asan workflows.
+# server, the server under Neovim, eglot, lsp-mode and YouCompleteMe, and
+# interactive) run with everyone else's in the default and asan workflows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,10 +14,15 @@ need=()
 [ -f /usr/include/utf8proc.h ] || need+=(libutf8proc-dev)
 command -v tmux >/dev/null || need+=(tmux)
 command -v python3 >/dev/null || need+=(python3)
-# The language server's editor tests: Neovim's client, Emacs with eglot.
+# The language server's editor tests: Neovim's client, Emacs with eglot and
+# with lsp-mode and company, Vim with Python and YouCompleteMe.
 command -v nvim >/dev/null || need+=(neovim)
 command -v emacs >/dev/null || need+=(emacs-nox)
-ls -d /usr/share/emacs/site-lisp/elpa/eglot-* >/dev/null 2>&1 || need+=(elpa-eglot)
+for package in eglot lsp-mode company; do
+    ls -d /usr/share/emacs/site-lisp/elpa/$package-* >/dev/null 2>&1 || need+=(elpa-$package)
+done
+[ -x /usr/bin/vim.nox ] || need+=(vim-nox)
+[ -d /usr/share/vim-youcompleteme ] || need+=(vim-youcompleteme)
 if [ ${#need[@]} -gt 0 ]; then
     echo "== rorirer: installing ${need[*]}"
     # A list that fails to download (an i386 index caught mid-sync, say) is a
@@ -35,15 +40,17 @@ case "$answer" in
     *) echo "rorirer: unexpected answer from ./run" >&2; exit 1 ;;
 esac
 
-echo "== rorirer: its tests were registered (tmux, python3, nvim and emacs found)"
+echo "== rorirer: its tests were registered (tmux, python3, nvim, emacs and vim found)"
 for preset in default asan; do
-    count=$(ctest --test-dir "build/$preset" -N -R '^rorirer\.' | sed -n 's/^Total Tests: //p')
-    if [ "$count" != 5 ]; then
-        echo "rorirer: build/$preset has $count rorirer tests, expected 5" >&2
+    editors='lsp.neovim lsp.eglot lsp.lspmode lsp.ycm'
+    count=$(ctest --test-dir "build/$preset" -N -R "^(rorirer\.|(${editors// /|})\$)" |
+        sed -n 's/^Total Tests: //p')
+    if [ "$count" != 9 ]; then
+        echo "rorirer: build/$preset has $count rorirer and editor tests, expected 9" >&2
         exit 1
     fi
     # Registered whatever is installed; here they must have run, not skipped.
-    for test in lsp.neovim lsp.eglot; do
+    for test in $editors; do
         if ctest --test-dir "build/$preset" -R "^$test\$" 2>&1 | grep -q 'Skipped'; then
             echo "rorirer: build/$preset skipped $test" >&2
             exit 1

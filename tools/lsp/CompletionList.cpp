@@ -42,7 +42,7 @@ std::string emptyCompletionList() { return R"({"isIncomplete":false,"items":[]})
 
 std::string writeCompletionList(const Document& document, LinePosition cursor,
                                 const CompletionAnswer& answer, PositionEncoding encoding,
-                                bool insertReplace, std::size_t maxItems) {
+                                ItemSupport support, std::size_t maxItems) {
     const std::string_view line = document.lineText(cursor.line);
     const std::size_t at = std::min(cursor.byte, line.size());
     const std::size_t start = std::min(answer.wordStart, at);
@@ -58,18 +58,18 @@ std::string writeCompletionList(const Document& document, LinePosition cursor,
     const bool incomplete = answer.incomplete || answer.items.size() > maxItems;
     std::string out =
         incomplete ? R"({"isIncomplete":true,"items":[)" : R"({"isIncomplete":false,"items":[)";
-    out.reserve(out.size() + count * (insertReplace ? 200 : 140));
+    out.reserve(out.size() + count * (support.insertReplace ? 200 : 140));
     for (std::size_t i = 0; i < count; ++i) {
         const CompletionItem& word = answer.items[i];
         out += i == 0 ? R"({"label":)" : R"(,{"label":)";
         appendJsonString(out, word.label);
-        out += R"(,"kind":1)";
+        out += support.insertAsIs ? R"(,"kind":1,"insertTextMode":1)" : R"(,"kind":1)";
         appendField(out, "sortText", zeroPadded(i, width));
         if (!word.detail.empty()) appendField(out, "detail", word.detail);
         if (!word.filterText.empty()) appendField(out, "filterText", word.filterText);
         out += R"(,"textEdit":{"newText":)";
         appendJsonString(out, word.newText.empty() ? word.label : word.newText);
-        if (insertReplace) {
+        if (support.insertReplace) {
             out += R"(,"insert":)";
             out += insertRange;
             out += R"(,"replace":)";

@@ -19,13 +19,24 @@ namespace rorirer::lsp {
 // error, so the editor's completion goes on working.
 std::string emptyCompletionList();
 
-// With `insertReplace`, each edit is an InsertReplaceEdit: inserting over
-// the word up to the cursor, replacing the whole word. Otherwise a
-// TextEdit over the word up to the cursor. At most `maxItems` go in;
-// cutting the answer short marks the list incomplete.
+// What the client said its completion items may carry.
+struct ItemSupport {
+    // Each edit an InsertReplaceEdit: inserting over the word up to the
+    // cursor, replacing the whole word. Otherwise a TextEdit over the word
+    // up to the cursor.
+    bool insertReplace = false;
+    // Each item marked insertTextMode asIs. A word has no line breaks, so
+    // this changes nothing by the protocol; but lsp-mode re-indents what it
+    // puts in unless told, and on a buffer's last line that leaves a TAB
+    // after the word.
+    bool insertAsIs = false;
+};
+
+// At most `maxItems` go in; cutting the answer short marks the list
+// incomplete.
 std::string writeCompletionList(const Document& document, LinePosition cursor,
                                 const CompletionAnswer& answer, PositionEncoding encoding,
-                                bool insertReplace, std::size_t maxItems);
+                                ItemSupport support, std::size_t maxItems);
 
 }  // namespace rorirer::lsp
 

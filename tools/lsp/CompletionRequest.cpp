@@ -14,7 +14,7 @@ std::string Session::complete(const Json& params) {
     const LinePosition cursor = document->toLinePosition(position, encoding_);
     const CompletionAnswer answer = setup_.completion->complete(
         {*document, cursor.line, cursor.byte, settings_.maxItems, settings_});
-    return writeCompletionList(*document, cursor, answer, encoding_, insertReplace_,
+    return writeCompletionList(*document, cursor, answer, encoding_, itemSupport_,
                                settings_.maxItems);
 }
 

@@ -48,16 +48,27 @@ PositionEncoding chooseEncoding(const Json* general) {
     return utf32 ? PositionEncoding::kUtf32 : PositionEncoding::kUtf16;
 }
 
-bool offersInsertReplace(const Json* capabilities) {
-    if (capabilities == nullptr) return false;
+ItemSupport readItemSupport(const Json* capabilities) {
+    ItemSupport support;
+    if (capabilities == nullptr) return support;
     const Json* at = capabilities;
     for (const char* key : {"textDocument", "completion", "completionItem"}) {
         const auto found = at->find(key);
-        if (found == at->end() || !found->is_object()) return false;
+        if (found == at->end() || !found->is_object()) return support;
         at = &*found;
     }
-    const auto support = at->find("insertReplaceSupport");
-    return support != at->end() && support->is_boolean() && support->get<bool>();
+    const auto insertReplace = at->find("insertReplaceSupport");
+    support.insertReplace =
+        insertReplace != at->end() && insertReplace->is_boolean() && insertReplace->get<bool>();
+    // Sent only to a client that lists asIs (1) among the modes it takes.
+    const auto modes = at->find("insertTextModeSupport");
+    if (modes != at->end() && modes->is_object()) {
+        const auto values = modes->find("valueSet");
+        if (values != modes->end() && values->is_array())
+            for (const Json& value : *values)
+                if (value == 1) support.insertAsIs = true;
+    }
+    return support;
 }
 
 // One frame of a batch, parsed, or what was wrong with it. (A null Json is
@@ -278,7 +289,7 @@ Json Session::initialize(const Json& params) {
 
     watchedProcess_ = watch;
     encoding_ = encoding;
-    insertReplace_ = offersInsertReplace(capabilities);
+    itemSupport_ = readItemSupport(capabilities);
     state_ = State::kRunning;
     const auto options = params.find("initializationOptions");
     if (options != params.end()) applySettings(*options);

@@ -55,7 +55,13 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     const std::size_t start = typedWordStart(rules_, line, cursor);
     answer.wordStart = start;
     answer.wordEnd = cursor;
-    if (start == cursor) return answer;
+    // Nothing typed yet: the empty answer must not be kept. Some clients
+    // (ycmd) ask at the start of the word and filter what they got as the
+    // user types; a complete empty list would hide every word.
+    if (start == cursor) {
+        answer.incomplete = true;
+        return answer;
+    }
     const std::string_view typed = line.substr(start, cursor - start);
 
     // The document's word that the typed word is part of: the replace range

@@ -163,8 +163,10 @@ class Completion(ServerTest):
         client.initialize()
         self.assertEqual(typed_at_end(client, "file:///none", "xylophonist"),
                          {"isIncomplete": False, "items": []})
+        # Nothing typed yet: a client that filters as the user types must
+        # ask again rather than keep the empty list.
         self.assertEqual(typed_at_end(client, "file:///blank", "hello "),
-                         {"isIncomplete": False, "items": []})
+                         {"isIncomplete": True, "items": []})
         self.assertEqual(client.finish(), 0)
 
     def test_ranking_tiers_and_sort_text(self):
@@ -200,8 +202,10 @@ class Completion(ServerTest):
         self.assertEqual(client.finish(), 0)
 
     def test_edits_cover_the_typed_word_and_with_insert_replace_the_rest_of_it(self):
+        # The client that takes InsertReplaceEdit also lists the insert text
+        # modes it takes: asIs (1) is then said on every item.
         capabilities = {"textDocument": {"completion": {"completionItem": {
-            "insertReplaceSupport": True}}}}
+            "insertReplaceSupport": True, "insertTextModeSupport": {"valueSet": [1, 2]}}}}}
         # (text, cursor, insert start, replace end)
         rows = [("hel", 3, 0, 3), ("a hello b", 5, 2, 7), ("helxy", 3, 0, 5),
                 ("hel'lo", 3, 0, 6), ("hel, there", 3, 0, 3)]
@@ -218,6 +222,7 @@ class Completion(ServerTest):
                               "end": {"line": 0, "character": cursor}}
                     for item in items:
                         edit = item["textEdit"]
+                        self.assertEqual(item.get("insertTextMode"), 1 if supported else None)
                         if supported:
                             self.assertEqual(edit["insert"], insert)
                             self.assertEqual(edit["replace"], {

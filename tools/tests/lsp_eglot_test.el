@@ -3,8 +3,8 @@
 ;; The language server under a real client: Emacs 28 with Debian's eglot,
 ;; set up by the exact eglot block of docs/editors.md, with `rorirer' on
 ;; PATH (a wrapper that adds the test's word list). Words are typed into a
-;; text-mode buffer and completed as a user would: with
-;; `completion-at-point' where one word fits, and otherwise as a completion
+;; text-mode buffer and completed as a user would: with the block's C-M-i
+;; where one word fits, and otherwise as a completion
 ;; front end (company, corfu) does, choosing one of the candidates the
 ;; completion styles keep, putting it in and calling the exit function.
 ;; After each, the buffer must hold exactly the completed word.
@@ -14,58 +14,9 @@
 ;; Exits 0 on success, 1 on failure, 77 (skipped) when eglot is missing.
 ;; Nothing waits a fixed time: every wait polls, with a generous bound.
 
-(require 'cl-lib)
-(require 'package)
-
-(defconst rorirer-test-timeout 30 "Seconds to wait for anything.")
-
-(defun rorirer-test-fail (format &rest args)
-  (princ (concat "lsp_eglot_test: " (apply #'format format args) "\n") #'external-debugging-output)
-  (kill-emacs 1))
-
-;; Debian's elpa-eglot, found as Emacs finds it without -Q.
-(setq package-directory-list (list (or (getenv "RORIRER_ELPA") "/usr/share/emacs/site-lisp/elpa")))
-(package-initialize)
-(unless (require 'eglot nil t)
-  (princ "lsp_eglot_test: skipped: eglot is not installed (Debian: apt-get install elpa-eglot)\n"
-         #'external-debugging-output)
-  (kill-emacs 77))
-
-(defun rorirer-test-wait (what ready)
-  "Waits until READY returns non-nil, letting processes and timers run."
-  (let ((deadline (+ (float-time) rorirer-test-timeout)))
-    (while (not (funcall ready))
-      (when (> (float-time) deadline) (rorirer-test-fail "timed out waiting for %s" what))
-      (accept-process-output nil 0.05))))
-
-(defun rorirer-test-read (path)
-  (with-temp-buffer (insert-file-contents path) (buffer-string)))
-
-(defvar rorirer-test-work (make-temp-file "rorirer-eglot" t))
-
-(defun rorirer-test-set-up ()
-  "Puts a `rorirer' on PATH and evaluates the documented block."
-  (let ((wrapper (expand-file-name "rorirer" rorirer-test-work))
-        (words (expand-file-name "words.txt" rorirer-test-work)))
-    (with-temp-file words
-      (insert "helicopter\nhelium\nhello\nhelmet\nhippopotamus\nzebra\ndoesn't\ndoes\n"))
-    (with-temp-file wrapper
-      (insert (format "#!/bin/sh\nexec '%s' \"$@\" --dict '%s'\n" (getenv "RORIRER_EXE") words)))
-    (set-file-modes wrapper #o755)
-    (setenv "PATH" (concat rorirer-test-work path-separator (getenv "PATH")))
-    (push rorirer-test-work exec-path))
-  (let* ((doc (rorirer-test-read (getenv "RORIRER_EDITORS_DOC")))
-         (marker "<!-- tested by tools/tests/lsp_eglot_test.el -->\n```elisp\n")
-         (start (string-search marker doc)))
-    (unless start (rorirer-test-fail "no eglot block in %s" (getenv "RORIRER_EDITORS_DOC")))
-    (let* ((from (+ start (length marker)))
-           (to (string-search "\n```" doc from)))
-      (with-temp-buffer
-        (insert (substring doc from to))
-        (goto-char (point-min))
-        (condition-case nil
-            (while t (eval (read (current-buffer)) t))
-          (end-of-file nil))))))
+(defconst rorirer-test-name "lsp_eglot_test")
+(load (expand-file-name "lsp_emacs_support" (file-name-directory load-file-name)) nil t)
+(rorirer-test-require 'eglot "elpa-eglot")
 
 (defun rorirer-test-open (name)
   "Visits NAME in the work folder, as `find-file' would, and waits for eglot."
@@ -104,22 +55,18 @@ company and corfu do when a candidate is chosen."
   (insert candidate)
   (funcall (plist-get properties :exit-function) candidate 'finished))
 
-(defun rorirer-test-line ()
-  (buffer-substring-no-properties (line-beginning-position) (line-end-position)))
-
-(defun rorirer-test-check (what got expected)
-  (unless (equal got expected) (rorirer-test-fail "%s: got %S, expected %S" what got expected)))
-
 (defun rorirer-test-main ()
-  (rorirer-test-set-up)
+  (rorirer-test-set-up "lsp_eglot_test.el")
   (rorirer-test-open "notes.txt")
-  ;; One word fits: completion-at-point puts it in by itself.
+  (rorirer-test-check "C-M-i" (key-binding (kbd "C-M-i")) #'completion-at-point)
+  ;; One word fits: the block's C-M-i (text-mode's own runs
+  ;; ispell-complete-word) puts it in by itself.
   (dolist (row '(("it doesn'" "it doesn't")
                  ("the HIPP" "the HIPPOPOTAMUS")
                  ("a zeb" "a zebra")))
     (rorirer-test-type (car row))
-    (completion-at-point)
-    (rorirer-test-check (format "completion-at-point after %S" (car row))
+    (call-interactively (key-binding (kbd "C-M-i")))
+    (rorirer-test-check (format "C-M-i after %S" (car row))
                         (rorirer-test-line) (cadr row)))
   ;; Several fit: the one a front end shows first, and another one; under
   ;; eglot's own completion styles (flex, then basic) and under basic alone,
@@ -144,11 +91,7 @@ company and corfu do when a candidate is chosen."
     (rorirer-test-wait "the server to stop"
                        (lambda () (not (process-live-p (jsonrpc--process server)))))))
 
-(condition-case err
-    (rorirer-test-main)
-  (error (rorirer-test-fail "%s" (error-message-string err))))
-(delete-directory rorirer-test-work t)
-(princ "lsp_eglot_test: 11 completions accepted, each leaving the completed word\n")
-(kill-emacs 0)
+(rorirer-test-run #'rorirer-test-main
+                  "11 completions accepted, each leaving the completed word")
 
 ;;; lsp_eglot_test.el ends here

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "lsp/CompletionList.h"
 #include "lsp/Documents.h"
 #include "lsp/JsonRpc.h"
 #include "lsp/LanguageServer.h"
@@ -65,7 +66,7 @@ private:
     Settings settings_;
     State state_ = State::kWaiting;
     PositionEncoding encoding_ = PositionEncoding::kUtf16;
-    bool insertReplace_ = false;
+    ItemSupport itemSupport_;
     // RORIRER_LSP_TIMING set (and not "0"): each message's time from its
     // reading to the end of its handling, its answer written, goes to
     // standard error, for the benchmarks.

@@ -1,7 +1,7 @@
 // The completion list built from a provider's answer: ranges in each
-// encoding, the insert and replace ranges, the order kept by sortText, the
-// cut at maxItems, and each item's own text and filter. The provider here
-// is the test's own: the words of a fixed list that start with the word's
+// encoding, the insert and replace ranges, the insert mode, the order kept
+// by sortText, the cut at maxItems, and each item's own text and filter.
+// The provider here is the test's own: the words of a fixed list that start with the word's
 // bytes before the cursor.
 #include <gtest/gtest.h>
 
@@ -19,9 +19,8 @@ namespace {
 
 // The list as the client reads it.
 Json listOf(const Document& document, LinePosition cursor, const CompletionAnswer& answer,
-            PositionEncoding encoding, bool insertReplace, std::size_t maxItems) {
-    return Json::parse(
-        writeCompletionList(document, cursor, answer, encoding, insertReplace, maxItems));
+            PositionEncoding encoding, ItemSupport support, std::size_t maxItems) {
+    return Json::parse(writeCompletionList(document, cursor, answer, encoding, support, maxItems));
 }
 
 class FixedListProvider : public CompletionProvider {
@@ -100,13 +99,14 @@ TEST(CompletionList, WorkedExamples) {
         {"nothing", {0, 7}, E::kUtf16, 50, {}, 0, 7, false},
     };
     for (const Row& row : rows) {
-        for (const bool insertReplace : {false, true}) {
+        for (const ItemSupport support :
+             {ItemSupport{}, ItemSupport{true, false}, ItemSupport{false, true}}) {
+            const bool insertReplace = support.insertReplace;
             Document document("file:///t", row.text, 1000);
             const LinePosition cursor = document.toLinePosition(row.cursor, row.encoding);
             const CompletionAnswer answer =
                 provider.complete({document, cursor.line, cursor.byte, row.maxItems, settings});
-            const Json list =
-                listOf(document, cursor, answer, row.encoding, insertReplace, row.maxItems);
+            const Json list = listOf(document, cursor, answer, row.encoding, support, row.maxItems);
             const std::string where = row.text + " " + encodingName(row.encoding);
             ASSERT_EQ(list["isIncomplete"], row.incomplete) << where;
             ASSERT_EQ(list["items"].size(), row.labels.size()) << where;
@@ -115,6 +115,7 @@ TEST(CompletionList, WorkedExamples) {
                 const Json& item = list["items"][i];
                 EXPECT_EQ(item["label"], row.labels[i]) << where;
                 EXPECT_EQ(item["kind"], 1) << where;
+                EXPECT_EQ(item.value("insertTextMode", 0), support.insertAsIs ? 1 : 0) << where;
                 EXPECT_EQ(item.contains("detail"), row.labels[i].size() > 5) << where;
                 const Json& edit = item["textEdit"];
                 EXPECT_EQ(edit["newText"], row.labels[i]) << where;
@@ -142,8 +143,7 @@ TEST(CompletionList, SortTextKeepsTheOrderAndMaxItemsCuts) {
     Document document("file:///t", "w", 1000);
     for (const std::size_t maxItems : {1u, 9u, 10u, 11u, 100u, 101u, 500u}) {
         CompletionAnswer answer = provider.complete({document, 0, 1, 500, settings});
-        const Json list =
-            listOf(document, {0, 1}, answer, PositionEncoding::kUtf16, false, maxItems);
+        const Json list = listOf(document, {0, 1}, answer, PositionEncoding::kUtf16, {}, maxItems);
         const std::size_t expected = std::min<std::size_t>(maxItems, words.size());
         ASSERT_EQ(list["items"].size(), expected);
         EXPECT_EQ(list["isIncomplete"], maxItems < words.size());
@@ -167,7 +167,7 @@ TEST(CompletionList, ItemsPutInTheirOwnTextAndCarryAFilterOnlyWhenGiven) {
     answer.items = {{"Hello", "", "", "dictionary"},
                     {"hello", "Hello", "", ""},
                     {"Hallo", "", "Hel", "close match, dictionary"}};
-    const Json list = listOf(document, {0, 5}, answer, PositionEncoding::kUtf16, false, 50);
+    const Json list = listOf(document, {0, 5}, answer, PositionEncoding::kUtf16, {}, 50);
     const Json& items = list["items"];
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0]["textEdit"]["newText"], "Hello");
