@@ -68,6 +68,10 @@ std::vector<Row> workedExamples() {
         // Over the limit (64 here): read and dropped, the next one kept.
         {framed(std::string(100, 'x')) + next, {"P", "M:{\"next\":1}"}},
         {"Content-Length: 99999999999999999999999\r\n\r\n", {"P"}},
+        // Characters are checked before size: leading zeros are a number,
+        // many letters are not one.
+        {"Content-Length: 000000000000000000000002\r\n\r\n{}" + next, {"M:{}", "M:{\"next\":1}"}},
+        {"Content-Length: " + std::string(30, 'x') + "\r\n\r\n{}" + next, {"P", "M:{\"next\":1}"}},
         {framed(std::string(64, 'y')), {"M:" + std::string(64, 'y')}},
         // An endless header block.
         {std::string(9000, 'h') + next, {"P", "M:{\"next\":1}"}},
