@@ -138,6 +138,9 @@ class BadInput(ServerTest):
             (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"\xff\xfe"}'), -32700, None),
             (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"x","params":{"a":"\xed\xa0\x80"}}'),
              -32700, None),
+            # A number no double holds, anywhere in a message.
+            (raw_frame(b'{"jsonrpc":"2.0","method":"$/anything","params":[1e400]}'), -32700, None),
+            (raw_frame(b'{"jsonrpc":"2.0","id":-1e999,"method":"shutdown"}'), -32700, None),
             (raw_frame(b"[1, 2]"), -32600, None),
             (raw_frame(b"17"), -32600, None),
             (frame({"jsonrpc": "2.0", "id": {"no": 1}, "method": "shutdown"}), -32600, None),
@@ -199,6 +202,22 @@ class BadInput(ServerTest):
         logged = [n["params"] for n in client.notifications if n["method"] == "window/logMessage"]
         self.assertTrue(any(p["type"] == 1 and "Content-Length" in p["message"] for p in logged),
                         logged)
+
+    def test_a_bad_message_is_quoted_short(self):
+        # The parser quotes the string it stopped in: here a megabyte of
+        # emoji, cut at each place in a character in turn.
+        client = self.start()
+        client.initialize()
+        for pad in range(4):
+            client.write(raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"' + b"x" * pad
+                                   + "\U0001F600".encode() * (1 << 18) + b'\n"}'))
+            message = client.answer()["error"]["message"]
+            self.assertLess(len(message.encode()), 1024)
+            self.assertIn("\U0001F600", message)
+            self.assertNotIn("\ufffd", message)
+        self.assertEqual(client.finish(), 0)
+        self.assertLess(len(client.stderr()), 8192)
+        self.assertLess(sum(len(str(n)) for n in client.notifications), 8192)
 
     def test_unknown_document_gets_an_empty_list(self):
         client = self.start()
