@@ -489,6 +489,17 @@ class Cancellation(ServerTest):
         self.assertEqual(client.finish(), 0)
 
 
+def holds_open(pid, path):
+    fds = "/proc/%d/fd" % pid
+    for fd in os.listdir(fds):
+        try:
+            if os.readlink(os.path.join(fds, fd)) == path:
+                return True
+        except OSError:  # closed meanwhile
+            pass
+    return False
+
+
 class Settings(ServerTest):
     def labels(self, client, uri="file:///s", character=3):
         return [item["label"] for item in
@@ -554,6 +565,26 @@ class Settings(ServerTest):
                       {"settings": {"dictionaries": ["-"], "learnFromDocuments": False}})
         client.open("file:///z", "zanzi")
         self.assertEqual(client.items("file:///z", 0, 5), [])
+        self.assertEqual(client.finish(), 0)
+
+    def test_a_dictionary_made_a_fifo_after_the_settings_came_is_refused(self):
+        # A regular file when the settings arrive, a FIFO by the time the
+        # server opens it: what was opened is what must be checked.
+        first = self.write("first.txt", "".join("w%07d\n" % i for i in range(300000)))
+        swapped = self.write("swapped.txt", "zanzibar\n")
+        client = self.start()
+        client.initialize()
+        client.open("file:///s", "hel")
+        client.configure({"dictionaries": [first, swapped]})
+        deadline = time.monotonic() + TIMEOUT
+        while not holds_open(client.proc.pid, first):
+            self.assertLess(time.monotonic(), deadline, "the server never read " + first)
+        os.unlink(swapped)
+        os.mkfifo(swapped)
+        self.assertEqual(self.labels(client), HEL)
+        self.assertTrue(any(n["method"] == "window/showMessage" and swapped in n["params"]["message"]
+                            and "not a regular file" in n["params"]["message"]
+                            for n in client.notifications), client.notifications)
         self.assertEqual(client.finish(), 0)
 
 
