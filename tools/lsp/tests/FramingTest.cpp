@@ -3,11 +3,15 @@
 // body over the limit never held.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "lsp/Framing.h"
+#include "lsp/Transport.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -131,6 +135,36 @@ TEST(Framing, InputCutShortIsSeen) {
     decoder.feed("Content-Length: 10\r\n\r\n{\"a\"");
     EXPECT_TRUE(decodeAll(decoder).empty());
     EXPECT_TRUE(decoder.partial());
+}
+
+// A regular file is always ready, so the transport reads whole rounds of
+// it: the header of a body over the limit must still be read with the
+// first chunk, the body then dropped as it comes, never held.
+TEST(Framing, TransportHoldsNoBodyOverTheLimit) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const std::string header =
+        "Content-Length: " + std::to_string(FrameDecoder::kDefaultMaxBody + 1) + "\r\n\r\n";
+    const std::string next = framed("{}");
+    const long bodyEnd = static_cast<long>(header.size() + FrameDecoder::kDefaultMaxBody + 1);
+    // The body is a hole in the file: NULs that take no room.
+    ASSERT_EQ(std::fwrite(header.data(), 1, header.size(), file), header.size());
+    ASSERT_EQ(std::fseek(file, bodyEnd, SEEK_SET), 0);
+    ASSERT_EQ(std::fwrite(next.data(), 1, next.size(), file), next.size());
+    ASSERT_EQ(std::fflush(file), 0);
+    ASSERT_EQ(::lseek(fileno(file), 0, SEEK_SET), 0);
+
+    Transport transport(fileno(file), -1, FrameDecoder::kDefaultMaxBody);
+    std::vector<std::string> seen;
+    for (Transport::Wait wait = Transport::Wait::kRead; wait != Transport::Wait::kEnd;) {
+        wait = transport.receive(0);
+        ASSERT_EQ(transport.held(), 0u);
+        Frame frame;
+        while (transport.nextFrame(frame))
+            seen.push_back(frame.kind == Frame::Kind::kMessage ? "M:" + frame.body : "P");
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"P", "M:{}"}));
+    std::fclose(file);
 }
 
 }  // namespace
