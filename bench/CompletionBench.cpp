@@ -126,8 +126,8 @@ double microsSince(Clock::time_point start) {
 rorirer::Query bestTwenty(const std::string& prefix) {
     rorirer::Query q;
     q.prefix = prefix;
-    q.caseMode = rorirer::CaseMode::kInfer;
-    q.limit = 20;
+    q.style.caseMode = rorirer::CaseMode::kInfer;
+    q.style.limit = 20;
     return q;
 }
 
@@ -163,8 +163,8 @@ std::vector<std::string> typoPrefixes(const std::vector<std::string>& text,
                 break;
         }
         rorirer::Query q = bestTwenty(p);
-        q.fuzzy = false;
-        q.caseMode = rorirer::CaseMode::kIgnore;
+        q.style.fuzzy = false;
+        q.style.caseMode = rorirer::CaseMode::kIgnore;
         if (p.size() >= 4 && !store.complete(q).anyMatch) out.push_back(p);
     }
     return out;
@@ -249,7 +249,7 @@ int main(int argc, char** argv) {
         int disagreements = 0;
         for (std::size_t i = 0; i < options.peerKeystrokes && i < keystrokes.size(); ++i) {
             rorirer::Query q = bestTwenty(keystrokes[i]);
-            q.fuzzy = false;
+            q.style.fuzzy = false;
             if (texts(store.complete(q)) != naive.bestTwenty(keystrokes[i])) {
                 if (disagreements++ == 0)
                     std::fprintf(stderr, "DISAGREEMENT on \"%s\"\n", keystrokes[i].c_str());
@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
         std::size_t shown = 0;
         for (const std::string& k : keystrokes) {
             rorirer::Query q = bestTwenty(k);
-            q.fuzzy = false;
+            q.style.fuzzy = false;
             start = Clock::now();
             shown += store.complete(q).candidates.size();
             storeKeys.push_back(microsSince(start));

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "completion/DictionaryLine.h"
+#include "completion/WordBoundaries.h"
 #include "completion/WordRules.h"
 #include "completion/WordSplitter.h"
 #include "lsp/CompletionProvider.h"

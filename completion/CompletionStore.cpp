@@ -9,7 +9,6 @@
 #include "completion/Unicode.h"
 #include "completion/internal/Score.h"
 #include "completion/internal/StoreState.h"
-#include "completion/internal/TrieLists.h"
 #include "framework/CStringArray.h"
 
 namespace rorirer {
@@ -17,103 +16,110 @@ namespace {
 
 constexpr auto kDocumentFlag = static_cast<Origins>(Origin::kDocument);
 
-// What one change does to one word; a word gains origins and counts, or
-// loses document occurrences.
-struct Change {
-    Origins origins = 0;
-    std::uint64_t count = 0;
-    std::uint32_t documents = 0;
-    bool stamp = false;
-};
+}  // namespace
 
-// Applies `change` to `word` (stored form): inserts the word when it is new.
-// Everything that can fail happens before the tree changes; what follows
-// cannot fail.
-bool applyChange(StoreState& s, const std::string& word, const Change& change) {
+bool StoreState::applyChange(const std::string& word, const Change& change) {
     if (word.empty()) return false;
-    std::uint32_t id = s.table.find(word);
+    std::uint32_t id = table.find(word);
     const bool isNew = id == WordTable::kNoWord;
-    const std::uint32_t stamp = change.stamp ? takeStamp(s) : 0;
-    if (change.stamp) s.table.reserveStamps(1);
-    if (change.documents > 0) s.table.reserveDocumentCounts(1);
+    const std::uint32_t stamp = change.stamp ? takeStamp() : 0;
+    if (change.stamp) table.reserveStamps(1);
+    if (change.documents > 0) table.reserveDocumentCounts(1);
     if (isNew) {
-        s.table.reserve(1, WordTable::arenaBytesOf(word.size()));
-        s.index.reserveInsert(s.table.idLimit() + 1);
+        table.reserve(1, WordTable::arenaBytesOf(word.size()));
+        index.reserveInsert(table.idLimit() + 1);
         const CString text(word.data(), static_cast<int>(word.size()));
-        if (!s.store.insertString(text)) return false;
-        s.top.refresh(s.store.top(), static_cast<std::uint8_t>(word[0]));
-        id = s.table.insert(word, change.origins);
+        if (!store.insertString(text)) return false;
+        top.refresh(store.top(), static_cast<std::uint8_t>(word[0]));
+        id = table.insert(word, change.origins);
     } else {
-        s.table.setOrigins(id, static_cast<Origins>(s.table.origins(id) | change.origins));
+        table.setOrigins(id, static_cast<Origins>(table.origins(id) | change.origins));
     }
-    if (change.count > 0) s.table.addBaseCount(id, change.count);
+    if (change.count > 0) table.addBaseCount(id, change.count);
     if (change.documents > 0) {
-        const std::uint64_t sum = std::uint64_t{s.table.documentCount(id)} + change.documents;
-        s.table.setDocumentCount(
+        const std::uint64_t sum = std::uint64_t{table.documentCount(id)} + change.documents;
+        table.setDocumentCount(
             id, static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, UINT32_MAX)));
     }
-    if (change.stamp) s.table.setStamp(id, stamp);
+    if (change.stamp) table.setStamp(id, stamp);
     if (isNew) {
-        s.index.insert(id, scoreOf(s, id), s.table);
+        index.insert(id, scoreOf(id), table);
     } else {
-        s.index.setScore(id, scoreOf(s, id));
+        index.setScore(id, scoreOf(id));
     }
     return true;
 }
 
-void removeWord(StoreState& s, std::uint32_t id) {
-    const std::string_view word = s.table.word(id);
+void StoreState::removeWord(std::uint32_t id) {
+    const std::string_view word = table.word(id);
     const CString text(word.data(), static_cast<int>(word.size()));
     // Neither removal below allocates.
-    s.store.removeString(text);
-    s.top.refresh(s.store.top(), static_cast<std::uint8_t>(word[0]));
-    s.index.erase(id, s.table);
-    s.table.erase(id);
+    store.removeString(text);
+    top.refresh(store.top(), static_cast<std::uint8_t>(word[0]));
+    index.erase(id, table);
+    table.erase(id);
 }
 
-}  // namespace
-
-std::size_t codePointCount(std::string_view text) noexcept {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); ++count) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        at += byte < 0x80 ? 1 : decodeCharacter(text, at).length;
-    }
-    return count;
+std::uint64_t StoreState::scoreOf(std::uint32_t id) const noexcept {
+    return packScore(table.stamp(id), table.frequency(id), characterCount(table.word(id)));
 }
 
-std::uint64_t scoreOf(const StoreState& state, std::uint32_t id) noexcept {
-    return packScore(state.table.stamp(id), state.table.frequency(id),
-                     codePointCount(state.table.word(id)));
-}
-
-std::uint32_t takeStamp(StoreState& s) {
-    if (s.clock < kMaxStamp) return ++s.clock;
+std::uint32_t StoreState::takeStamp() {
+    if (clock < kMaxStamp) return ++clock;
     // Renumber the stamps in use from 1 in the same order; if nearly every
     // stamp is in use, the older half lose theirs.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> stamped;
-    stamped.reserve(s.table.stamps().size());
-    s.table.stamps().forEach(
+    stamped.reserve(table.stamps().size());
+    table.stamps().forEach(
         [&](std::uint32_t id, std::uint32_t stamp) { stamped.emplace_back(stamp, id); });
     std::sort(stamped.begin(), stamped.end());
     const std::size_t dropped = stamped.size() > kMaxStamp / 2 ? stamped.size() / 2 : 0;
     for (std::size_t i = 0; i < stamped.size(); ++i) {
         const std::uint32_t id = stamped[i].second;
         const auto stamp = i < dropped ? 0u : static_cast<std::uint32_t>(i - dropped + 1);
-        s.table.setStamp(id, stamp);
-        s.index.setScore(id, scoreOf(s, id));
+        table.setStamp(id, stamp);
+        index.setScore(id, scoreOf(id));
     }
-    s.clock = static_cast<std::uint32_t>(stamped.size() - dropped);
-    return ++s.clock;
+    clock = static_cast<std::uint32_t>(stamped.size() - dropped);
+    return ++clock;
 }
 
-std::string storedForm(const StoreState& state, std::string_view word) {
+std::string StoreState::storedForm(std::string_view word) const {
     std::string stored = toNfc(word);
     if (stored.empty() || stored.find('\0') != std::string::npos ||
         stored.size() > static_cast<std::size_t>(INT_MAX) ||
-        static_cast<long>(stored.size()) < state.store.shortest())
+        static_cast<long>(stored.size()) < store.shortest())
         stored.clear();
     return stored;
+}
+
+std::string StoreState::checkConsistency() const {
+    CStringArray all;
+    // Listing only reads the tree, though LinkedTrie's interface does not say so.
+    const_cast<WordStore&>(store).getPossibleCompletions(CString(""), all);
+    std::set<std::string> inTree;
+    for (int i = 0; i < all.GetSize(); ++i) {
+        const CString& w = all[i];
+        inTree.insert(
+            std::string(static_cast<const char*>(w), static_cast<std::size_t>(w.GetLength())));
+    }
+    if (static_cast<long>(inTree.size()) != store.words()) return "the tree's word count is wrong";
+    if (inTree.size() != table.size()) return "the tree and the word table differ in size";
+    for (const std::string& word : inTree) {
+        const std::uint32_t id = table.find(word);
+        if (id == WordTable::kNoWord) return "a word of the tree is not in the table: " + word;
+        if (table.word(id) != word) return "the table's index leads to another word";
+        if (table.origins(id) == 0) return "a stored word without origins: " + word;
+        const bool document = hasOrigin(table.origins(id), Origin::kDocument);
+        if (document != (table.documentCount(id) > 0))
+            return "the document origin and count disagree: " + word;
+    }
+    for (unsigned b = 1; b < 256; ++b) {
+        const auto byte = static_cast<std::uint8_t>(b);
+        if (top.node(byte) != findInList(store.top()->nextSibling, widen(static_cast<char>(byte))))
+            return "the top list's entry for byte " + std::to_string(b) + " is stale";
+    }
+    return index.check(table, [this](std::uint32_t id) { return scoreOf(id); });
 }
 
 CompletionStore::CompletionStore(long minLength)
@@ -135,32 +141,32 @@ CompletionStore& CompletionStore::operator=(CompletionStore&& other) noexcept = 
 CompletionStore::~CompletionStore() = default;
 
 bool CompletionStore::addDictionaryWord(std::string_view word, std::uint64_t count) {
-    Change change;
+    StoreState::Change change;
     change.origins = static_cast<Origins>(Origin::kDictionary);
     change.count = count;
-    return applyChange(*state_, storedForm(*state_, word), change);
+    return state_->applyChange(state_->storedForm(word), change);
 }
 
 bool CompletionStore::addTextWord(std::string_view word, std::uint64_t occurrences) {
-    Change change;
+    StoreState::Change change;
     change.origins = static_cast<Origins>(Origin::kText);
     change.count = occurrences;
-    return applyChange(*state_, storedForm(*state_, word), change);
+    return state_->applyChange(state_->storedForm(word), change);
 }
 
 bool CompletionStore::learnWord(std::string_view word) {
-    Change change;
+    StoreState::Change change;
     change.origins = static_cast<Origins>(Origin::kPersonal);
     change.stamp = true;
-    return applyChange(*state_, storedForm(*state_, word), change);
+    return state_->applyChange(state_->storedForm(word), change);
 }
 
 bool CompletionStore::addDocumentOccurrences(std::string_view word, std::uint32_t occurrences) {
     if (occurrences == 0) return contains(word);
-    Change change;
+    StoreState::Change change;
     change.origins = kDocumentFlag;
     change.documents = occurrences;
-    return applyChange(*state_, storedForm(*state_, word), change);
+    return state_->applyChange(state_->storedForm(word), change);
 }
 
 bool CompletionStore::removeDocumentOccurrences(std::string_view word, std::uint32_t occurrences) {
@@ -169,20 +175,20 @@ bool CompletionStore::removeDocumentOccurrences(std::string_view word, std::uint
     if (id == WordTable::kNoWord || s.table.documentCount(id) < occurrences) return false;
     const std::uint32_t left = s.table.documentCount(id) - occurrences;
     if (left == 0 && (s.table.origins(id) & ~kDocumentFlag) == 0) {
-        removeWord(s, id);
+        s.removeWord(id);
         return true;
     }
     s.table.setDocumentCount(id, left);
     if (left == 0)
         s.table.setOrigins(id, static_cast<Origins>(s.table.origins(id) & ~kDocumentFlag));
-    s.index.setScore(id, scoreOf(s, id));
+    s.index.setScore(id, s.scoreOf(id));
     return true;
 }
 
 bool CompletionStore::forgetWord(std::string_view word) {
     const std::uint32_t id = state_->table.find(toNfc(word));
     if (id == WordTable::kNoWord) return false;
-    removeWord(*state_, id);
+    state_->removeWord(id);
     return true;
 }
 
@@ -190,10 +196,10 @@ bool CompletionStore::touchWord(std::string_view word) {
     StoreState& s = *state_;
     const std::uint32_t id = s.table.find(toNfc(word));
     if (id == WordTable::kNoWord) return false;
-    const std::uint32_t stamp = takeStamp(s);
+    const std::uint32_t stamp = s.takeStamp();
     s.table.reserveStamps(1);
     s.table.setStamp(id, stamp);
-    s.index.setScore(id, scoreOf(s, id));
+    s.index.setScore(id, s.scoreOf(id));
     return true;
 }
 
@@ -212,12 +218,12 @@ std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origi
     // word; a batch large against the store is built in bulk.
     const bool bulk = (origin == Origin::kDictionary || origin == Origin::kText) &&
                       words.size() >= 1024 && words.size() >= s.table.size() / 8;
-    if (bulk) return addWordsInBulk(s, words, origin);
+    if (bulk) return s.addWordsInBulk(words, origin);
     std::size_t added = 0;
     for (const WordCount& entry : words) {
-        const std::string stored = storedForm(s, entry.word);
+        const std::string stored = s.storedForm(entry.word);
         const bool known = !stored.empty() && s.table.find(stored) != WordTable::kNoWord;
-        Change change;
+        StoreState::Change change;
         change.origins = static_cast<Origins>(origin);
         switch (origin) {
             case Origin::kDictionary:
@@ -235,12 +241,12 @@ std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origi
                     std::min<std::uint64_t>(entry.count == 0 ? 1 : entry.count, UINT32_MAX));
                 break;
         }
-        if (applyChange(s, stored, change) && !known) ++added;
+        if (s.applyChange(stored, change) && !known) ++added;
     }
     return added;
 }
 
-Completion CompletionStore::complete(const Query& query) const { return runQuery(*state_, query); }
+Completion CompletionStore::complete(const Query& query) const { return state_->runQuery(query); }
 
 std::optional<CompletionStore::WordInfo> CompletionStore::lookUp(std::string_view word) const {
     const StoreState& s = *state_;
@@ -265,36 +271,6 @@ long CompletionStore::nodeCount() const noexcept { return state_->store.nodes();
 std::size_t CompletionStore::extraMemoryBytes() const noexcept {
     return sizeof(StoreState) - sizeof(WordStore) + state_->table.memoryBytes() +
            state_->index.memoryBytes();
-}
-
-std::string CompletionStore::checkConsistency() const {
-    StoreState& s = *state_;
-    CStringArray all;
-    s.store.getPossibleCompletions(CString(""), all);
-    std::set<std::string> inTree;
-    for (int i = 0; i < all.GetSize(); ++i) {
-        const CString& w = all[i];
-        inTree.insert(
-            std::string(static_cast<const char*>(w), static_cast<std::size_t>(w.GetLength())));
-    }
-    if (static_cast<long>(inTree.size()) != s.store.words())
-        return "the tree's word count is wrong";
-    if (inTree.size() != s.table.size()) return "the tree and the word table differ in size";
-    for (const std::string& word : inTree) {
-        const std::uint32_t id = s.table.find(word);
-        if (id == WordTable::kNoWord) return "a word of the tree is not in the table: " + word;
-        if (s.table.word(id) != word) return "the table's index leads to another word";
-        if (s.table.origins(id) == 0) return "a stored word without origins: " + word;
-        const bool document = hasOrigin(s.table.origins(id), Origin::kDocument);
-        if (document != (s.table.documentCount(id) > 0))
-            return "the document origin and count disagree: " + word;
-    }
-    for (unsigned b = 1; b < 256; ++b) {
-        const auto byte = static_cast<std::uint8_t>(b);
-        if (s.top.node(byte) != findByte(s.store.top()->nextSibling, byte))
-            return "the top list's entry for byte " + std::to_string(b) + " is stale";
-    }
-    return s.index.check(s.table, [&s](std::uint32_t id) { return scoreOf(s, id); });
 }
 
 }  // namespace rorirer

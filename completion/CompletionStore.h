@@ -8,10 +8,19 @@
 // refused. A word stays while it has an origin; forgetWord() removes it
 // whatever its origins.
 //
-// Failures: allocation failure throws std::bad_alloc. A member that changes
-// one word leaves the store as it was when it throws; addWords() may have
-// added some of its words, and the store is consistent either way. Queries
-// change nothing. One object is used by one thread at a time.
+// Failures: allocation failure throws std::bad_alloc. Words are numbered
+// and their bytes addressed in 32 bits: a word that would take the store
+// past about four billion words, or four GiB of words' bytes, throws
+// std::length_error from the member adding it. Either way, a member that
+// changes one word leaves the store as it was when it throws; addWords()
+// may have added some of its words, and the store is consistent either way.
+//
+// Threads: the const members (complete(), lookUp(), contains() and the
+// counts) change nothing, not even a cache, so several threads may call them
+// on one store at once, as long as no thread changes that store meanwhile.
+// Every other member needs the store to itself. Separate stores share
+// nothing but utf8proc's tables and the layer's case table, which is built
+// once, on first use, safely from any thread.
 #ifndef RORIRER_COMPLETION_COMPLETIONSTORE_H
 #define RORIRER_COMPLETION_COMPLETIONSTORE_H
 
@@ -72,6 +81,7 @@ public:
     // how many were new.
     std::size_t addWords(const std::vector<WordCount>& words, Origin origin);
 
+    // Throws std::bad_alloc only.
     Completion complete(const Query& query) const;
 
     struct WordInfo {
@@ -90,11 +100,11 @@ public:
     // index and side maps, as allocated (capacity, not size).
     std::size_t extraMemoryBytes() const noexcept;
 
-    // For tests: empty when the tree, the word table and the rank index
-    // agree and hold their invariants; else the first fault found.
-    std::string checkConsistency() const;
-
 private:
+    // The layer's tests check the state through it
+    // (completion/internal/StoreState.h).
+    friend struct StoreInspection;
+
     std::unique_ptr<StoreState> state_;
 };
 

@@ -44,9 +44,12 @@ inline constexpr bool hasOrigin(Origins origins, Origin origin) {
     return (origins & static_cast<Origins>(origin)) != 0;
 }
 
-struct Query {
-    // As typed; normalized to NFC before use, and read up to its first NUL.
-    std::string_view prefix;
+// How a host asks, whatever the prefix: what its settings choose. The
+// program's command line, its interactive session and the language
+// server's settings each keep one.
+struct QueryStyle {
+    static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
+
     CaseMode caseMode = CaseMode::kInfer;
     SortOrder sortOrder = SortOrder::kRank;
     // When no stored word begins with the prefix (as the case mode
@@ -58,8 +61,29 @@ struct Query {
     bool skipPrefixWord = false;
     // Candidates wanted, best first.
     std::size_t limit = 20;
+
+    QueryStyle withLimit(std::size_t most) const noexcept {
+        QueryStyle style = *this;
+        style.limit = most;
+        return style;
+    }
+    bool operator==(const QueryStyle& other) const noexcept {
+        return caseMode == other.caseMode && sortOrder == other.sortOrder && fuzzy == other.fuzzy &&
+               skipPrefixWord == other.skipPrefixWord && limit == other.limit;
+    }
+    bool operator!=(const QueryStyle& other) const noexcept { return !(*this == other); }
+};
+
+// One question. The views and the pointer are read during
+// CompletionStore::complete() alone: what they point to must outlive the
+// call, and the store keeps none of it.
+struct Query {
+    // As typed; normalized to NFC before use, and read up to its first NUL.
+    std::string_view prefix;
+    QueryStyle style;
     // Stored words the host ranks above frequency (tier c), best first:
     // the language server passes the document's words nearest the cursor.
+    // Null: none.
     const std::vector<std::string>* preferred = nullptr;
     // One occurrence of this word does not count: the word under the cursor,
     // which must not offer itself for having been typed.

@@ -62,6 +62,15 @@ bool isWellFormedUtf8(std::string_view text) noexcept {
     return true;
 }
 
+std::size_t characterCount(std::string_view text) noexcept {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++count) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        at += byte < 0x80 ? 1 : decodeCharacter(text, at).length;
+    }
+    return count;
+}
+
 std::string toNfc(std::string_view text) {
     if (isAscii(text)) return std::string(text);
     std::string out;

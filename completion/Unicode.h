@@ -73,6 +73,9 @@ inline Character decodeCharacter(std::string_view text, std::size_t at) noexcept
 // Appends the UTF-8 form of a character (its byte when not well-formed).
 void appendCharacter(std::string& out, const Character& character);
 
+// The characters of `text`, as decodeCharacter() takes them one by one.
+std::size_t characterCount(std::string_view text) noexcept;
+
 // True when every byte of `text` belongs to a well-formed sequence.
 bool isWellFormedUtf8(std::string_view text) noexcept;
 

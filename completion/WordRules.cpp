@@ -205,36 +205,4 @@ std::string WordRules::breakCharacters() const {
     return breaks;
 }
 
-std::size_t wordStartBeforeCursor(const WordRules& rules, std::string_view line,
-                                  std::size_t cursor) noexcept {
-    const std::string_view before = line.substr(0, std::min(cursor, line.size()));
-    bool inWord = false;
-    bool lastWasLetter = false;
-    bool apostropheWaits = false;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < before.size();) {
-        const Character c = decodeCharacter(before, at);
-        if (apostropheWaits) {
-            apostropheWaits = false;
-            if (rules.isLetter(c)) {
-                lastWasLetter = true;
-                at += c.length;
-                continue;
-            }
-            inWord = false;
-        }
-        if (rules.isWordCharacter(c)) {
-            if (!inWord) start = at;
-            inWord = true;
-            lastWasLetter = rules.isLetter(c);
-        } else if (inWord && lastWasLetter && rules.isApostrophe(c)) {
-            apostropheWaits = true;
-        } else {
-            inWord = false;
-        }
-        at += c.length;
-    }
-    return inWord ? start : before.size();
-}
-
 }  // namespace rorirer

@@ -1,5 +1,5 @@
-// Which characters make up words, as an editor sees them, and the word that
-// stands before the cursor.
+// Which characters make up words, as an editor sees them. Where words begin
+// and end by these rules is WordBoundaries.h's.
 //
 // The default word characters are Unicode letters (categories L*), combining
 // marks (M*), decimal digits (Nd) and '_', and every byte that is not part of
@@ -80,13 +80,6 @@ private:
     std::bitset<256> latin_;  // U+0000 to U+00FF in the custom set
     std::array<std::uint8_t, 128> ascii_{};
 };
-
-// The start of the word that ends at byte `cursor` of `line`, by `rules`:
-// the word is line[start, cursor). Only the text before the cursor counts,
-// so a word the cursor stands inside is cut at the cursor. Equals `cursor`
-// when no word ends there.
-std::size_t wordStartBeforeCursor(const WordRules& rules, std::string_view line,
-                                  std::size_t cursor) noexcept;
 
 }  // namespace rorirer
 

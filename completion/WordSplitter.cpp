@@ -51,12 +51,12 @@ void WordSplitter::feedPiece(std::string_view piece, EmitFunction emit, void* co
     while (at < piece.size()) {
         if (apostrophe_.empty()) {
             if (takeAsciiRun(piece, at)) continue;
-            // Any other ASCII character ends the word, as takeCharacter()
-            // would decide, but for a newline (counted) and an apostrophe
-            // (which may join two parts of a word).
+            // Any other ASCII character is in no word, but for a newline
+            // (counted) and an apostrophe (which may join two parts of a
+            // word).
             const auto byte = static_cast<std::uint8_t>(piece[at]);
             if (byte < 0x80 && byte != '\n' && byte != '\'') {
-                endWord(emit, context);
+                endWord(scanner_.takeSeparator(), emit, context);
                 ++at;
                 continue;
             }
@@ -79,40 +79,33 @@ void WordSplitter::finishText(EmitFunction emit, void* context) {
         takeCharacter(Character{static_cast<unsigned char>(byte), 1, false},
                       std::string_view(&byte, 1), emit, context);
     apostrophe_.clear();
-    endWord(emit, context);
+    endWord(scanner_.finish(), emit, context);
 }
 
 void WordSplitter::takeCharacter(const Character& c, std::string_view bytes, EmitFunction emit,
                                  void* context) {
     if (c.wellFormed && c.value == U'\n') ++line_;
-    if (!apostrophe_.empty()) {
-        if (rules_.isLetter(c)) {
-            const std::string apostrophe = std::move(apostrophe_);
-            apostrophe_.clear();
-            append(apostrophe);
-            append(bytes);
-            allDigits_ = false;
-            lastWasLetter_ = true;
-            return;
-        }
+    const std::uint8_t step = scanner_.take(c);
+    if ((step & WordScanner::kEnds) != 0) {
         apostrophe_.clear();
-        endWord(emit, context);
+        endWord(step, emit, context);
     }
-    if (rules_.isWordCharacter(c)) {
+    if ((step & WordScanner::kJoins) != 0) {
+        const std::string apostrophe = std::move(apostrophe_);
+        apostrophe_.clear();
+        append(apostrophe);
+    }
+    if ((step & (WordScanner::kStarts | WordScanner::kContinues | WordScanner::kJoins)) != 0) {
         append(bytes);
-        allDigits_ = allDigits_ && rules_.isDigit(c);
-        lastWasLetter_ = rules_.isLetter(c);
-    } else if (!word_.empty() && lastWasLetter_ && rules_.isApostrophe(c)) {
+    } else if ((step & WordScanner::kHolds) != 0) {
         apostrophe_.assign(bytes);
-    } else {
-        endWord(emit, context);
     }
 }
 
 bool WordSplitter::takeAsciiRun(std::string_view piece, std::size_t& at) {
     // What takeCharacter does for each character of the run, done once.
     std::size_t end = at;
-    bool allDigits = allDigits_;
+    bool digitsOnly = true;
     std::uint8_t last = 0;
     for (; end < piece.size(); ++end) {
         const auto byte = static_cast<std::uint8_t>(piece[end]);
@@ -121,12 +114,11 @@ bool WordSplitter::takeAsciiRun(std::string_view piece, std::size_t& at) {
         const std::uint8_t kind = byte < 0x80 && byte != '\n' ? rules_.asciiClass(byte) : 0;
         if ((kind & WordRules::kAsciiWord) == 0) break;
         last = kind;
-        allDigits = allDigits && (kind & WordRules::kAsciiDigit) != 0;
+        digitsOnly = digitsOnly && (kind & WordRules::kAsciiDigit) != 0;
     }
     if (end == at) return false;
+    scanner_.takeWordRun((last & WordRules::kAsciiLetter) != 0, digitsOnly);
     append(piece.substr(at, end - at));
-    allDigits_ = allDigits;
-    lastWasLetter_ = (last & WordRules::kAsciiLetter) != 0;
     at = end;
     return true;
 }
@@ -134,18 +126,16 @@ bool WordSplitter::takeAsciiRun(std::string_view piece, std::size_t& at) {
 void WordSplitter::append(std::string_view bytes) {
     if (word_.size() + bytes.size() > options_.maxWordBytes) {
         word_.clear();
-        allDigits_ = true;
-        lastWasLetter_ = false;
+        scanner_.reset();
         throw WordTooLong(line_, options_.maxWordBytes);
     }
     word_.append(bytes);
 }
 
-void WordSplitter::endWord(EmitFunction emit, void* context) {
-    if (!word_.empty() && (options_.keepNumbers || !allDigits_)) emit(context, word_);
+void WordSplitter::endWord(std::uint8_t step, EmitFunction emit, void* context) {
+    if ((step & WordScanner::kEnds) == 0) return;
+    if (options_.keepNumbers || (step & WordScanner::kEndsNumber) == 0) emit(context, word_);
     word_.clear();
-    allDigits_ = true;
-    lastWasLetter_ = false;
 }
 
 }  // namespace rorirer

@@ -6,19 +6,21 @@
 #define RORIRER_COMPLETION_WORDSPLITTER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
+#include "completion/WordBoundaries.h"
 #include "completion/WordRules.h"
 
 namespace rorirer {
 
-// A word longer than the splitter's bound, thrown from feed(). The rest of
-// that piece is not read and the splitter is to be discarded; the caller
-// reports the line.
+// A word longer than the splitter's bound, thrown from feed() or finish()
+// (which takes the bytes the last piece ended in). The caller reports the
+// line; below is what the splitter is good for then.
 class WordTooLong : public std::length_error {
 public:
     WordTooLong(std::size_t line, std::size_t limit);
@@ -30,6 +32,10 @@ private:
     std::size_t limit_;
 };
 
+// After WordTooLong the splitter has dropped the long word and the rest of
+// that piece, and line() still gives the long word's line. It may be fed
+// again: it starts afresh, as at the start of a text, and line() counts on
+// from there, without the lines of the dropped rest.
 class WordSplitter {
 public:
     struct Options {
@@ -41,7 +47,8 @@ public:
 
     // `rules` must outlive the splitter.
     explicit WordSplitter(const WordRules& rules) : WordSplitter(rules, Options{}) {}
-    WordSplitter(const WordRules& rules, Options options) : rules_(rules), options_(options) {}
+    WordSplitter(const WordRules& rules, Options options)
+        : rules_(rules), options_(options), scanner_(rules) {}
 
     // Calls `emit(std::string_view word)` for each word this piece completes.
     template <typename Emit>
@@ -79,14 +86,14 @@ private:
     // and moves `at` past it.
     bool takeAsciiRun(std::string_view piece, std::size_t& at);
     void append(std::string_view bytes);
-    void endWord(EmitFunction emit, void* context);
+    // Gives the word that `step` ended, unless it is a number not kept.
+    void endWord(std::uint8_t step, EmitFunction emit, void* context);
 
     const WordRules& rules_;
     Options options_;
+    WordScanner scanner_;
     std::string word_;
-    bool allDigits_ = true;
-    bool lastWasLetter_ = false;
-    // An apostrophe after letters, waiting for the character that decides.
+    // The apostrophe the scanner holds, waiting for the character that decides.
     std::string apostrophe_;
     // The start of a UTF-8 sequence that the last piece cut.
     std::string carried_;

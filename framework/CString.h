@@ -7,6 +7,23 @@
 //
 // Everything is inline: the library exports no framework type, so a host and
 // the library each compile their own copy of these few members.
+//
+// So the host and the library must be built against one C++ runtime. A
+// CString is a std::string inside, and the library's members fill, grow and
+// free the host's CStrings and CStringArrays: both sides must agree on
+// std::string's layout and share one heap. That means the same standard
+// library (with libstdc++, the same _GLIBCXX_USE_CXX11_ABI), and on Windows
+// the same runtime DLLs, shipped beside RORIRER.dll (docs/windows.md).
+//
+// CString and CStringArray are global classes, as the framework's are, and
+// the exported members' names say so (LinkedTrie::insertString(CString
+// const&)): they cannot move into a namespace, and renaming them with a
+// macro changes the names the linker looks for. MFC's and ATL's headers
+// (afx.h, atlstr.h) declare a global CString too, so one translation unit
+// cannot include both. An MFC host keeps its calls into the library in
+// translation units of their own, which include RorIrer's headers and not
+// the framework's, and passes words to the rest of the program as
+// `const char*` or std::string.
 #ifndef RORIRER_FRAMEWORK_CSTRING_H
 #define RORIRER_FRAMEWORK_CSTRING_H
 

@@ -83,9 +83,9 @@ std::uint64_t saturatedBase(std::uint64_t base, std::uint64_t added) {
 
 }  // namespace
 
-std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::WordCount>& words,
-                           Origin origin) {
-    Batch batch = normalize(s, words);
+std::size_t StoreState::addWordsInBulk(const std::vector<CompletionStore::WordCount>& words,
+                                       Origin origin) {
+    Batch batch = normalize(*this, words);
     sortByBytes(batch.items);
 
     // One entry per distinct word, its counts summed; old words apart.
@@ -104,8 +104,7 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         for (; j < batch.items.size() && viewOf(batch.items[j]) == viewOf(item); ++j)
             count = std::min(count + countOf(words[batch.items[j].index], origin), UINT64_MAX / 2);
         // Into an empty store every word is new: no need to hash it twice.
-        const std::uint32_t id =
-            s.table.size() == 0 ? WordTable::kNoWord : s.table.find(viewOf(item));
+        const std::uint32_t id = table.size() == 0 ? WordTable::kNoWord : table.find(viewOf(item));
         if (id == WordTable::kNoWord) {
             fresh.push_back({item, count});
             freshBytes += WordTable::arenaBytesOf(item.length);
@@ -120,56 +119,56 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
 
     // The merged order and the scores after the change, and the new index.
     const Origins flag = static_cast<Origins>(origin);
-    const std::vector<std::uint32_t> freshIds = s.table.nextIds(fresh.size());
-    std::uint32_t idLimit = s.table.idLimit();
+    const std::vector<std::uint32_t> freshIds = table.nextIds(fresh.size());
+    std::uint32_t idLimit = table.idLimit();
     for (const std::uint32_t id : freshIds) idLimit = std::max(idLimit, id + 1);
-    std::vector<std::uint64_t> addedTo(s.table.idLimit(), 0);
+    std::vector<std::uint64_t> addedTo(table.idLimit(), 0);
     for (const auto& entry : known) addedTo[entry.first] = entry.second;
 
-    const std::size_t total = s.table.size() + fresh.size();
+    const std::size_t total = table.size() + fresh.size();
     std::vector<std::uint32_t> order;
     std::vector<std::uint64_t> scores;
     std::vector<std::string_view> leafFirst;
     order.reserve(total);
     scores.reserve(total);
     leafFirst.reserve(total / RankIndex::kLeafCapacity + 1);
-    RankIndex::Position at = s.index.positionOf(0);
+    RankIndex::Position at = index.positionOf(0);
     std::size_t next = 0;
     while (at.leaf != RankIndex::kNone || next < fresh.size()) {
         const bool takeOld =
             at.leaf != RankIndex::kNone &&
-            (next == fresh.size() || s.table.word(s.index.idAt(at)) < viewOf(fresh[next].item));
+            (next == fresh.size() || table.word(index.idAt(at)) < viewOf(fresh[next].item));
         if (takeOld) {
-            const std::uint32_t id = s.index.idAt(at);
-            const std::string_view word = s.table.word(id);
+            const std::uint32_t id = index.idAt(at);
+            const std::string_view word = table.word(id);
             const std::uint64_t frequency =
-                saturatedBase(s.table.baseCount(id), addedTo[id]) + s.table.documentCount(id);
+                saturatedBase(table.baseCount(id), addedTo[id]) + table.documentCount(id);
             if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(id);
-            scores.push_back(packScore(s.table.stamp(id), frequency, codePointCount(word)));
-            s.index.advance(at);
+            scores.push_back(packScore(table.stamp(id), frequency, characterCount(word)));
+            index.advance(at);
         } else {
             const std::string_view word = viewOf(fresh[next].item);
             if (order.size() % RankIndex::kLeafCapacity == 0) leafFirst.push_back(word);
             order.push_back(freshIds[next]);
             scores.push_back(
-                packScore(0, saturatedBase(0, fresh[next].count), codePointCount(word)));
+                packScore(0, saturatedBase(0, fresh[next].count), characterCount(word)));
             ++next;
         }
     }
-    RankIndex index;
+    RankIndex built;
     // build() asks only for the first word of each leaf.
     const auto wordAt = [&leafFirst](std::size_t i) {
         return leafFirst[i / RankIndex::kLeafCapacity];
     };
-    index.build(order, scores, wordAt, idLimit);
-    s.table.reserve(fresh.size(), freshBytes);
+    built.build(order, scores, wordAt, idLimit);
+    table.reserve(fresh.size(), freshBytes);
 
     // The tree, word by word in byte order, each walked from where it leaves
     // the word before it; undone if it fails part way.
     std::size_t inserted = 0;
     try {
-        SequentialLoader loader(s.store);
+        SequentialLoader loader(store);
         for (; inserted < fresh.size(); ++inserted) {
             const std::string_view word = viewOf(fresh[inserted].item);
             loader.insert(word.data(), word.size());
@@ -178,34 +177,34 @@ std::size_t addWordsInBulk(StoreState& s, const std::vector<CompletionStore::Wor
         CString text;
         while (inserted-- > 0) {
             text = fresh[inserted].item.data;
-            s.store.removeString(text);
+            store.removeString(text);
         }
         throw;
     }
 
     // Nothing below allocates.
-    s.top.rebuild(s.store.top());
+    top.rebuild(store.top());
     // Each insertion's hash slot is a cache miss of its own: ask for the
     // slot of a word some way ahead while inserting this one.
     constexpr std::size_t kAhead = 16;
     std::uint64_t hashes[kAhead];
     for (std::size_t i = 0; i < kAhead && i < fresh.size(); ++i) {
-        hashes[i] = s.table.hashOf(viewOf(fresh[i].item));
-        s.table.prefetchSlot(hashes[i]);
+        hashes[i] = table.hashOf(viewOf(fresh[i].item));
+        table.prefetchSlot(hashes[i]);
     }
     for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const std::uint32_t id = s.table.insert(viewOf(fresh[i].item), flag, hashes[i % kAhead]);
-        s.table.addBaseCount(id, fresh[i].count);
+        const std::uint32_t id = table.insert(viewOf(fresh[i].item), flag, hashes[i % kAhead]);
+        table.addBaseCount(id, fresh[i].count);
         if (i + kAhead < fresh.size()) {
-            hashes[i % kAhead] = s.table.hashOf(viewOf(fresh[i + kAhead].item));
-            s.table.prefetchSlot(hashes[i % kAhead]);
+            hashes[i % kAhead] = table.hashOf(viewOf(fresh[i + kAhead].item));
+            table.prefetchSlot(hashes[i % kAhead]);
         }
     }
     for (const auto& entry : known) {
-        s.table.setOrigins(entry.first, static_cast<Origins>(s.table.origins(entry.first) | flag));
-        s.table.addBaseCount(entry.first, entry.second);
+        table.setOrigins(entry.first, static_cast<Origins>(table.origins(entry.first) | flag));
+        table.addBaseCount(entry.first, entry.second);
     }
-    s.index = std::move(index);
+    index = std::move(built);
     return fresh.size();
 }
 

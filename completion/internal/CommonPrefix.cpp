@@ -1,15 +1,187 @@
+// The walk for the longest and unique completion, on cursors that step
+// through the tree a character at a time.
 #include "completion/internal/CommonPrefix.h"
 
 #include <utf8proc.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
+#include "completion/Unicode.h"
 #include "completion/internal/RankIndex.h"
 #include "completion/internal/WordTable.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace rorirer {
 namespace {
+
+// ---- Cursors: a place in the tree between two characters of the words below
+// it, and the characters that may come next there. Words below are decoded as
+// a whole from the cursor on: a lead byte is a character of its own only in
+// the words whose next bytes do not complete it, so a cursor may carry the
+// start of such a sequence, which the words below it must not complete.
+
+struct CharCursor {
+    // The list after `path`; null when `path` ends at a leaf (it is a word
+    // and nothing follows).
+    const LinkedTrieNode* list = nullptr;
+    // The stored bytes that lead here.
+    std::string path;
+    // The start of a sequence that the words below must not complete.
+    std::uint8_t pending[3] = {0, 0, 0};
+    std::uint8_t pendingLength = 0;
+};
+
+struct NextCharacter {
+    bool end = false;  // a word ends at the cursor: `path` is a word
+    Character character;
+    CharCursor after;
+};
+
+// Calls visit(prefix) for every byte string that, appended to the cursor's
+// path, completes its pending sequence: the words below those are not the
+// cursor's. Nothing when no sequence is pending.
+template <typename Visit>
+void forEachCompletion(const CharCursor& cursor, Visit&& visit) {
+    if (cursor.pendingLength == 0) return;
+    const std::uint8_t lead = cursor.pending[0];
+    const int needed = utf8SequenceLength(lead) - cursor.pendingLength;
+    // At most three levels: a sequence needs three bytes more at most.
+    std::string bytes;
+    struct Level {
+        const LinkedTrieNode* node;
+    };
+    Level levels[3] = {{cursor.list}, {nullptr}, {nullptr}};
+    int depth = 0;
+    while (depth >= 0) {
+        const LinkedTrieNode*& node = levels[depth].node;
+        if (node == nullptr) {
+            --depth;
+            if (depth >= 0) {
+                bytes.pop_back();
+                levels[depth].node = levels[depth].node->nextSibling;
+            }
+            continue;
+        }
+        const std::uint8_t b = byteOf(node);
+        if (isEndMarker(node) || !utf8Continues(lead, cursor.pendingLength + depth, b)) {
+            node = node->nextSibling;
+            continue;
+        }
+        bytes.push_back(static_cast<char>(b));
+        if (depth + 1 == needed) {
+            visit(std::string_view(bytes));
+            bytes.pop_back();
+            node = node->nextSibling;
+            continue;
+        }
+        levels[depth + 1].node = node->firstChild;
+        ++depth;
+    }
+}
+
+CharCursor below(const CharCursor& cursor, const LinkedTrieNode* node, bool withPath) {
+    CharCursor next;
+    next.list = node->firstChild;
+    if (withPath) {
+        next.path.reserve(cursor.path.size() + 4);
+        next.path = cursor.path;
+        next.path.push_back(static_cast<char>(byteOf(node)));
+    }
+    return next;
+}
+
+// Whether words below `list` go on from `pending` (`length` bytes of a
+// sequence led by pending[0]) without completing it. `list` null: the path
+// is a word, which ends without completing it.
+bool hasWordsNotCompleting(const LinkedTrieNode* list, const std::uint8_t* pending,
+                           std::uint8_t length) noexcept {
+    if (list == nullptr || length == 0) return true;
+    const std::uint8_t lead = pending[0];
+    for (const LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
+        if (isEndMarker(node)) return true;
+        const std::uint8_t b = byteOf(node);
+        if (!utf8Continues(lead, length, b)) return true;
+        if (length + 1 == utf8SequenceLength(lead)) continue;
+        // Depth is bounded by the sequence: three bytes at most.
+        std::uint8_t longer[3] = {0, 0, 0};
+        std::copy(pending, pending + length, longer);
+        longer[length] = b;
+        if (hasWordsNotCompleting(node->firstChild, longer, static_cast<std::uint8_t>(length + 1)))
+            return true;
+    }
+    return false;
+}
+
+// Whether any word lies below the cursor.
+bool hasWords(const CharCursor& cursor) noexcept {
+    return hasWordsNotCompleting(cursor.list, cursor.pending, cursor.pendingLength);
+}
+
+// Appends to `out` what may follow the cursor: its end, and each character
+// with the cursor after it (without `withCursors`, only the characters: the
+// cursors' paths cost copies). Looks at most four bytes ahead.
+void appendNextCharacters(const CharCursor& cursor, std::vector<NextCharacter>& out,
+                          bool withCursors = true) {
+    if (cursor.list == nullptr) {
+        out.push_back(NextCharacter{true, Character{}, CharCursor{}});
+        return;
+    }
+    for (const LinkedTrieNode* node = cursor.list; node != nullptr; node = node->nextSibling) {
+        if (isEndMarker(node)) {
+            out.push_back(NextCharacter{true, Character{}, CharCursor{}});
+            continue;
+        }
+        const std::uint8_t b = byteOf(node);
+        if (cursor.pendingLength > 0 && utf8Continues(cursor.pending[0], cursor.pendingLength, b)) {
+            if (cursor.pendingLength + 1 == utf8SequenceLength(cursor.pending[0])) continue;
+            // Words that go on without completing the sequence: this byte
+            // stands alone too.
+            CharCursor after = below(cursor, node, withCursors);
+            std::copy(cursor.pending, cursor.pending + cursor.pendingLength, after.pending);
+            after.pending[cursor.pendingLength] = b;
+            after.pendingLength = static_cast<std::uint8_t>(cursor.pendingLength + 1);
+            if (hasWords(after))
+                out.push_back(NextCharacter{false, Character{b, 1, false}, std::move(after)});
+            continue;
+        }
+        const int length = utf8SequenceLength(b);
+        if (length == 1) {
+            out.push_back(
+                NextCharacter{false, Character{b, 1, true}, below(cursor, node, withCursors)});
+            continue;
+        }
+        if (length == 0) {
+            out.push_back(
+                NextCharacter{false, Character{b, 1, false}, below(cursor, node, withCursors)});
+            continue;
+        }
+        // Each well-formed sequence below, then the lead byte on its own for
+        // the words that do not complete it.
+        const CharCursor lead = below(cursor, node, withCursors);
+        CharCursor alone = lead;
+        alone.pending[0] = b;
+        alone.pendingLength = 1;
+        forEachCompletion(alone, [&](std::string_view rest) {
+            const LinkedTrieNode* list = lead.list;
+            for (const char c : rest) list = findInList(list, widen(c))->firstChild;
+            NextCharacter next;
+            next.after.list = list;
+            if (withCursors) {
+                next.after.path = lead.path;
+                next.after.path.append(rest);
+            }
+            const std::string bytes = std::string(1, static_cast<char>(b)) + std::string(rest);
+            next.character = decodeCharacter(bytes, 0);
+            out.push_back(std::move(next));
+        });
+        if (hasWords(alone))
+            out.push_back(NextCharacter{false, Character{b, 1, false}, std::move(alone)});
+    }
+}
+
+// ---- The walk.
 
 bool sameCharacter(const Character& a, const Character& b) noexcept {
     return a.wellFormed == b.wellFormed && a.value == b.value;
@@ -19,12 +191,6 @@ Character upperCased(Character c) noexcept {
     if (c.wellFormed)
         c.value = static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(c.value)));
     return c;
-}
-
-std::size_t characterCount(std::string_view text) noexcept {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); ++count) at += decodeCharacter(text, at).length;
-    return count;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) noexcept {
@@ -131,7 +297,12 @@ GroupWalk walkGroup(const RenderGroup& group, bool upperCase, const Liveness& li
         walk.characters.push_back(c);
         walk.ends.push_back(at);
     }
-    std::vector<CharCursor> cursors = group.cursors;
+    std::vector<CharCursor> cursors;
+    for (const MatchedPath& start : group.starts) {
+        cursors.emplace_back();
+        cursors.back().list = start.list;
+        cursors.back().path = start.bytes;
+    }
     std::vector<NextCharacter> found;
     std::vector<NextCharacter> live;
     for (bool first = true;; first = false) {

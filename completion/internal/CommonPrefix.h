@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "completion/internal/CharCursor.h"
+#include "completion/internal/Matching.h"
 
 namespace rorirer {
 
@@ -29,7 +29,9 @@ class WordTable;
 
 struct RenderGroup {
     std::string rendered;
-    std::vector<CharCursor> cursors;  // each at a word boundary, nothing pending
+    // The stored prefixes whose words the group renders, each ending at a
+    // character boundary of those words.
+    std::vector<MatchedPath> starts;
 };
 
 struct CommonCompletion {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "completion/Unicode.h"
-#include "completion/internal/TrieLists.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace rorirer {
 namespace {

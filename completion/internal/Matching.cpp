@@ -4,29 +4,24 @@
 
 #include "completion/Unicode.h"
 #include "completion/internal/CaseFolding.h"
-#include "completion/internal/TrieLists.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace rorirer {
 namespace {
 
-// Follows `bytes` down from `list`; false when the tree does not hold them.
-bool follow(const LinkedTrieNode*& list, std::string_view bytes) noexcept {
-    for (const char b : bytes) {
-        const LinkedTrieNode* node = findByte(list, static_cast<std::uint8_t>(b));
-        if (node == nullptr) return false;
-        list = node->firstChild;
-    }
-    return true;
-}
-
-// The same from `list`, which may be the top-level list.
+// Follows `bytes` down from `list`, which may be the top-level list (then
+// `root`); false when the tree does not hold them. Stored bytes hold no NUL.
 bool followFrom(const LinkedTrieNode* root, const TopList& firsts, const LinkedTrieNode*& list,
-                std::string_view bytes) noexcept {
-    if (list != root || bytes.empty()) return follow(list, bytes);
-    const LinkedTrieNode* first = firsts.node(static_cast<std::uint8_t>(bytes[0]));
-    if (first == nullptr) return false;
-    list = first->firstChild;
-    return follow(list, bytes.substr(1));
+                const std::string& bytes) noexcept {
+    const char* text = bytes.c_str();
+    if (list == root && *text != '\0') {
+        const LinkedTrieNode* first = firsts.node(static_cast<std::uint8_t>(*text));
+        if (first == nullptr) return false;
+        list = first->firstChild;
+        ++text;
+    }
+    std::size_t matched = 0;
+    return walkPrefix(text, list, list, matched);
 }
 
 // The byte strings a typed character may be stored as under `rule`.
@@ -53,18 +48,18 @@ void addVariants(const Character& typed, MatchRule rule, std::vector<char32_t>& 
 
 }  // namespace
 
-bool followPath(const LinkedTrieNode* root, const TopList& firsts, std::string_view bytes,
+bool followPath(const LinkedTrieNode* root, const TopList& firsts, const std::string& bytes,
                 const LinkedTrieNode*& list) noexcept {
     list = root;
     return followFrom(root, firsts, list, bytes);
 }
 
 std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* root, const TopList& firsts,
-                                           std::string_view typed, MatchRule rule) {
+                                           const std::string& typed, MatchRule rule) {
     std::vector<MatchedPath> paths;
     if (rule == MatchRule::kBytes) {
         const LinkedTrieNode* list = nullptr;
-        if (followPath(root, firsts, typed, list)) paths.push_back({std::string(typed), list});
+        if (followPath(root, firsts, typed, list)) paths.push_back({typed, list});
         return paths;
     }
     paths.push_back({std::string(), root});

@@ -8,7 +8,6 @@
 #define RORIRER_COMPLETION_INTERNAL_MATCHING_H
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "completion/internal/TopList.h"
@@ -28,14 +27,14 @@ struct MatchedPath {
 };
 
 // `root` is the root marker, which heads the top-level list, and `firsts`
-// that list's nodes by byte. Paths come in no particular order; no path is
-// a prefix of another.
+// that list's nodes by byte. `typed` holds no NUL, as no stored word does.
+// Paths come in no particular order; no path is a prefix of another.
 std::vector<MatchedPath> findMatchingPaths(const LinkedTrieNode* root, const TopList& firsts,
-                                           std::string_view typed, MatchRule rule);
+                                           const std::string& typed, MatchRule rule);
 
-// The list after `bytes` (null at a leaf), or false when the tree does not
-// hold them.
-bool followPath(const LinkedTrieNode* root, const TopList& firsts, std::string_view bytes,
+// The list after `bytes` (no NUL among them; null at a leaf), or false when
+// the tree does not hold them.
+bool followPath(const LinkedTrieNode* root, const TopList& firsts, const std::string& bytes,
                 const LinkedTrieNode*& list) noexcept;
 
 }  // namespace rorirer

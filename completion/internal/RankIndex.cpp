@@ -31,13 +31,6 @@ void reserveMore(std::vector<T>& v, std::size_t needed) {
 
 }  // namespace
 
-std::uint64_t RankIndex::score(std::uint32_t id) const noexcept {
-    const Leaf& l = leaves_[leafOf_[id]];
-    for (std::uint32_t i = 0; i < l.size; ++i)
-        if (l.id[i] == id) return l.score[i];
-    return 0;
-}
-
 RankIndex::Summary RankIndex::summarize(std::uint32_t node, bool isLeaf) const noexcept {
     Summary s{0, 0, kNone};
     if (isLeaf) {
@@ -169,39 +162,9 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         height_ = 0;
         return;
     }
-    const std::string_view key = table.word(id);
-    const std::uint64_t keyHead = headOf(key);
-    std::uint32_t node = root_;
-    bool isLeaf = rootIsLeaf_;
-    while (!isLeaf) {
-        const Inner& n = inners_[node];
-        std::uint32_t low = 1;
-        std::uint32_t high = n.size;
-        while (low < high) {
-            const std::uint32_t middle = (low + high) / 2;
-            if (wordLess(n.head[middle], n.firstId[middle], key, keyHead, table)) {
-                low = middle + 1;
-            } else {
-                high = middle;
-            }
-        }
-        node = n.child[low - 1];
-        isLeaf = n.leaves;
-    }
-    const std::uint32_t target = node;
-    std::uint32_t position = 0;
-    {
-        const Leaf& l = leaves_[target];
-        std::uint32_t high = l.size;
-        while (position < high) {
-            const std::uint32_t middle = (position + high) / 2;
-            if (table.word(l.id[middle]).compare(key) < 0) {
-                position = middle + 1;
-            } else {
-                high = middle;
-            }
-        }
-    }
+    const Place found = lowerBoundFrom(root_, rootIsLeaf_, 0, table.word(id), table);
+    const std::uint32_t target = found.leaf;
+    const std::uint32_t position = found.index;
     const auto place = [this, id, score](std::uint32_t leafIndex, std::uint32_t at) {
         Leaf& l = leaves_[leafIndex];
         for (std::uint32_t i = l.size; i > at; --i) {

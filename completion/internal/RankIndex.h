@@ -56,10 +56,6 @@ public:
     };
 
     std::uint32_t size() const noexcept { return size_; }
-    bool contains(std::uint32_t id) const noexcept {
-        return id < leafOf_.size() && leafOf_[id] != kNone;
-    }
-    std::uint64_t score(std::uint32_t id) const noexcept;
 
     // Replaces the whole index by `ids`, in byte order of their words, with
     // their scores. wordAt(i) is the word of ids[i]; the words need not be in
@@ -74,14 +70,10 @@ public:
     void setScore(std::uint32_t id, std::uint64_t score) noexcept;
     void clear() noexcept;
 
-    // The rank of the first word not less than `key`.
-    std::uint32_t lowerBound(std::string_view key, const WordTable& table) const noexcept;
-    // The rank of the first word after every word that begins with `prefix`.
-    std::uint32_t prefixEnd(std::string_view prefix, const WordTable& table) const noexcept;
-    // Both at once: the words that begin with `prefix`. The two descents
+    // The words that begin with `prefix`: from the first word not less than
+    // it to the first after every word that begins with it. The two descents
     // share the nodes above the place where they part.
     RankRange rangeOf(std::string_view prefix, const WordTable& table) const noexcept;
-    std::uint32_t rankOf(std::uint32_t id) const noexcept;
 
     // A word's place, for walking in byte order.
     struct Position {
@@ -124,11 +116,20 @@ private:
                      const WordTable& table) noexcept;
     void removeChild(std::uint32_t parent, std::uint32_t slot, const WordTable& table) noexcept;
     void collapseRoot() noexcept;
-    // Descents from `node` (whose first word has rank `rank`) to the rank
-    // of the first word not less than `key` / after every word beginning
-    // with it.
-    std::uint32_t lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
-                                 std::string_view key, const WordTable& table) const noexcept;
+    // A word's place in a leaf, and its rank.
+    struct Place {
+        std::uint32_t leaf;
+        std::uint32_t index;
+        std::uint32_t rank;
+    };
+    template <typename Before, typename LeafBefore>
+    Place descendFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank, Before before,
+                      LeafBefore leafBefore) const noexcept;
+    // Descents from `node` (whose first word has rank `rank`) to the first
+    // word not less than `key` / the rank after every word beginning with
+    // it. The first is also where insert() puts a new word.
+    Place lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank, std::string_view key,
+                         const WordTable& table) const noexcept;
     std::uint32_t prefixEndFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
                                 std::string_view prefix, const WordTable& table) const noexcept;
     std::string checkStructure(const WordTable& table, std::vector<std::uint32_t>& order,

@@ -1,5 +1,5 @@
-// Finding words in a rank index: the rank of a key or of a prefix's words,
-// the rank of an id, and walking the words in byte order.
+// Finding words in a rank index: the ranks of a prefix's words, the place
+// of a new word, and walking the words in byte order.
 #include "completion/internal/RankIndex.h"
 
 #include <vector>
@@ -34,22 +34,22 @@ std::uint32_t countBefore(const RankIndex::Inner& n, std::uint32_t child) noexce
     return count;
 }
 
-// The rank of the first word, from `node` down, for which `before` (on
-// inner nodes' first words) and `leafBefore` (on a leaf's ids) say false:
-// the words they say true for come first in byte order.
+}  // namespace
+
+// The first word, from `node` down, for which `before` (on inner nodes'
+// first words) and `leafBefore` (on a leaf's ids) say false: the words they
+// say true for come first in byte order.
 template <typename Before, typename LeafBefore>
-std::uint32_t descendFrom(const std::vector<RankIndex::Inner>& inners,
-                          const std::vector<RankIndex::Leaf>& leaves, std::uint32_t node,
-                          bool isLeaf, std::uint32_t rank, Before before,
-                          LeafBefore leafBefore) noexcept {
+RankIndex::Place RankIndex::descendFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                        Before before, LeafBefore leafBefore) const noexcept {
     while (!isLeaf) {
-        const RankIndex::Inner& n = inners[node];
+        const Inner& n = inners_[node];
         const std::uint32_t c = childFor(n, before);
         rank += countBefore(n, c);
         node = n.child[c];
         isLeaf = n.leaves;
     }
-    const RankIndex::Leaf& l = leaves[node];
+    const Leaf& l = leaves_[node];
     std::uint32_t low = 0;
     std::uint32_t high = l.size;
     while (low < high) {
@@ -60,17 +60,15 @@ std::uint32_t descendFrom(const std::vector<RankIndex::Inner>& inners,
             high = middle;
         }
     }
-    return rank + low;
+    return {node, low, rank + low};
 }
 
-}  // namespace
-
-std::uint32_t RankIndex::lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
-                                        std::string_view key,
-                                        const WordTable& table) const noexcept {
+RankIndex::Place RankIndex::lowerBoundFrom(std::uint32_t node, bool isLeaf, std::uint32_t rank,
+                                           std::string_view key,
+                                           const WordTable& table) const noexcept {
     const std::uint64_t keyHead = headOf(key);
     return descendFrom(
-        inners_, leaves_, node, isLeaf, rank,
+        node, isLeaf, rank,
         [&](const Inner& n, std::uint32_t i) {
             return wordLess(n.head[i], n.firstId[i], key, keyHead, table);
         },
@@ -82,23 +80,14 @@ std::uint32_t RankIndex::prefixEndFrom(std::uint32_t node, bool isLeaf, std::uin
                                        const WordTable& table) const noexcept {
     const std::uint64_t prefixHead = headOf(prefix);
     return descendFrom(
-        inners_, leaves_, node, isLeaf, rank,
-        [&](const Inner& n, std::uint32_t i) {
-            return wordNotAfter(n.head[i], n.firstId[i], prefix, prefixHead, table);
-        },
-        [&](std::uint32_t id) {
-            return table.word(id).substr(0, prefix.size()).compare(prefix) <= 0;
-        });
-}
-
-std::uint32_t RankIndex::lowerBound(std::string_view key, const WordTable& table) const noexcept {
-    if (root_ == kNone) return 0;
-    return lowerBoundFrom(root_, rootIsLeaf_, 0, key, table);
-}
-
-std::uint32_t RankIndex::prefixEnd(std::string_view prefix, const WordTable& table) const noexcept {
-    if (root_ == kNone) return 0;
-    return prefixEndFrom(root_, rootIsLeaf_, 0, prefix, table);
+               node, isLeaf, rank,
+               [&](const Inner& n, std::uint32_t i) {
+                   return wordNotAfter(n.head[i], n.firstId[i], prefix, prefixHead, table);
+               },
+               [&](std::uint32_t id) {
+                   return table.word(id).substr(0, prefix.size()).compare(prefix) <= 0;
+               })
+        .rank;
 }
 
 RankRange RankIndex::rangeOf(std::string_view prefix, const WordTable& table) const noexcept {
@@ -118,30 +107,15 @@ RankRange RankIndex::rangeOf(std::string_view prefix, const WordTable& table) co
         if (low != high) {
             const std::uint32_t lowRank = rank + countBefore(n, low);
             const std::uint32_t highRank = rank + countBefore(n, high);
-            return {lowerBoundFrom(n.child[low], n.leaves, lowRank, prefix, table),
+            return {lowerBoundFrom(n.child[low], n.leaves, lowRank, prefix, table).rank,
                     prefixEndFrom(n.child[high], n.leaves, highRank, prefix, table)};
         }
         rank += countBefore(n, low);
         node = n.child[low];
         isLeaf = n.leaves;
     }
-    return {lowerBoundFrom(node, true, rank, prefix, table),
+    return {lowerBoundFrom(node, true, rank, prefix, table).rank,
             prefixEndFrom(node, true, rank, prefix, table)};
-}
-
-std::uint32_t RankIndex::rankOf(std::uint32_t id) const noexcept {
-    std::uint32_t node = leafOf_[id];
-    const Leaf& l = leaves_[node];
-    std::uint32_t rank = 0;
-    while (l.id[rank] != id) ++rank;
-    std::uint32_t parent = l.parent;
-    while (parent != kNone) {
-        const Inner& p = inners_[parent];
-        for (std::uint32_t i = 0; p.child[i] != node; ++i) rank += p.count[i];
-        node = parent;
-        parent = p.parent;
-    }
-    return rank;
 }
 
 RankIndex::Position RankIndex::positionOf(std::uint32_t rank) const noexcept {

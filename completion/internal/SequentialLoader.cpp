@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "wordstore/internal/TreeWalk.h"
+
 namespace rorirer {
 
 namespace {
@@ -14,23 +16,6 @@ namespace {
 // Room after a word in the loader's buffers: its NUL, and what sharedLength
 // reads past it.
 constexpr std::size_t kPadding = 8;
-
-// A node's character for a byte: sign-extended through `signed char` and
-// compared unsigned, as the store orders its lists.
-std::uint32_t widen(char ch) noexcept {
-    return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(ch)));
-}
-
-// The node holding `character` in the sorted list that `from` belongs to,
-// searching from `from` on: every node before it must hold a smaller
-// character. Null when there is none.
-LinkedTrieNode* findFrom(LinkedTrieNode* from, std::uint32_t character) noexcept {
-    for (LinkedTrieNode* node = from; node != nullptr; node = node->nextSibling) {
-        if (node->character == character) return node;
-        if (node->character > character) break;
-    }
-    return nullptr;
-}
 
 // How many leading bytes `a` and `b` share, of the first `limit`. Both may be
 // read up to 7 bytes past `limit` (the loader pads its buffers), so they are
@@ -135,7 +120,7 @@ LinkedTrieNode* SequentialLoader::nodeAt(std::size_t depth) noexcept {
     for (; known_ <= depth; ++known_) {
         LinkedTrieNode* from = known_ == 0 ? store_.top() : path_[known_ - 1]->firstChild;
         if (hinted_ && hintDepth_ == known_) from = hint_;
-        path_[known_] = findFrom(from, widen(texts_[previous_][known_]));
+        path_[known_] = findInList(from, widen(texts_[previous_][known_]));
         assert(path_[known_] != nullptr);
     }
     return path_[depth];

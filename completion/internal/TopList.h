@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "completion/internal/TrieLists.h"
+#include "wordstore/internal/TreeWalk.h"
 
 namespace rorirer {
 
@@ -21,7 +21,7 @@ public:
             nodes_[byteOf(n)] = n;
     }
     void refresh(const LinkedTrieNode* root, std::uint8_t byte) noexcept {
-        nodes_[byte] = findByte(root->nextSibling, byte);
+        nodes_[byte] = findInList(root->nextSibling, widen(static_cast<char>(byte)));
     }
     const LinkedTrieNode* node(std::uint8_t byte) const noexcept { return nodes_[byte]; }
 

@@ -9,6 +9,7 @@
 
 #include "FailingAllocator.h"
 #include "completion/CompletionStore.h"
+#include "completion/internal/StoreState.h"
 
 namespace {
 
@@ -19,10 +20,10 @@ using rorirer::Origin;
 // Every word with what the store knows of it, and a ranked answer.
 std::string snapshot(const CompletionStore& store) {
     rorirer::Query q;
-    q.caseMode = CaseMode::kExact;
-    q.sortOrder = rorirer::SortOrder::kAlpha;
-    q.limit = SIZE_MAX;
-    q.fuzzy = false;
+    q.style.caseMode = CaseMode::kExact;
+    q.style.sortOrder = rorirer::SortOrder::kAlpha;
+    q.style.limit = SIZE_MAX;
+    q.style.fuzzy = false;
     std::string out;
     for (const auto& c : store.complete(q).candidates) {
         const auto info = store.lookUp(c.word);
@@ -31,8 +32,8 @@ std::string snapshot(const CompletionStore& store) {
                "\n";
     }
     q.prefix = "w";
-    q.sortOrder = rorirer::SortOrder::kRank;
-    q.caseMode = CaseMode::kInfer;
+    q.style.sortOrder = rorirer::SortOrder::kRank;
+    q.style.caseMode = CaseMode::kInfer;
     for (const auto& c : store.complete(q).candidates) out += c.text + ",";
     return out;
 }
@@ -46,7 +47,8 @@ int failEachAllocation(CompletionStore& store, Operation operation) {
     for (long fail = 0;; ++fail) {
         if (!failsWithAllocation(fail, operation)) return static_cast<int>(fail);
         EXPECT_EQ(snapshot(store), before) << "changed after failing allocation " << fail;
-        EXPECT_EQ(store.checkConsistency(), "") << "after failing allocation " << fail;
+        EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "")
+            << "after failing allocation " << fail;
         if (!failedBefore && ::testing::Test::HasFailure()) return -1;
     }
 }
@@ -130,10 +132,10 @@ TEST(CompletionAllocationFailure, ChangesLeaveTheStoreAsItWas) {
         SCOPED_TRACE(change.what);
         CompletionStore roomy = sample();
         EXPECT_GE(failEachAllocation(roomy, [&] { change.run(roomy); }), 0);
-        EXPECT_EQ(roomy.checkConsistency(), "");
+        EXPECT_EQ(rorirer::StoreInspection::checkConsistency(roomy), "");
         CompletionStore full = bulkSample();
         EXPECT_GE(failEachAllocation(full, [&] { change.run(full); }), change.leastAllocations);
-        EXPECT_EQ(full.checkConsistency(), "");
+        EXPECT_EQ(rorirer::StoreInspection::checkConsistency(full), "");
     }
 }
 

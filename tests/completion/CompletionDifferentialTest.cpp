@@ -14,6 +14,7 @@
 #include "ReferenceCompleter.h"
 #include "TrieProbe.h"
 #include "completion/CompletionStore.h"
+#include "completion/internal/StoreState.h"
 
 using rorirer::CaseMode;
 using rorirer::CompletionStore;
@@ -134,10 +135,11 @@ void expectSameAnswer(const CompletionStore& store, const reference::Completer& 
     const rorirer::Completion got = store.complete(q);
     const reference::Answer want = model.answer(q);
     SCOPED_TRACE(context + " prefix \"" + std::string(q.prefix) + "\" mode " +
-                 std::to_string(static_cast<int>(q.caseMode)) + " alpha " +
-                 std::to_string(q.sortOrder == SortOrder::kAlpha) + " skip " +
-                 std::to_string(q.skipPrefixWord) + " limit " + std::to_string(q.limit) +
-                 " discounted \"" + std::string(q.discounted) + "\"");
+                 std::to_string(static_cast<int>(q.style.caseMode)) + " alpha " +
+                 std::to_string(q.style.sortOrder == SortOrder::kAlpha) + " skip " +
+                 std::to_string(q.style.skipPrefixWord) + " limit " +
+                 std::to_string(q.style.limit) + " discounted \"" + std::string(q.discounted) +
+                 "\"");
     std::vector<std::string> gotList;
     std::vector<std::string> wantList;
     for (const auto& c : got.candidates) gotList.push_back(describe(c));
@@ -167,11 +169,11 @@ void expectTrieAnswers(const CompletionStore& store, TrieProbe& trie, const std:
     const std::string typed = reference::nfc(prefix.substr(0, prefix.find('\0')));
     Query q;
     q.prefix = typed;
-    q.caseMode = CaseMode::kExact;
-    q.sortOrder = SortOrder::kAlpha;
-    q.skipPrefixWord = skip;
-    q.fuzzy = false;
-    q.limit = SIZE_MAX;
+    q.style.caseMode = CaseMode::kExact;
+    q.style.sortOrder = SortOrder::kAlpha;
+    q.style.skipPrefixWord = skip;
+    q.style.fuzzy = false;
+    q.style.limit = SIZE_MAX;
     const rorirer::Completion got = store.complete(q);
     CStringArray listed;
     trie.getPossibleCompletions(toC(typed), listed);
@@ -293,18 +295,18 @@ void runSession(unsigned seed, long minLength) {
         inTrie.swap(now);
 
         if (step % 10 == 0) {
-            ASSERT_EQ(store.checkConsistency(), "") << "step " << step;
+            ASSERT_EQ(rorirer::StoreInspection::checkConsistency(store), "") << "step " << step;
             ASSERT_EQ(store.wordCount(), model.words().size());
         }
         for (int i = 0; i < 6; ++i) {
             const std::string prefix = gen.prefix(known);
             Query q;
             q.prefix = prefix;
-            q.caseMode = static_cast<CaseMode>(gen.below(4));
-            q.sortOrder = gen.chance(0.25) ? SortOrder::kAlpha : SortOrder::kRank;
-            q.skipPrefixWord = gen.chance(0.3);
-            q.fuzzy = gen.chance(0.8);
-            q.limit = gen.chance(0.5) ? gen.below(6) : 100;
+            q.style.caseMode = static_cast<CaseMode>(gen.below(4));
+            q.style.sortOrder = gen.chance(0.25) ? SortOrder::kAlpha : SortOrder::kRank;
+            q.style.skipPrefixWord = gen.chance(0.3);
+            q.style.fuzzy = gen.chance(0.8);
+            q.style.limit = gen.chance(0.5) ? gen.below(6) : 100;
             q.wantCount = true;
             q.wantLongest = gen.chance(0.8);
             q.preferred = gen.chance(0.4) ? &preferred : nullptr;

@@ -1,12 +1,16 @@
 // Worked examples of the completion layer, as tables of (words, query,
 // expected answer): case modes, ranking tiers, apostrophes, Unicode, the
-// typo fallback, the longest and unique completion, origins and counts.
+// typo fallback, the longest and unique completion, origins and counts;
+// and queries from several threads at once answering as they do alone.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "completion/CompletionStore.h"
+#include "completion/internal/StoreState.h"
 
 using rorirer::CaseMode;
 using rorirer::Completion;
@@ -32,9 +36,9 @@ Completion ask(const CompletionStore& store, const std::string& prefix, CaseMode
                SortOrder order = SortOrder::kRank, bool skip = false) {
     Query q;
     q.prefix = prefix;
-    q.caseMode = mode;
-    q.sortOrder = order;
-    q.skipPrefixWord = skip;
+    q.style.caseMode = mode;
+    q.style.sortOrder = order;
+    q.style.skipPrefixWord = skip;
     q.wantCount = true;
     return store.complete(q);
 }
@@ -90,7 +94,7 @@ TEST(CompletionExamples, CaseModesRenderAndOrderCandidates) {
         SCOPED_TRACE(row.prefix);
         const CompletionStore store = storeOf(row.words);
         EXPECT_EQ(texts(ask(store, row.prefix, row.mode)), row.expected);
-        EXPECT_EQ(store.checkConsistency(), "");
+        EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
     }
 }
 
@@ -115,7 +119,7 @@ TEST(CompletionExamples, RankingTiersApplyInOrder) {
     const std::vector<std::string> preferred = {"Apple", "application", "nothere"};
     Query q;
     q.prefix = "ap";
-    q.caseMode = CaseMode::kIgnore;
+    q.style.caseMode = CaseMode::kIgnore;
     q.preferred = &preferred;
     // Case agreement (a) still comes first: "Apple" does not begin with "ap".
     EXPECT_EQ(texts(store.complete(q)),
@@ -124,11 +128,11 @@ TEST(CompletionExamples, RankingTiersApplyInOrder) {
     EXPECT_EQ(texts(ask(store, "ap", CaseMode::kIgnore, SortOrder::kAlpha)),
               (std::vector<std::string>{"Apple", "apex", "apple", "application", "apricot"}));
     // The limit, and whether more exist.
-    q.limit = 2;
+    q.style.limit = 2;
     const Completion two = store.complete(q);
     EXPECT_EQ(two.candidates.size(), 2u);
     EXPECT_TRUE(two.more);
-    q.limit = 5;
+    q.style.limit = 5;
     EXPECT_FALSE(store.complete(q).more);
 }
 
@@ -203,7 +207,7 @@ TEST(CompletionExamples, BytesThatAreNotUtf8StandAlone) {
         "b");
     Query q;
     q.prefix = "k";
-    q.caseMode = CaseMode::kExact;
+    q.style.caseMode = CaseMode::kExact;
     Completion answer = store.complete(q);
     EXPECT_EQ(answer.longest, "k");
     EXPECT_FALSE(answer.unique.has_value());
@@ -264,7 +268,7 @@ TEST(CompletionExamples, OriginsCountsAndDocuments) {
     Query q;
     q.prefix = "thei";
     q.discounted = "theirs";
-    q.fuzzy = false;
+    q.style.fuzzy = false;
     EXPECT_EQ(texts(store.complete(q)), (std::vector<std::string>{"theirs"}));
     EXPECT_TRUE(store.removeDocumentOccurrences("theirs"));
     EXPECT_TRUE(store.complete(q).candidates.empty());
@@ -279,7 +283,7 @@ TEST(CompletionExamples, OriginsCountsAndDocuments) {
     EXPECT_TRUE(store.contains("then"));
     EXPECT_TRUE(store.forgetWord("then"));
     EXPECT_FALSE(store.contains("then"));
-    EXPECT_EQ(store.checkConsistency(), "");
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
 // Words a personal list kept from earlier runs come in through addWords as
@@ -305,7 +309,37 @@ TEST(CompletionExamples, PersonalWordsInBulkAreNotRecent) {
     EXPECT_TRUE(store.lookUp("heliport")->recent);
     EXPECT_EQ(texts(ask(store, "hel", CaseMode::kInfer)),
               (std::vector<std::string>{"heliport", "helium", "helix"}));
-    EXPECT_EQ(store.checkConsistency(), "");
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
+}
+
+TEST(CompletionExamples, QueriesFromSeveralThreadsAtOnceAnswerAsAlone) {
+    std::vector<std::string> words;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string word = "w" + std::to_string(i * 7919 % 100000);
+        words.push_back(i % 3 == 0 ? "W" + word.substr(1) : word);
+    }
+    words.insert(words.end(), {"caf\xC3\xA9", "doesn't", "doesn\xE2\x80\x99t", "\xE4\xB8\xAD"});
+    const CompletionStore store = storeOf(words);
+    const std::vector<std::string> prefixes = {"w", "W1", "w12", "w9x12", "caf", "doesn'", "W"};
+    std::vector<Completion> alone;
+    for (const std::string& p : prefixes) alone.push_back(ask(store, p, CaseMode::kInfer));
+    std::atomic<int> differing{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 40; ++round) {
+                for (std::size_t i = 0; i < prefixes.size(); ++i) {
+                    const Completion c = ask(store, prefixes[i], CaseMode::kInfer);
+                    if (texts(c) != texts(alone[i]) || c.longest != alone[i].longest ||
+                        c.count != alone[i].count || c.fuzzy != alone[i].fuzzy)
+                        ++differing;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(differing.load(), 0);
+    EXPECT_TRUE(alone[3].fuzzy);
 }
 
 }  // namespace

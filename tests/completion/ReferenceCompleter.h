@@ -215,9 +215,9 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     const std::vector<Char> typedChars = decode(typed).chars;
     bool folded = true;
     bool bytes = false;
-    const bool infer = q.caseMode == CaseMode::kInfer;
-    if (q.caseMode == CaseMode::kExact) bytes = true;
-    if (q.caseMode == CaseMode::kSmart) {
+    const bool infer = q.style.caseMode == CaseMode::kInfer;
+    if (q.style.caseMode == CaseMode::kExact) bytes = true;
+    if (q.style.caseMode == CaseMode::kSmart) {
         for (const Char c : typedChars)
             if (isLetter(c) && lower(c) != c) folded = false;
     }
@@ -308,7 +308,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     Answer a;
     std::vector<Match> matches = collect(false);
     bool fuzzy = false;
-    if (matches.empty() && q.fuzzy && typedChars.size() >= 4 && typedChars.size() <= 64) {
+    if (matches.empty() && q.style.fuzzy && typedChars.size() >= 4 && typedChars.size() <= 64) {
         bool foldedMatch = false;
         for (const auto& [word, e] : words_) {
             if (matchLength(word, true, false) < 0) continue;
@@ -328,7 +328,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     std::vector<const Match*> order;
     order.reserve(matches.size());
     for (const Match& m : matches) order.push_back(&m);
-    const bool alpha = q.sortOrder == rorirer::SortOrder::kAlpha;
+    const bool alpha = q.style.sortOrder == rorirer::SortOrder::kAlpha;
     std::sort(order.begin(), order.end(), [&](const Match* x, const Match* y) {
         if (alpha) return x->entry->word < y->entry->word;
         if (x->agrees != y->agrees) return x->agrees;
@@ -347,7 +347,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     for (const Match* m : order) {
         const std::string text = m->head + m->tail;
         if (!seen.insert(text).second) continue;
-        if (a.candidates.size() == q.limit) {
+        if (a.candidates.size() == q.style.limit) {
             a.more = true;
             continue;
         }
@@ -372,7 +372,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     for (const Match& m : matches)
         (m.isPrefixWord ? equal : renderings).emplace_back(m.head, m.tail);
     if (typed.empty() && !fuzzy) equal.emplace_back("", "");
-    if (!q.skipPrefixWord || renderings.empty())
+    if (!q.style.skipPrefixWord || renderings.empty())
         renderings.insert(renderings.end(), equal.begin(), equal.end());
     a.longest = typed;
     if (renderings.empty()) return a;

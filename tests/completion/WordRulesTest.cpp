@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "completion/DictionaryLine.h"
+#include "completion/WordBoundaries.h"
 #include "completion/WordRules.h"
 #include "completion/WordSplitter.h"
 
@@ -153,6 +154,14 @@ TEST(WordRules, RunawayWordsAreRefusedWithTheirLine) {
             EXPECT_EQ(e.limit(), 8u);
             EXPECT_EQ(std::string(e.what()),
                       "a word on line " + std::to_string(row.line) + " is longer than 8 bytes");
+            // The splitter goes on as at the start of a text.
+            EXPECT_EQ(splitter.line(), row.line);
+            Words after;
+            const auto take = [&after](std::string_view w) { after.emplace_back(w); };
+            splitter.feed("12 it's x\xC3", take);
+            splitter.feed("\xA9 don'", take);
+            splitter.finish(take);
+            EXPECT_EQ(after, (Words{"it's", "x\xC3\xA9", "don"}));
         }
     }
 }

@@ -1,7 +1,7 @@
 // textDocument/completion: where the cursor is, then the provider's answer
 // as a list. A document the server has not seen gets an empty list.
 #include "lsp/CompletionList.h"
-#include "lsp/internal/Session.h"
+#include "lsp/Session.h"
 
 namespace rorirer::lsp {
 
@@ -13,9 +13,9 @@ std::string Session::complete(const Json& params) {
     if (document == nullptr || setup_.completion == nullptr) return emptyCompletionList();
     const LinePosition cursor = document->toLinePosition(position, encoding_);
     const CompletionAnswer answer = setup_.completion->complete(
-        {*document, cursor.line, cursor.byte, settings_.maxItems, settings_});
+        {*document, cursor.line, cursor.byte, settings_.style.limit, settings_});
     return writeCompletionList(*document, cursor, answer, encoding_, itemSupport_,
-                               settings_.maxItems);
+                               settings_.style.limit);
 }
 
 }  // namespace rorirer::lsp

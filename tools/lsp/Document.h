@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "lsp/LineObserver.h"
+#include "lsp/LineTable.h"
 #include "lsp/PositionEncoding.h"
-#include "lsp/internal/LineTable.h"
 
 namespace rorirer::lsp {
 

@@ -7,7 +7,7 @@
 
 #include "completion/Unicode.h"
 #include "lsp/Document.h"
-#include "lsp/internal/WordTally.h"
+#include "lsp/WordTally.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -1,4 +1,4 @@
-#include "lsp/internal/LineTable.h"
+#include "lsp/LineTable.h"
 
 #include <algorithm>
 #include <iterator>

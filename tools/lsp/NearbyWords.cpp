@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "completion/Unicode.h"
-#include "lsp/internal/WordSpans.h"
+#include "completion/WordBoundaries.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "lsp/LanguageServer.h"
-#include "lsp/internal/Session.h"
+#include "lsp/Session.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -1,4 +1,4 @@
-#include "lsp/internal/Session.h"
+#include "lsp/Session.h"
 
 #include <sys/types.h>
 

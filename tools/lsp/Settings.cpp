@@ -109,8 +109,7 @@ private:
 
 bool Settings::operator==(const Settings& other) const {
     return dictionaries == other.dictionaries && minLength == other.minLength &&
-           maxItems == other.maxItems && caseMode == other.caseMode && sort == other.sort &&
-           fuzzy == other.fuzzy && learnFromDocuments == other.learnFromDocuments &&
+           style == other.style && learnFromDocuments == other.learnFromDocuments &&
            lineLimit == other.lineLimit;
 }
 
@@ -125,16 +124,17 @@ void readSettings(const json& message, Settings& settings, std::vector<std::stri
     Reader reader(object, problems);
     reader.readPaths("dictionaries", settings.dictionaries);
     reader.readCount("minLength", settings.minLength, 1, 1000);
-    reader.readCount("maxItems", settings.maxItems, 1, 10000);
+    reader.readCount("maxItems", settings.style.limit, 1, 10000);
     static const char* const caseNames[] = {"exact", "ignore", "smart", "infer"};
     static const CaseMode caseValues[] = {CaseMode::kExact, CaseMode::kIgnore, CaseMode::kSmart,
                                           CaseMode::kInfer};
-    reader.readChoice("case", settings.caseMode, caseNames, caseValues,
+    reader.readChoice("case", settings.style.caseMode, caseNames, caseValues,
                       R"("exact", "ignore", "smart" or "infer")");
     static const char* const sortNames[] = {"rank", "alpha"};
     static const SortOrder sortValues[] = {SortOrder::kRank, SortOrder::kAlpha};
-    reader.readChoice("sort", settings.sort, sortNames, sortValues, R"("rank" or "alpha")");
-    reader.readFlag("fuzzy", settings.fuzzy);
+    reader.readChoice("sort", settings.style.sortOrder, sortNames, sortValues,
+                      R"("rank" or "alpha")");
+    reader.readFlag("fuzzy", settings.style.fuzzy);
     reader.readFlag("learnFromDocuments", settings.learnFromDocuments);
     reader.readCount("lineLimit", settings.lineLimit, 1, 1LL << 30);
 }

@@ -17,10 +17,8 @@ namespace rorirer::lsp {
 struct Settings {
     std::vector<std::string> dictionaries;
     long minLength = 5;
-    std::size_t maxItems = 50;
-    CaseMode caseMode = CaseMode::kInfer;
-    SortOrder sort = SortOrder::kRank;
-    bool fuzzy = true;
+    // "case", "sort", "fuzzy" and "maxItems" (the limit).
+    QueryStyle style = QueryStyle().withLimit(50);
     bool learnFromDocuments = true;
     std::size_t lineLimit = 100000;
 

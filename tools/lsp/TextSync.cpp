@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "lsp/internal/Session.h"
+#include "lsp/Session.h"
 
 namespace rorirer::lsp {
 

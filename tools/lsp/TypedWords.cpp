@@ -1,8 +1,8 @@
 #include "lsp/TypedWords.h"
 
 #include "completion/Unicode.h"
+#include "completion/WordBoundaries.h"
 #include "lsp/Document.h"
-#include "lsp/internal/WordSpans.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "completion/WordBoundaries.h"
 #include "lsp/NearbyWords.h"
-#include "lsp/internal/WordSpans.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -60,7 +60,8 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     if (window.start > cursor) return answer;
     const std::string_view line = whole.substr(0, window.end);
     const std::size_t start =
-        window.start + typedWordStart(rules_, line.substr(window.start), cursor - window.start);
+        window.start +
+        wordStartBeforeCursor(rules_, line.substr(window.start), cursor - window.start);
     answer.wordStart = start;
     // Nothing typed yet: the empty answer must not be kept. Some clients
     // (ycmd) ask at the start of the word and filter what they got as the
@@ -90,10 +91,7 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
 
     Query ask;
     ask.prefix = typed;
-    ask.caseMode = query.settings.caseMode;
-    ask.sortOrder = query.settings.sort;
-    ask.fuzzy = query.settings.fuzzy;
-    ask.limit = query.maxItems;
+    ask.style = query.settings.style.withLimit(query.maxItems);
     ask.preferred = &nearby;
     ask.discounted = discounted;
     ask.wantLongest = false;  // the editor shows the candidates alone

@@ -1,4 +1,4 @@
-#include "lsp/internal/WordTally.h"
+#include "lsp/WordTally.h"
 
 #include <functional>
 

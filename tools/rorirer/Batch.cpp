@@ -38,14 +38,14 @@ public:
 
     void complete(const std::string& prefix) {
         const bool uniqueAlone = options_.unique && !options_.json;
-        const CompletionReport report = reportCompletions(
-            store_, prefix, options_, uniqueAlone ? 0 : options_.maxCompletions, !uniqueAlone);
+        const QueryStyle style = uniqueAlone ? options_.style.withLimit(0) : options_.style;
+        const CompletionReport report = reportCompletions(store_, prefix, style, !uniqueAlone);
         const bool matched = options_.unique ? report.hasUnique : report.anyMatch;
         if (!matched) status_ = kExitNoMatch;
         print(report);
     }
 
-    void answerBlank() { print(emptyReport(options_)); }
+    void answerBlank() { print(emptyReport(options_.style)); }
 
     int status() const noexcept { return status_; }
 

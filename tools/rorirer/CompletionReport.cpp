@@ -1,24 +1,19 @@
 #include "CompletionReport.h"
 
 #include <cstdint>
-#include <limits>
 
 namespace rorirer {
 
 CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
-                                   const Options& options, long max, bool count) {
+                                   const QueryStyle& style, bool count) {
     CompletionReport report;
     report.prefix = prefix;
-    report.caseMode = options.caseMode;
+    report.caseMode = style.caseMode;
     report.stored = !prefix.empty() && store.contains(prefix);
 
     Query query;
     query.prefix = prefix;
-    query.caseMode = options.caseMode;
-    query.sortOrder = options.sortOrder;
-    query.fuzzy = options.fuzzy;
-    query.skipPrefixWord = options.skipPrefixWord;
-    query.limit = max < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(max);
+    query.style = style;
     query.wantCount = count;
     Completion answer = store.complete(query);
 
@@ -34,9 +29,9 @@ CompletionReport reportCompletions(const CompletionStore& store, const std::stri
     return report;
 }
 
-CompletionReport emptyReport(const Options& options) {
+CompletionReport emptyReport(const QueryStyle& style) {
     CompletionReport report;
-    report.caseMode = options.caseMode;
+    report.caseMode = style.caseMode;
     return report;
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "Options.h"
 #include "completion/CompletionStore.h"
 
 namespace rorirer {
@@ -24,16 +23,16 @@ struct CompletionReport {
     CaseMode caseMode = CaseMode::kInfer;
 };
 
-// The answer for `prefix` as the options ask for it; `max` < 0 lists every
-// candidate. Without `count` the report's count is 0: counting may walk
-// every candidate (case variants may show the same text), which only the
-// reports that print it should pay for.
+// The answer for `prefix` asked in `style`, which lists at most its limit.
+// Without `count` the report's count is 0: counting may walk every
+// candidate (case variants may show the same text), which only the reports
+// that print it should pay for.
 CompletionReport reportCompletions(const CompletionStore& store, const std::string& prefix,
-                                   const Options& options, long max, bool count = true);
+                                   const QueryStyle& style, bool count = true);
 
 // The answer to a blank line among the prefixes: no question, so nothing
 // found, and one answer all the same so that a pipe stays in step.
-CompletionReport emptyReport(const Options& options);
+CompletionReport emptyReport(const QueryStyle& style);
 
 }  // namespace rorirer
 

@@ -31,19 +31,19 @@ class Session {
 public:
     Session(CompletionStore& store, const Options& options, const WordRules& rules,
             const LoadSummary& load, PersonalList* list)
-        : store_(store), options_(options), rules_(rules), load_(load), learning_(store, list) {
-        settings_.caseMode = options.caseMode;
-        settings_.sortOrder = options.sortOrder;
-        settings_.fuzzy = options.fuzzy;
-        settings_.skipPrefixWord = options.skipPrefixWord;
-    }
+        : store_(store),
+          options_(options),
+          rules_(rules),
+          load_(load),
+          learning_(store, list),
+          style_(options.style) {}
 
     int run() {
         std::printf("%zu words. Tab completes, :help lists commands, Ctrl-D quits.\n",
                     store_.wordCount());
         std::fflush(stdout);
         {
-            LineEditor editor(store_, rules_, settings_);
+            LineEditor editor(store_, rules_, style_);
             std::string line;
             while (editor.readLine("> ", line)) {
                 if (!line.empty() && line[0] == ':')
@@ -93,8 +93,8 @@ private:
             if (stats.heapBytes >= 0) stats.heapBytes += learning_.storeHeapChange();
             std::fputs(formatStats(stats).c_str(), stdout);
         } else if (name == ":skip") {
-            settings_.skipPrefixWord = !settings_.skipPrefixWord;
-            std::printf("skip prefix word: %s\n", settings_.skipPrefixWord ? "on" : "off");
+            style_.skipPrefixWord = !style_.skipPrefixWord;
+            std::printf("skip prefix word: %s\n", style_.skipPrefixWord ? "on" : "off");
         } else if (name == ":help") {
             std::fputs(kHelp, stdout);
         } else {
@@ -107,7 +107,8 @@ private:
     const WordRules& rules_;
     const LoadSummary& load_;
     Learning learning_;
-    CompletionSettings settings_;
+    // The command line's, and Alt-s's.
+    QueryStyle style_;
 };
 
 }  // namespace

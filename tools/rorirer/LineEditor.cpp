@@ -16,7 +16,7 @@ namespace {
 struct EditorState {
     CompletionStore* store = nullptr;
     const WordRules* rules = nullptr;
-    CompletionSettings* settings = nullptr;
+    QueryStyle* style = nullptr;
     rl_compentry_func_t* savedEntryFunction = nullptr;
     bool hintShown = false;
     Hint hint;  // the one shown, whole, for taking it
@@ -56,7 +56,7 @@ void showListing() {
     int columns = 0;
     rl_get_screen_size(&rows, &columns);
     const std::string listing =
-        listCandidates(*editor.store, *editor.rules, *editor.settings, lineText(),
+        listCandidates(*editor.store, *editor.rules, *editor.style, lineText(),
                        static_cast<size_t>(rl_point), columns, rows - 1);
     if (listing.empty()) {
         rl_ding();
@@ -81,7 +81,7 @@ int completeOrList(int, int) {
     // Readline is C: nothing may be thrown through it. Queries leave the
     // store as it was, and a failed touch only loses a use.
     try {
-        const TabEdit edit = decideTab(*editor.store, *editor.rules, *editor.settings, lineText(),
+        const TabEdit edit = decideTab(*editor.store, *editor.rules, *editor.style, lineText(),
                                        static_cast<size_t>(rl_point), repeated);
         switch (edit.action) {
             case TabEdit::kNothing:
@@ -134,7 +134,7 @@ void redisplayWithHint() {
     rl_redisplay();
     std::string_view shown;
     try {
-        editor.hint = findHint(*editor.store, *editor.rules, *editor.settings, lineText(),
+        editor.hint = findHint(*editor.store, *editor.rules, *editor.style, lineText(),
                                static_cast<size_t>(rl_point));
         if (!editor.hint.empty()) shown = fittedHint();
     } catch (const std::exception&) {
@@ -174,9 +174,9 @@ int acceptLine(int count, int key) {
 }
 
 int toggleSkipPrefixWord(int, int) {
-    editor.settings->skipPrefixWord = !editor.settings->skipPrefixWord;
+    editor.style->skipPrefixWord = !editor.style->skipPrefixWord;
     std::fprintf(rl_outstream, "\033[K\n(skip prefix word: %s)\n",
-                 editor.settings->skipPrefixWord ? "on" : "off");
+                 editor.style->skipPrefixWord ? "on" : "off");
     editor.hintShown = false;
     rl_on_new_line();
     rl_redisplay();
@@ -185,11 +185,10 @@ int toggleSkipPrefixWord(int, int) {
 
 }  // namespace
 
-LineEditor::LineEditor(CompletionStore& store, const WordRules& rules,
-                       CompletionSettings& settings) {
+LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, QueryStyle& style) {
     editor.store = &store;
     editor.rules = &rules;
-    editor.settings = &settings;
+    editor.style = &style;
     editor.savedEntryFunction = rl_completion_entry_function;
 
     rl_readline_name = "rorirer";

@@ -19,9 +19,9 @@ namespace rorirer {
 
 class LineEditor {
 public:
-    // `settings` is shared with the caller, which may change it too. A
+    // `style` is shared with the caller, which may change it too. A
     // completion taken marks its word as used in `store`.
-    LineEditor(CompletionStore& store, const WordRules& rules, CompletionSettings& settings);
+    LineEditor(CompletionStore& store, const WordRules& rules, QueryStyle& style);
     ~LineEditor();
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;

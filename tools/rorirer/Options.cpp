@@ -107,13 +107,13 @@ Options parseOptions(int argc, char** argv) {
         } else if (name == "--min-length") {
             options.minLength = parseCount(name, value);
         } else if (name == "--max") {
-            options.maxCompletions = parseCount(name, value);
+            options.style.limit = static_cast<std::size_t>(parseCount(name, value));
         } else if (name == "--case") {
-            options.caseMode = caseModeNamed(value);
+            options.style.caseMode = caseModeNamed(value);
         } else if (name == "--sort") {
-            options.sortOrder = sortOrderNamed(value);
+            options.style.sortOrder = sortOrderNamed(value);
         } else if (name == "--no-fuzzy") {
-            options.fuzzy = false;
+            options.style.fuzzy = false;
         } else if (name == "--words-file") {
             if (value.empty()) throw ToolError("--words-file: empty file name");
             options.wordsFile = value;
@@ -130,7 +130,7 @@ Options parseOptions(int argc, char** argv) {
         } else if (name == "--unique") {
             options.unique = true;
         } else if (name == "--skip-prefix-word") {
-            options.skipPrefixWord = true;
+            options.style.skipPrefixWord = true;
         } else if (name == "-h" || name == "--help") {
             options.command = Command::kHelp;
         } else if (name == "--stdio") {

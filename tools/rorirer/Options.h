@@ -26,13 +26,11 @@ struct Options {
     std::string wordChars;            // empty: the default set
     bool numbers = false;
     long minLength = 5;
-    CaseMode caseMode = CaseMode::kInfer;
-    SortOrder sortOrder = SortOrder::kRank;
-    bool fuzzy = true;
-    long maxCompletions = -1;  // -1: no bound
+    // --case, --sort, --no-fuzzy, --skip-prefix-word and --max (without it,
+    // no bound).
+    QueryStyle style = QueryStyle().withLimit(QueryStyle::kNoLimit);
     bool json = false;
     bool unique = false;
-    bool skipPrefixWord = false;
     std::vector<std::string> prefixes;
     bool prefixesFromStdin = false;
     // The personal word list; empty: PersonalList::defaultPath().

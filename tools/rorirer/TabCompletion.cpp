@@ -5,6 +5,7 @@
 
 #include "CompletionListing.h"
 #include "completion/Unicode.h"
+#include "completion/WordBoundaries.h"
 
 namespace rorirer {
 namespace {
@@ -16,14 +17,10 @@ constexpr std::size_t kFewCandidates = 16;
 // Most candidates one listing asks for, whatever the screen's size.
 constexpr std::size_t kMostListed = 2000;
 
-Query queryFor(std::string_view prefix, const CompletionSettings& settings, std::size_t limit) {
+Query queryFor(std::string_view prefix, const QueryStyle& style, std::size_t limit) {
     Query query;
     query.prefix = prefix;
-    query.caseMode = settings.caseMode;
-    query.sortOrder = settings.sortOrder;
-    query.fuzzy = settings.fuzzy;
-    query.skipPrefixWord = settings.skipPrefixWord;
-    query.limit = limit;
+    query.style = style.withLimit(limit);
     return query;
 }
 
@@ -36,15 +33,14 @@ std::string uniqueWord(const Completion& answer) {
 
 }  // namespace
 
-TabEdit decideTab(const CompletionStore& store, const WordRules& rules,
-                  const CompletionSettings& settings, std::string_view line, std::size_t cursor,
-                  bool repeated) {
+TabEdit decideTab(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
+                  std::string_view line, std::size_t cursor, bool repeated) {
     TabEdit edit;
     cursor = std::min(cursor, line.size());
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return edit;
     const std::string_view word = line.substr(start, cursor - start);
-    const Completion answer = store.complete(queryFor(word, settings, kFewCandidates));
+    const Completion answer = store.complete(queryFor(word, style, kFewCandidates));
     if (!answer.anyMatch) return edit;
     if (!answer.fuzzy) {
         edit.start = start;
@@ -66,8 +62,8 @@ TabEdit decideTab(const CompletionStore& store, const WordRules& rules,
 }
 
 std::string listCandidates(const CompletionStore& store, const WordRules& rules,
-                           const CompletionSettings& settings, std::string_view line,
-                           std::size_t cursor, int columns, int rows) {
+                           const QueryStyle& style, std::string_view line, std::size_t cursor,
+                           int columns, int rows) {
     cursor = std::min(cursor, line.size());
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return std::string();
@@ -75,7 +71,7 @@ std::string listCandidates(const CompletionStore& store, const WordRules& rules,
     // Every word takes a column and two blanks at the least.
     const std::size_t screenful = static_cast<std::size_t>(std::max(rows, 1)) *
                                   static_cast<std::size_t>(std::max(columns / 3, 1));
-    Query query = queryFor(word, settings, std::min(screenful, kMostListed));
+    Query query = queryFor(word, style, std::min(screenful, kMostListed));
     query.wantCount = true;
     const Completion answer = store.complete(query);
     if (!answer.anyMatch) return std::string();
@@ -88,15 +84,15 @@ std::string listCandidates(const CompletionStore& store, const WordRules& rules,
            formatListing(texts, total, columns, rows - 1);
 }
 
-Hint findHint(const CompletionStore& store, const WordRules& rules,
-              const CompletionSettings& settings, std::string_view line, std::size_t cursor) {
+Hint findHint(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
+              std::string_view line, std::size_t cursor) {
     Hint hint;
     if (cursor != line.size()) return hint;
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return hint;
     const std::string_view word = line.substr(start, cursor - start);
-    Query query = queryFor(word, settings, kFewCandidates);
-    query.fuzzy = false;
+    Query query = queryFor(word, style, kFewCandidates);
+    query.style.fuzzy = false;
     const Completion answer = store.complete(query);
     if (!answer.unique) return hint;
     const std::string& text = *answer.unique;

@@ -1,8 +1,8 @@
 // What Tab does to a line, and what the listing and the hint show, decided
 // from the line, the cursor and the store alone, so that the line editor only
-// carries it out. The word is the layer's word before the cursor (Unicode
-// letters, the apostrophe rule); a word the cursor stands inside is cut at the
-// cursor.
+// carries it out. Each asks in the session's style, with a limit of its own.
+// The word is the layer's word before the cursor (Unicode letters, the
+// apostrophe rule); a word the cursor stands inside is cut at the cursor.
 #ifndef RORIRER_TOOLS_TABCOMPLETION_H
 #define RORIRER_TOOLS_TABCOMPLETION_H
 
@@ -14,14 +14,6 @@
 #include "completion/WordRules.h"
 
 namespace rorirer {
-
-// How the session asks: the command line's choices, and Alt-s's.
-struct CompletionSettings {
-    CaseMode caseMode = CaseMode::kInfer;
-    SortOrder sortOrder = SortOrder::kRank;
-    bool fuzzy = true;
-    bool skipPrefixWord = false;
-};
 
 struct TabEdit {
     enum Action {
@@ -40,16 +32,15 @@ struct TabEdit {
 
 // `repeated`: the key before this one was Tab too. A prefix that only has
 // close matches (typos) is never replaced: a second Tab lists them.
-TabEdit decideTab(const CompletionStore& store, const WordRules& rules,
-                  const CompletionSettings& settings, std::string_view line, std::size_t cursor,
-                  bool repeated);
+TabEdit decideTab(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
+                  std::string_view line, std::size_t cursor, bool repeated);
 
 // The listing of the candidates for the word before the cursor, best first,
 // fitted to `columns` by `rows` with "... and N more" when they do not fit;
 // close matches come under a line that says so. Empty when there is no word.
 std::string listCandidates(const CompletionStore& store, const WordRules& rules,
-                           const CompletionSettings& settings, std::string_view line,
-                           std::size_t cursor, int columns, int rows);
+                           const QueryStyle& style, std::string_view line, std::size_t cursor,
+                           int columns, int rows);
 
 struct Hint {
     // The one word that fits, as it would be inserted; the hint is what it
@@ -64,8 +55,8 @@ struct Hint {
 
 // The hint for a cursor at the end of the line: empty unless exactly one
 // word fits (typos aside) and it begins with the word as typed (or its NFC).
-Hint findHint(const CompletionStore& store, const WordRules& rules,
-              const CompletionSettings& settings, std::string_view line, std::size_t cursor);
+Hint findHint(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
+              std::string_view line, std::size_t cursor);
 
 // The end of the longest piece of `text` from byte `from` that takes at most
 // `columns` terminal columns and ends on a grapheme boundary of the whole

@@ -14,6 +14,7 @@
 
 #include "Learning.h"
 #include "PersonalWords.h"
+#include "completion/internal/StoreState.h"
 
 using rorirer::CompletionStore;
 using rorirer::Learning;
@@ -49,7 +50,7 @@ CompletionStore dictionaryStore() {
 std::vector<std::string> ranked(const CompletionStore& store, const std::string& prefix) {
     rorirer::Query query;
     query.prefix = prefix;
-    query.fuzzy = false;
+    query.style.fuzzy = false;
     std::vector<std::string> texts;
     for (const auto& candidate : store.complete(query).candidates) texts.push_back(candidate.text);
     return texts;
@@ -81,7 +82,7 @@ TEST(PersonalWords, TheListGoesOverTheSources) {
         EXPECT_FALSE(store.lookUp(word)->recent);
     }
     EXPECT_EQ(ranked(store, "hel"), (std::vector<std::string>{"helios", "helmet", "heliport"}));
-    EXPECT_EQ(store.checkConsistency(), "");
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
 TEST(PersonalWords, ChangesOthersMadeComeIn) {
@@ -100,7 +101,7 @@ TEST(PersonalWords, ChangesOthersMadeComeIn) {
     EXPECT_FALSE(store.contains("quokka"));
     EXPECT_TRUE(store.contains("helmet"));
     EXPECT_TRUE(store.contains("helios"));
-    EXPECT_EQ(store.checkConsistency(), "");
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
 TEST(PersonalWords, LearningRecordsEveryAcceptedWordInNormalForm) {
@@ -135,7 +136,7 @@ TEST(PersonalWords, LearningRecordsEveryAcceptedWordInNormalForm) {
     EXPECT_EQ(list.forgotten(), (std::set<std::string>{"caf\u00e9s", "helios"}));
     EXPECT_EQ(learning.save(), "");
     EXPECT_NE(readFile(list.path()).find("forgotten\thelios\n"), std::string::npos);
-    EXPECT_EQ(store.checkConsistency(), "");
+    EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
 TEST(PersonalWords, WithoutAListNothingIsLearned) {

@@ -11,8 +11,8 @@
 #include "TabCompletion.h"
 
 using rorirer::CaseMode;
-using rorirer::CompletionSettings;
 using rorirer::CompletionStore;
+using rorirer::QueryStyle;
 using rorirer::TabEdit;
 using rorirer::WordRules;
 
@@ -80,11 +80,11 @@ TEST(TabCompletion, DecideTabWorkedExamples) {
     const WordRules rules;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line + (row.repeated ? " (repeated)" : ""));
-        CompletionSettings settings;
-        settings.caseMode = row.mode;
-        settings.skipPrefixWord = row.skip;
+        QueryStyle style;
+        style.caseMode = row.mode;
+        style.skipPrefixWord = row.skip;
         const std::size_t cursor = row.cursor == kEnd ? row.line.size() : row.cursor;
-        const TabEdit edit = decideTab(store, rules, settings, row.line, cursor, row.repeated);
+        const TabEdit edit = decideTab(store, rules, style, row.line, cursor, row.repeated);
         EXPECT_EQ(edit.action, row.action);
         if (edit.action != TabEdit::kReplace) continue;
         EXPECT_EQ(edit.start, row.start);
@@ -118,10 +118,10 @@ TEST(TabCompletion, HintWorkedExamples) {
     const WordRules rules;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
-        CompletionSettings settings;
-        settings.caseMode = row.mode;
+        QueryStyle style;
+        style.caseMode = row.mode;
         const std::size_t cursor = row.cursor == kEnd ? row.line.size() : row.cursor;
-        const rorirer::Hint hint = findHint(store, rules, settings, row.line, cursor);
+        const rorirer::Hint hint = findHint(store, rules, style, row.line, cursor);
         EXPECT_EQ(std::string(hint.rest()), row.rest);
         EXPECT_EQ(hint.empty(), row.rest.empty());
         EXPECT_EQ(hint.accepted, row.accepted);
@@ -173,7 +173,7 @@ TEST(TabCompletion, ListingShowsTheBestFirstAndCountsTheRest) {
     for (const char* word : {"hello", "helium", "helicopter", "Helsinki", "hippopotamus"})
         store.addDictionaryWord(word);
     const WordRules rules;
-    const CompletionSettings settings;
+    const QueryStyle style;
     struct Row {
         std::string line;
         int columns;
@@ -193,9 +193,9 @@ TEST(TabCompletion, ListingShowsTheBestFirstAndCountsTheRest) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
-        EXPECT_EQ(listCandidates(store, rules, settings, row.line, row.line.size(), row.columns,
-                                 row.rows),
-                  row.listing);
+        EXPECT_EQ(
+            listCandidates(store, rules, style, row.line, row.line.size(), row.columns, row.rows),
+            row.listing);
     }
 }
 

@@ -1,4 +1,6 @@
-// Helpers shared by the members that walk the tree. Internal to the library.
+// The node encoding and the helpers that walk the tree, for the library's
+// members and for the completion layer above it, which reads the tree
+// through the same definitions. Internal: never installed.
 #ifndef RORIRER_WORDSTORE_INTERNAL_TREEWALK_H
 #define RORIRER_WORDSTORE_INTERNAL_TREEWALK_H
 
@@ -19,6 +21,14 @@ inline std::uint32_t widen(char ch) noexcept {
 inline char narrow(std::uint32_t character) noexcept {
     return static_cast<char>(static_cast<unsigned char>(character & 0xFFu));
 }
+
+// A node's byte as an unsigned value, for tables indexed by byte.
+inline std::uint8_t byteOf(const LinkedTrieNode* node) noexcept {
+    return static_cast<std::uint8_t>(node->character & 0xFFu);
+}
+
+// The node that ends a word: character 0, first in its list.
+inline bool isEndMarker(const LinkedTrieNode* node) noexcept { return node->character == 0; }
 
 // Asks for the memory of a node that will be read soon, so that its cache
 // miss overlaps other work. Only a hint: without the builtin it does nothing.
@@ -50,11 +60,14 @@ inline ListPosition scanList(LinkedTrieNode* list, std::uint32_t character) noex
     return at;
 }
 
-// The node of `list` holding `character`, or null. The lookups need no
-// predecessor, and testing for the match first lets the scan of a hit end
-// one comparison sooner.
-inline LinkedTrieNode* findInList(LinkedTrieNode* list, std::uint32_t character) noexcept {
-    for (LinkedTrieNode* node = list; node != nullptr; node = node->nextSibling) {
+// The node of `list` holding `character`, or null. `list` may also be any
+// node of a list, when every node before it holds a smaller character. The
+// lookups need no predecessor, and testing for the match first lets the
+// scan of a hit end one comparison sooner. `Node` is LinkedTrieNode or,
+// for walks that only read, const LinkedTrieNode.
+template <typename Node>
+inline Node* findInList(Node* list, std::uint32_t character) noexcept {
+    for (Node* node = list; node != nullptr; node = node->nextSibling) {
         if (node->character == character) return node;
         if (node->character > character) break;
     }
@@ -64,11 +77,11 @@ inline LinkedTrieNode* findInList(LinkedTrieNode* list, std::uint32_t character)
 // Follows `text` up to its first NUL down from `list`. On success `after` is
 // the list that follows the prefix (null when it ends at a leaf). `matched`
 // counts the leading characters found in sequence, success or not.
-inline bool walkPrefix(const char* text, LinkedTrieNode* list, LinkedTrieNode*& after,
-                       std::size_t& matched) noexcept {
+template <typename Node>
+inline bool walkPrefix(const char* text, Node* list, Node*& after, std::size_t& matched) noexcept {
     matched = 0;
     for (; text[matched] != '\0'; ++matched) {
-        LinkedTrieNode* node = findInList(list, widen(text[matched]));
+        Node* node = findInList(list, widen(text[matched]));
         if (node == nullptr) return false;
         list = node->firstChild;
     }

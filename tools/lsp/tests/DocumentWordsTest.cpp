@@ -21,10 +21,10 @@ std::string randomDocumentText(std::mt19937& random) {
     std::string text;
     const int lines = static_cast<int>(random() % 5);
     for (int i = 0; i < lines; ++i) {
-        text += randomWordLine(random, static_cast<int>(random() % 8));
+        text += testsupport::randomWordLine(random, static_cast<int>(random() % 8));
         text += kLineEnds[random() % 3];
     }
-    return text + randomWordLine(random, static_cast<int>(random() % 8));
+    return text + testsupport::randomWordLine(random, static_cast<int>(random() % 8));
 }
 
 TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
@@ -64,9 +64,9 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
                 TextChange change;
                 change.start = position();
                 change.end = random() % 3 == 0 ? change.start : position();
-                change.text = random() % 4 == 0
-                                  ? randomDocumentText(random)
-                                  : randomWordLine(random, static_cast<int>(random() % 3));
+                change.text = random() % 4 == 0 ? randomDocumentText(random)
+                                                : testsupport::randomWordLine(
+                                                      random, static_cast<int>(random() % 3));
                 models[d].replace(change.start.line, change.start.character, change.end.line,
                                   change.end.character, change.text, TextUnits::kUtf8);
                 documents.change(uris[d], step, {change}, PositionEncoding::kUtf8);

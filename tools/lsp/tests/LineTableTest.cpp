@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lsp/internal/LineTable.h"
+#include "lsp/LineTable.h"
 
 namespace rorirer::lsp {
 namespace {

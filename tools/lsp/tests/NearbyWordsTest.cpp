@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "WordText.h"
+#include "completion/WordBoundaries.h"
 #include "lsp/NearbyWords.h"
-#include "lsp/internal/WordSpans.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -75,7 +75,7 @@ TEST(NearbyWords, AgreeWithReadingEveryLine) {
         const int lines = 1 + static_cast<int>(random() % 30);
         for (int i = 0; i < lines; ++i) {
             if (i > 0) text += "\n";
-            text += randomWordLine(random, static_cast<int>(random() % 12));
+            text += testsupport::randomWordLine(random, static_cast<int>(random() % 12));
         }
         const Document document("file:///n", text, 100000);
         NearbySearch search;

@@ -15,11 +15,11 @@ TEST(Settings, WorkedExamples) {
     using nlohmann::json;
     // What an editor that sets nothing gets.
     const Settings defaults;
-    EXPECT_EQ(defaults.caseMode, CaseMode::kInfer);
-    EXPECT_EQ(defaults.sort, SortOrder::kRank);
-    EXPECT_EQ(defaults.maxItems, 50u);
+    EXPECT_EQ(defaults.style.caseMode, CaseMode::kInfer);
+    EXPECT_EQ(defaults.style.sortOrder, SortOrder::kRank);
+    EXPECT_EQ(defaults.style.limit, 50u);
     EXPECT_EQ(defaults.lineLimit, 100000u);
-    EXPECT_TRUE(defaults.fuzzy);
+    EXPECT_TRUE(defaults.style.fuzzy);
     EXPECT_TRUE(defaults.learnFromDocuments);
 
     Settings base;
@@ -38,9 +38,9 @@ TEST(Settings, WorkedExamples) {
         {json::object(), base, 0},
         {json(nullptr), base, 0},
         {json::array(), base, 1},
-        {{{"maxItems", 10}}, with([](Settings& s) { s.maxItems = 10; }), 0},
+        {{{"maxItems", 10}}, with([](Settings& s) { s.style.limit = 10; }), 0},
         {{{"rorirer", {{"maxItems", 10}}}, {"maxItems", 20}},
-         with([](Settings& s) { s.maxItems = 10; }),
+         with([](Settings& s) { s.style.limit = 10; }),
          0},
         {{{"maxItems", 0}}, base, 1},
         {{{"maxItems", -3}}, base, 1},
@@ -63,25 +63,25 @@ TEST(Settings, WorkedExamples) {
         {{{"dictionaries", "/a"}}, base, 1},
         {{{"case", "ignore"}, {"sort", "alpha"}},
          with([](Settings& s) {
-             s.caseMode = CaseMode::kIgnore;
-             s.sort = SortOrder::kAlpha;
+             s.style.caseMode = CaseMode::kIgnore;
+             s.style.sortOrder = SortOrder::kAlpha;
          }),
          0},
-        {{{"case", "exact"}}, with([](Settings& s) { s.caseMode = CaseMode::kExact; }), 0},
+        {{{"case", "exact"}}, with([](Settings& s) { s.style.caseMode = CaseMode::kExact; }), 0},
         {{{"case", "smart"}, {"sort", "rank"}},
-         with([](Settings& s) { s.caseMode = CaseMode::kSmart; }),
+         with([](Settings& s) { s.style.caseMode = CaseMode::kSmart; }),
          0},
         {{{"case", "upper"}, {"sort", 1}}, base, 2},
         {{{"case", "Infer"}, {"sort", "frequency"}}, base, 2},
         {{{"fuzzy", false}, {"learnFromDocuments", false}},
          with([](Settings& s) {
-             s.fuzzy = false;
+             s.style.fuzzy = false;
              s.learnFromDocuments = false;
          }),
          0},
         {{{"fuzzy", "no"}}, base, 1},
         // Good and bad together: the good ones are taken.
-        {{{"maxItems", 5}, {"minLength", "x"}}, with([](Settings& s) { s.maxItems = 5; }), 1},
+        {{{"maxItems", 5}, {"minLength", "x"}}, with([](Settings& s) { s.style.limit = 5; }), 1},
         {{{"editor.fontSize", 14}, {"maxItems", nullptr}}, base, 0},
     };
     for (const Row& row : rows) {

@@ -16,6 +16,7 @@
 #include "completion/Unicode.h"
 #include "completion/WordRules.h"
 #include "completion/WordSplitter.h"
+#include "completion/internal/StoreState.h"
 #include "lsp/DocumentWords.h"
 
 namespace rorirer::lsp {
@@ -77,7 +78,7 @@ inline std::string compareStoreCounts(const CompletionStore& store, const FreshC
     if (store.wordCount() != accepted)
         return "the store holds " + std::to_string(store.wordCount()) + " words, expected " +
                std::to_string(accepted);
-    return store.checkConsistency();
+    return rorirer::StoreInspection::checkConsistency(store);
 }
 
 }  // namespace rorirer::lsp

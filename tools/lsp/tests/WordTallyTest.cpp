@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "lsp/internal/WordTally.h"
+#include "lsp/WordTally.h"
 
 namespace rorirer::lsp {
 namespace {

@@ -1,14 +1,14 @@
-// Random lines for the tests of how the server finds words: every kind of
+// Random lines for the tests of how words are found: every kind of
 // character the word rules treat differently (letters of several scripts,
 // combining marks, digits, '_', both apostrophes, punctuation, emoji, bytes
 // that are not UTF-8).
-#ifndef RORIRER_LSP_TESTS_WORDTEXT_H
-#define RORIRER_LSP_TESTS_WORDTEXT_H
+#ifndef RORIRER_TESTS_SUPPORT_WORDTEXT_H
+#define RORIRER_TESTS_SUPPORT_WORDTEXT_H
 
 #include <random>
 #include <string>
 
-namespace rorirer::lsp {
+namespace rorirer::testsupport {
 
 inline const char* const kWordPieces[] = {
     "a",
@@ -43,6 +43,6 @@ inline std::string randomWordLine(std::mt19937& random, int pieces) {
     return line;
 }
 
-}  // namespace rorirer::lsp
+}  // namespace rorirer::testsupport
 
-#endif  // RORIRER_LSP_TESTS_WORDTEXT_H
+#endif  // RORIRER_TESTS_SUPPORT_WORDTEXT_H

@@ -1,7 +1,8 @@
-// Where the server finds words in a line, against the completion layer's
-// own WordSplitter and wordStartBeforeCursor on random lines: the same
-// words in the same order, from the line's start and from every restart
-// point, and the same typed word before every cursor.
+// Where words lie in a line, against the layer's WordSplitter and against
+// the word scanner run from the line's start, on random lines: the same
+// words in the same order from the line's start and from every restart
+// point, the word that starts at each byte, and the same typed word before
+// every cursor.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,11 +10,11 @@
 #include <vector>
 
 #include "WordText.h"
+#include "completion/WordBoundaries.h"
 #include "completion/WordRules.h"
 #include "completion/WordSplitter.h"
-#include "lsp/internal/WordSpans.h"
 
-namespace rorirer::lsp {
+namespace rorirer {
 namespace {
 
 std::vector<std::string> splitterWords(const WordRules& rules, const std::string& line,
@@ -35,14 +36,29 @@ std::vector<WordSpan> readSpans(const WordRules& rules, const std::string& line,
     return spans;
 }
 
-TEST(WordSpans, AgreeWithTheLayersSplitterAndCursorRule) {
+// The word before the cursor, scanning the whole line up to it.
+std::size_t startFromLineStart(const WordRules& rules, const std::string& line,
+                               std::size_t cursor) {
+    const std::string_view before = std::string_view(line).substr(0, cursor);
+    WordScanner scanner(rules);
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < before.size();) {
+        const Character c = decodeCharacter(before, at);
+        if ((scanner.take(c) & WordScanner::kStarts) != 0) start = at;
+        at += c.length;
+    }
+    return scanner.inWord() ? start : before.size();
+}
+
+TEST(WordBoundaries, AgreeWithTheSplitterAndFromEveryRestartPoint) {
     const WordRules rulesets[] = {WordRules(), WordRules::parse("a-zA-Z'"),
                                   WordRules::parse("a-z0-9.\\x80-\\xff")};
     std::mt19937 random(4242);
     for (int round = 0; round < 3000; ++round) {
         const WordRules& rules = rulesets[round % 3];
         const bool keepNumbers = round % 2 == 0;
-        const std::string line = randomWordLine(random, static_cast<int>(random() % 14));
+        const std::string line =
+            testsupport::randomWordLine(random, static_cast<int>(random() % 14));
         const std::vector<WordSpan> spans = readSpans(rules, line, 0, keepNumbers);
         std::vector<std::string> texts;
         for (const WordSpan& span : spans) {
@@ -69,13 +85,13 @@ TEST(WordSpans, AgreeWithTheLayersSplitterAndCursorRule) {
             for (const WordSpan& span : spans)
                 if (span.start == at) end = span.end;
             ASSERT_EQ(wordEndFrom(rules, line, at, keepNumbers), end) << line << " at " << at;
-            ASSERT_EQ(typedWordStart(rules, line, at), wordStartBeforeCursor(rules, line, at))
+            ASSERT_EQ(wordStartBeforeCursor(rules, line, at), startFromLineStart(rules, line, at))
                 << line << " cursor " << at;
         }
     }
 }
 
-TEST(WordSpans, WorkedExamples) {
+TEST(WordBoundaries, WorkedExamples) {
     const WordRules rules;
     struct Row {
         std::string line;
@@ -99,4 +115,4 @@ TEST(WordSpans, WorkedExamples) {
 }
 
 }  // namespace
-}  // namespace rorirer::lsp
+}  // namespace rorirer

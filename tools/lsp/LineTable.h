@@ -1,8 +1,8 @@
 // A document's lines in order, kept in blocks so that replacing a few lines
 // costs time in proportion to the lines touched and one block, not to the
 // document: no edit copies the text or renumbers every line.
-#ifndef RORIRER_LSP_INTERNAL_LINETABLE_H
-#define RORIRER_LSP_INTERNAL_LINETABLE_H
+#ifndef RORIRER_LSP_LINETABLE_H
+#define RORIRER_LSP_LINETABLE_H
 
 #include <cstddef>
 #include <string>
@@ -49,4 +49,4 @@ private:
 
 }  // namespace rorirer::lsp
 
-#endif  // RORIRER_LSP_INTERNAL_LINETABLE_H
+#endif  // RORIRER_LSP_LINETABLE_H

@@ -2,8 +2,8 @@
 // bytes, added to by string_view, so that counting a whole document's
 // words makes no string per word. Keys are kept in one buffer; the table is
 // open addressing with linear probing, grown at half full.
-#ifndef RORIRER_LSP_INTERNAL_WORDTALLY_H
-#define RORIRER_LSP_INTERNAL_WORDTALLY_H
+#ifndef RORIRER_LSP_WORDTALLY_H
+#define RORIRER_LSP_WORDTALLY_H
 
 #include <cstddef>
 #include <cstdint>
@@ -49,4 +49,4 @@ private:
 
 }  // namespace rorirer::lsp
 
-#endif  // RORIRER_LSP_INTERNAL_WORDTALLY_H
+#endif  // RORIRER_LSP_WORDTALLY_H

@@ -1,7 +1,7 @@
 // One client's session: the lifecycle, the dispatch of each message to its
 // handler, and the state the handlers share.
-#ifndef RORIRER_LSP_INTERNAL_SESSION_H
-#define RORIRER_LSP_INTERNAL_SESSION_H
+#ifndef RORIRER_LSP_SESSION_H
+#define RORIRER_LSP_SESSION_H
 
 #include <chrono>
 #include <string>
@@ -79,4 +79,4 @@ private:
 
 }  // namespace rorirer::lsp
 
-#endif  // RORIRER_LSP_INTERNAL_SESSION_H
+#endif  // RORIRER_LSP_SESSION_H
