@@ -492,18 +492,13 @@ class Cancellation(ServerTest):
         self.assertEqual(client.finish(), 0)
 
 
-def holds_open(pid, path):
-    fds = "/proc/%d/fd" % pid
-    for fd in os.listdir(fds):
-        try:
-            if os.readlink(os.path.join(fds, fd)) == path:
-                return True
-        except OSError:  # closed meanwhile
-            pass
-    return False
-
-
 class Settings(ServerTest):
+    @staticmethod
+    def open_files(client):
+        fds = "/proc/%d/fd/" % client.proc.pid
+        # A descriptor may close between the listing and the reading.
+        return {os.path.realpath(fds + fd) for fd in os.listdir(fds)}
+
     def labels(self, client, uri="file:///s", character=3):
         return [item["label"] for item in
                 client.assert_result(client.complete(uri, 0, character))["items"]]
@@ -580,7 +575,7 @@ class Settings(ServerTest):
         client.open("file:///s", "hel")
         client.configure({"dictionaries": [first, swapped]})
         deadline = time.monotonic() + TIMEOUT
-        while not holds_open(client.proc.pid, first):
+        while os.path.realpath(first) not in self.open_files(client):
             self.assertLess(time.monotonic(), deadline, "the server never read " + first)
         os.unlink(swapped)
         os.mkfifo(swapped)

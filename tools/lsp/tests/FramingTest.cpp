@@ -143,24 +143,19 @@ TEST(Framing, InputCutShortIsSeen) {
 TEST(Framing, TransportHoldsNoBodyOverTheLimit) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    const std::string header =
-        "Content-Length: " + std::to_string(FrameDecoder::kDefaultMaxBody + 1) + "\r\n\r\n";
-    const std::string next = framed("{}");
-    const long bodyEnd = static_cast<long>(header.size() + FrameDecoder::kDefaultMaxBody + 1);
+    const std::size_t body = FrameDecoder::kDefaultMaxBody + 1;
+    const std::string header = "Content-Length: " + std::to_string(body) + "\r\n\r\n";
     // The body is a hole in the file: NULs that take no room.
-    ASSERT_EQ(std::fwrite(header.data(), 1, header.size(), file), header.size());
-    ASSERT_EQ(std::fseek(file, bodyEnd, SEEK_SET), 0);
-    ASSERT_EQ(std::fwrite(next.data(), 1, next.size(), file), next.size());
-    ASSERT_EQ(std::fflush(file), 0);
-    ASSERT_EQ(::lseek(fileno(file), 0, SEEK_SET), 0);
-
+    const std::string next = framed("{}");
+    const auto at = static_cast<off_t>(header.size() + body);
+    ASSERT_EQ(::pwrite(fileno(file), header.data(), header.size(), 0), ssize_t(header.size()));
+    ASSERT_EQ(::pwrite(fileno(file), next.data(), next.size(), at), ssize_t(next.size()));
     Transport transport(fileno(file), -1, FrameDecoder::kDefaultMaxBody);
     std::vector<std::string> seen;
     for (Transport::Wait wait = Transport::Wait::kRead; wait != Transport::Wait::kEnd;) {
         wait = transport.receive(0);
         ASSERT_EQ(transport.held(), 0u);
-        Frame frame;
-        while (transport.nextFrame(frame))
+        for (Frame frame; transport.nextFrame(frame);)
             seen.push_back(frame.kind == Frame::Kind::kMessage ? "M:" + frame.body : "P");
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"P", "M:{}"}));

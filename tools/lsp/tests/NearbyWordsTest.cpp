@@ -96,26 +96,21 @@ TEST(NearbyWords, AgreeWithReadingEveryLine) {
 // are long and varied, so that a piece is rarely a word too.
 TEST(NearbyWords, LongLinesGiveOnlyTheirOwnWords) {
     const WordRules rules;
-    const char* const pieces[] = {"a", "h", "e", "l", "o", "'", "\xC3\xA9", "\xE4\xB8\xAD", "\x80"};
-    const char* const breaks[] = {" ", ".", "\xE2\x80\x94" /* an em dash */};
+    const char* const pieces[] = {"a",    "h", "e",        "l",
+                                  "o",    "'", "\xC3\xA9", "\xE4\xB8\xAD",
+                                  "\x80", " ", ".",        "\xE2\x80\x94" /* an em dash */};
     std::mt19937 random(7);
     for (int round = 0; round < 100; ++round) {
         std::string text;
-        const int lines = 1 + static_cast<int>(random() % 4);
-        for (int i = 0; i < lines; ++i) {
-            std::string line;
-            for (std::size_t size = random() % 50000; line.size() < size;) {
-                for (std::size_t n = 1 + random() % 30; n > 0; --n) line += pieces[random() % 9];
-                line += breaks[random() % 3];
-            }
-            text += line + "\n";
-        }
+        for (std::size_t lines = 1 + random() % 4; lines > 0; --lines, text += '\n')
+            for (std::size_t n = random() % 50000; n > 0; --n)
+                text += pieces[random() % (n % 20 == 0 ? 12 : 9)];  // breaks at most every 20
         const Document document("file:///l", text, 1 << 30);
         NearbySearch search;
         search.typed = round % 2 == 0 ? "a" : "he";
         search.cursor.line = random() % document.lineCount();
-        search.cursor.byte = random() % (document.lineText(search.cursor.line).size() + 1);
-        search.typedStart = search.cursor.byte;
+        search.cursor.byte = search.typedStart =
+            random() % (document.lineText(search.cursor.line).size() + 1);
         search.limit = 1000;
         NearbySearch everything = search;
         everything.limit = static_cast<std::size_t>(-1);
