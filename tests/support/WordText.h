@@ -36,10 +36,10 @@ inline const char* const kWordPieces[] = {
     "\xE2\x82" /* cut short */,
 };
 
-inline std::string randomWordLine(std::mt19937& random, int pieces) {
+inline std::string randomWordLine(std::mt19937& rng, int pieces) {
     std::string line;
     for (int i = 0; i < pieces; ++i)
-        line += kWordPieces[random() % (sizeof kWordPieces / sizeof *kWordPieces)];
+        line += kWordPieces[rng() % (sizeof kWordPieces / sizeof *kWordPieces)];
     return line;
 }
 

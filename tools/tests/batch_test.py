@@ -544,6 +544,34 @@ class WordSources(TempFiles, unittest.TestCase):
         self.assertTrue(out.startswith(b"rorirer "))
 
 
+class ListLimits(TempFiles, unittest.TestCase):
+    """What one word list may make the program hold (docs/rorirer.md)."""
+
+    def test_a_list_is_read_as_it_comes_and_refused_past_its_size(self):
+        # Sparse files, all NULs: memory is taken as bytes come, never for
+        # the size announced.
+        path = os.path.join(self.tmp.name, "sparse")
+        for size, message in [(200 << 20, b"binary data (NUL byte at offset 0)"),
+                              (100 << 30, b"too large: more than 268435456 bytes")]:
+            with open(path, "wb") as f:
+                f.truncate(size)
+            proc = subprocess.Popen([EXE, "--dict", path, "stats"], stderr=subprocess.PIPE, env=ENV)
+            err = proc.stderr.read()
+            _, status, usage = os.wait4(proc.pid, 0)
+            proc.returncode = os.waitstatus_to_exitcode(status)
+            self.assertEqual((proc.returncode, message in err), (2, True), err)
+            self.assertLess(usage.ru_maxrss, 100 << 10)  # KiB
+
+    def test_words_that_share_nothing_are_refused_before_they_are_stored(self):
+        # Random letters cost a node of the word tree for each byte.
+        letters = os.urandom(34 << 20).translate(bytes(97 + i % 26 for i in range(256)))
+        path = self.write("random.txt",
+                          b"\n".join(letters[i:i + 27] for i in range(0, len(letters), 27)))
+        code, _, err = run(["--dict", path, "stats"])
+        self.assertEqual(code, 2, err)
+        self.assertIn(b"too many different words: they would take more than 33554432 nodes", err)
+
+
 class BadInput(TempFiles, unittest.TestCase):
     def test_each_bad_input_gives_one_line_and_status_2(self):
         huge = b"x" * (3 << 20)
