@@ -1,9 +1,12 @@
 // The peer of CompletionBench: a completer that scans every word for every
 // query, folds with utf8proc per code point, and sorts what matches, with
-// CompletionStore's rules for a word list without counts or recency
-// (case agreement, then length in code points, then byte order) under
-// CaseMode::kInfer. Words shorter than the minimum length in bytes (NFC)
-// are left out, as the store refuses them. Only for well-formed UTF-8 lists.
+// CompletionStore's rules for a word list without counts or recency under
+// CaseMode::kInfer: every word weighs alike, so the ranking model's case
+// factor decides (the prefix as typed, or a capital typed for a small
+// letter at a sentence's start; then a small letter typed for a capital;
+// then any other difference), then length in code points, then byte order. Words shorter than the
+// minimum length in bytes (NFC) are left out, as the store refuses them. Only for well-formed UTF-8
+// lists.
 #ifndef RORIRER_BENCH_NAIVECOMPLETER_H
 #define RORIRER_BENCH_NAIVECOMPLETER_H
 
@@ -46,7 +49,7 @@ public:
             if (i < keys.size()) continue;
             const std::string rest = w.substr(at);
             hits.push_back({typed + (capitals ? upper(rest) : rest), w,
-                            w.compare(0, typed.size(), typed) == 0, length(w)});
+                            capitals ? 0 : caseRank(w.substr(0, at), typed), length(w)});
         }
         return best(hits);
     }
@@ -62,7 +65,7 @@ public:
             for (std::size_t n = keys.size() - 1; n <= keys.size() + 1 && n <= word.size(); ++n) {
                 if (rorirer::testsupport::editDistance(
                         std::vector<std::int32_t>(word.begin(), word.begin() + n), keys) <= 1) {
-                    hits.push_back({capitals ? upper(w) : w, w, false, length(w)});
+                    hits.push_back({capitals ? upper(w) : w, w, 0, length(w)});
                     break;
                 }
             }
@@ -74,9 +77,36 @@ private:
     struct Hit {
         std::string text;
         std::string word;
-        bool agrees;
+        int caseRank;  // lower first
         std::size_t length;
     };
+
+    // How the stored beginning's case meets the typed one's: 0 alike, or a
+    // capital typed for a small first letter; 1 a small letter typed for a
+    // capital first letter; 2 any other difference.
+    static int caseRank(const std::string& stored, const std::string& typed) {
+        bool firstDiffers = false;
+        bool restDiffers = false;
+        bool typedUpper = false;
+        std::size_t a = 0;
+        for (std::size_t b = 0; a < stored.size() && b < typed.size();) {
+            std::int32_t x;
+            std::int32_t y;
+            const std::size_t first = a;
+            a += next(stored, a, x);
+            b += next(typed, b, y);
+            if (apostrophe(x) == apostrophe(y)) continue;
+            if (first == 0) {
+                firstDiffers = true;
+                typedUpper = utf8proc_tolower(y) != y;
+            } else {
+                restDiffers = true;
+            }
+        }
+        if (restDiffers) return 2;
+        return firstDiffers && !typedUpper ? 1 : 0;
+    }
+    static std::int32_t apostrophe(std::int32_t c) { return c == 0x2019 ? '\'' : c; }
 
     static std::size_t next(const std::string& s, std::size_t at, std::int32_t& c) {
         const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + at),
@@ -122,7 +152,7 @@ private:
     }
     static std::vector<std::string> best(std::vector<Hit>& hits) {
         std::sort(hits.begin(), hits.end(), [](const Hit& x, const Hit& y) {
-            if (x.agrees != y.agrees) return x.agrees;
+            if (x.caseRank != y.caseRank) return x.caseRank < y.caseRank;
             if (x.length != y.length) return x.length < y.length;
             return x.word < y.word;
         });
