@@ -80,7 +80,7 @@ public:
             for (std::size_t i = 0; i < document.lineCount(); ++i) {
                 WordSplitter splitter(rules_);
                 const auto count = [&](std::string_view word) {
-                    if (word.size() >= 5 && beginsWith(word, typed)) ++counts[std::string(word)];
+                    if (word.size() >= 3 && beginsWith(word, typed)) ++counts[std::string(word)];
                 };
                 try {
                     splitter.feed(document.lineText(i), count);
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(input, line)) {
         const DictionaryLine entry = parseDictionaryLine(line);
-        if (entry.word.size() >= 5) dictionary.emplace_back(entry.word);
+        if (entry.word.size() >= 3) dictionary.emplace_back(entry.word);
     }
     OpenDocuments documents;
     ScanningCompletion completion(std::move(dictionary), documents);
