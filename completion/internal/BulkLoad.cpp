@@ -25,12 +25,6 @@ struct Batch {
     std::vector<SortItem> items;  // index: the entry of the caller's list
 };
 
-bool isAscii(std::string_view text) noexcept {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 bool isStorable(std::string_view word, std::size_t shortest) noexcept {
     return word.size() >= shortest && word.size() <= static_cast<std::size_t>(INT_MAX) &&
            word.find('\0') == std::string_view::npos;
@@ -41,12 +35,13 @@ bool isStorable(std::string_view word, std::size_t shortest) noexcept {
 // else is kept per word.
 Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCount>& words) {
     const auto shortest = static_cast<std::size_t>(std::max(s.store.shortest(), 1L));
-    std::vector<std::string> normalized;  // the NFC forms of the words that are not ASCII
+    // The NFC forms of the few words that may not be in NFC already.
+    std::vector<std::string> normalized;
     std::size_t bytes = 0;
     std::size_t kept = 0;
     for (const auto& entry : words) {
         std::string_view word = entry.word;
-        if (!isAscii(word)) {
+        if (!isKnownNfc(word)) {
             normalized.push_back(toNfc(word));
             word = normalized.back();
         }
@@ -60,7 +55,7 @@ Batch normalize(const StoreState& s, const std::vector<CompletionStore::WordCoun
     std::size_t next = 0;
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string_view word = words[i].word;
-        if (!isAscii(word)) word = normalized[next++];
+        if (!isKnownNfc(word)) word = normalized[next++];
         if (!isStorable(word, shortest)) continue;
         const char* at = batch.buffer.data() + batch.buffer.size();
         batch.buffer.append(word);
