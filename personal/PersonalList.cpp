@@ -1,15 +1,15 @@
 #include "personal/PersonalList.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <utility>
 
+#include "fileio/Folders.h"
 #include "personal/internal/AtomicFile.h"
 #include "personal/internal/ListFormat.h"
 
@@ -17,28 +17,6 @@ namespace rorirer {
 namespace {
 
 constexpr char kListPlace[] = "/rorirer/words.txt";
-constexpr char kDataHomeBelowHome[] = "/.local/share";
-
-bool isAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path == "/" ? "" : path;
-}
-
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (isAbsolute(home)) return home;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::string buffer(size > 0 ? static_cast<size_t>(size) : 16384, '\0');
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, &buffer[0], buffer.size(), &found) != 0 ||
-        found == nullptr || !isAbsolute(found->pw_dir)) {
-        return "";
-    }
-    return found->pw_dir;
-}
 
 // A symbolic link to the list is followed, even one whose target does not
 // exist yet, so that the file it points at is replaced rather than the link,
@@ -84,11 +62,8 @@ void listDifference(const std::set<std::string>& a, const std::set<std::string>&
 }  // namespace
 
 std::string PersonalList::defaultPath() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (isAbsolute(dataHome)) return withoutTrailingSlashes(dataHome) + kListPlace;
-    const std::string home = homeFolder();
-    if (home.empty()) return "";
-    return withoutTrailingSlashes(home) + kDataHomeBelowHome + kListPlace;
+    const std::optional<std::string> dataHome = xdgFolder("XDG_DATA_HOME", "/.local/share");
+    return dataHome ? *dataHome + kListPlace : "";
 }
 
 PersonalList::PersonalList(std::string path) : path_(std::move(path)) {

@@ -20,12 +20,6 @@ constexpr std::chrono::seconds kLockPatience{10};
 constexpr std::chrono::milliseconds kLongestPause{50};
 
 constexpr mode_t kNewFileMode = 0600;
-constexpr mode_t kNewFolderMode = 0700;
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 // Removes the temporary file unless the rename took it. Holds the name by
 // reference: destroying the guard must not allocate.
@@ -52,26 +46,10 @@ ListStatus fail(int error, const char* step, const std::string& name) {
 
 }  // namespace
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    const size_t end = path.find_last_not_of('/', slash);
-    if (end == std::string::npos) return "/";
-    return path.substr(0, end + 1);
-}
-
 ListStatus makeFolders(const std::string& folder) {
-    if (isFolder(folder)) return ListStatus();
-    // Each prefix ending before a slash, then the whole: one step per
-    // character of the path at most.
-    for (size_t at = 1; at <= folder.size(); ++at) {
-        if (at < folder.size() && (folder[at] != '/' || folder[at - 1] == '/')) continue;
-        const std::string prefix = folder.substr(0, at);
-        if (::mkdir(prefix.c_str(), kNewFolderMode) == 0) continue;
-        const int error = errno;
-        if (error == EEXIST && isFolder(prefix)) continue;
-        return fail(error == EEXIST ? ENOTDIR : error, "creating the folder ", prefix);
-    }
+    std::string failed;
+    if (const int error = rorirer::makeFolders(folder, failed))
+        return fail(error, "creating the folder ", failed);
     return ListStatus();
 }
 

@@ -8,12 +8,10 @@
 #include <string>
 
 #include "fileio/FileHandle.h"
+#include "fileio/Folders.h"
 #include "personal/ListStatus.h"
 
 namespace rorirer {
-
-// The folder holding `path`: "." for a bare name, "/" for a file in the root.
-std::string folderOf(const std::string& path);
 
 // Creates `folder` and every missing folder above it with mode 0700. Fails
 // when one cannot be made or a part of the path is not a folder; folders
