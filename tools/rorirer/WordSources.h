@@ -8,6 +8,7 @@
 #define RORIRER_TOOLS_WORDSOURCES_H
 
 #include "Options.h"
+#include "Progress.h"
 #include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
 
@@ -20,8 +21,10 @@ struct LoadSummary {
 };
 
 // Throws ToolError naming the source (and the line) at the first unusable
-// input; the store then holds the words of the sources before it.
-LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules);
+// input; the store then holds the words of the sources before it. Every
+// stage of the load is shown on `progress`.
+LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules,
+                            Progress& progress);
 
 }  // namespace rorirer
 

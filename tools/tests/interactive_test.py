@@ -120,7 +120,9 @@ class Terminal:
 
 
 def data_env(workdir):
-    return {"HOME": workdir, "XDG_DATA_HOME": os.path.join(workdir, "data")}
+    return {"HOME": workdir, "XDG_DATA_HOME": os.path.join(workdir, "data"),
+            "XDG_CACHE_HOME": os.path.join(workdir, "cache"),
+            "XDG_STATE_HOME": os.path.join(workdir, "state")}
 
 
 def list_path(workdir):
