@@ -227,10 +227,18 @@ bool isBulk(std::size_t words, Origin origin, std::size_t stored) noexcept {
 }  // namespace
 
 std::size_t CompletionStore::addWords(WordList&& list, Origin origin, BuildProgress* progress) {
-    WordList taken = std::move(list);
-    if (isBulk(taken.words.size(), origin, state_->table.size()))
-        return state_->addWordsInBulk(taken.words, origin, progress, &taken);
-    return addWords(taken.words, origin, progress);
+    // Used up in place, never moved first: the words point into the bytes,
+    // and moving a short string moves its bytes.
+    struct UsedUp {
+        WordList& list;
+        ~UsedUp() {
+            std::vector<WordCount>().swap(list.words);
+            std::string().swap(list.bytes);
+        }
+    } usedUp{list};
+    if (isBulk(list.words.size(), origin, state_->table.size()))
+        return state_->addWordsInBulk(list.words, origin, progress, &list);
+    return addWords(list.words, origin, progress);
 }
 
 std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin,

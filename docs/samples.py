@@ -35,7 +35,9 @@ repository root through /bin/sh, with standard input empty and an
 environment of their own: PATH, LC_ALL=C.UTF-8, TZ=UTC, TERM=dumb, and
 HOME, TMPDIR and the XDG_*_HOME folders in a fresh temporary folder for each
 sample, so that no sample reads or writes the user's own files or sees what
-an earlier sample left. When build/run/tools/rorirer is missing it is built
+an earlier sample left. A sample that writes in HOME or an XDG folder fails
+all the same: a reader who copies it would change their own files (a sample
+that needs a file of its own makes it in TMPDIR, with mktemp). When build/run/tools/rorirer is missing it is built
 first (`cmake --preset run`, `cmake --build --preset run`), as ./run does;
 an existing build is used as it stands, so build first when the sources
 have changed (.ci/docs.sh does).
@@ -66,6 +68,10 @@ TIMEOUT_SECONDS = 300
 
 
 class MarkerError(Exception):
+    pass
+
+
+class SampleError(Exception):
     pass
 
 
@@ -161,6 +167,12 @@ def run(sample):
             stderr=subprocess.STDOUT,
             timeout=TIMEOUT_SECONDS,
         )
+        written = sorted(str(path.relative_to(scratch))
+                         for folder in ("home", "data", "config", "cache", "state")
+                         for path in (scratch / folder).rglob("*"))
+    if written:
+        raise SampleError("writes the reader's own files (%s); give it a file or folder "
+                          "made with mktemp" % ", ".join(written))
     text = done.stdout.decode("utf-8", errors="backslashreplace")
     lines = [f"$ {sample.command}"] + text.splitlines()
     if any(FENCE.match(line) for line in lines[1:]):
@@ -215,7 +227,7 @@ def main():
             where = f"{shown(path)}:{sample.line}"
             try:
                 fresh, status = run(sample)
-            except (MarkerError, subprocess.TimeoutExpired) as error:
+            except (MarkerError, SampleError, subprocess.TimeoutExpired) as error:
                 print(f"samples: {where}: {error}", file=sys.stderr)
                 failures += 1
                 continue

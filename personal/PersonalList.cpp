@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
-#include <optional>
 #include <utility>
 
-#include "fileio/Folders.h"
+#include "fileio/UserFolders.h"
 #include "personal/internal/AtomicFile.h"
 #include "personal/internal/ListFormat.h"
 
@@ -62,8 +61,9 @@ void listDifference(const std::set<std::string>& a, const std::set<std::string>&
 }  // namespace
 
 std::string PersonalList::defaultPath() {
-    const std::optional<std::string> dataHome = xdgFolder("XDG_DATA_HOME", "/.local/share");
-    return dataHome ? *dataHome + kListPlace : "";
+    std::string dataHome;
+    if (!userFolder("XDG_DATA_HOME", ".local/share", dataHome)) return "";
+    return dataHome + kListPlace;
 }
 
 PersonalList::PersonalList(std::string path) : path_(std::move(path)) {
@@ -126,8 +126,10 @@ ListStatus PersonalList::save(ListChanges* changes) {
         return ListStatus();
     }
 
-    const ListStatus made = makeFolders(folderOf(target));
-    if (!made.ok()) return notSaved(made);
+    std::string folder;
+    if (const int error = makeFolders(folderOf(target), folder)) {
+        return notSaved(ListStatus::systemFailure(error, "creating the folder " + folder));
+    }
     FileHandle lock;
     const ListStatus locked = lockFile(target + ".lock", lock);
     if (!locked.ok()) return notSaved(locked);

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+#include "fileio/UserFolders.h"
+
 namespace rorirer {
 namespace {
 
@@ -45,13 +47,6 @@ ListStatus fail(int error, const char* step, const std::string& name) {
 }
 
 }  // namespace
-
-ListStatus makeFolders(const std::string& folder) {
-    std::string failed;
-    if (const int error = rorirer::makeFolders(folder, failed))
-        return fail(error, "creating the folder ", failed);
-    return ListStatus();
-}
 
 ListStatus lockFile(const std::string& lockPath, FileHandle& lock) {
     FileHandle file(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));

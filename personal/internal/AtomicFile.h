@@ -8,15 +8,9 @@
 #include <string>
 
 #include "fileio/FileHandle.h"
-#include "fileio/Folders.h"
 #include "personal/ListStatus.h"
 
 namespace rorirer {
-
-// Creates `folder` and every missing folder above it with mode 0700. Fails
-// when one cannot be made or a part of the path is not a folder; folders
-// made before the failure stay.
-ListStatus makeFolders(const std::string& folder);
 
 // Takes an exclusive flock on `lockPath` (created with mode 0600 if need be)
 // into `lock`; it is released when `lock` closes. Waits at most a few

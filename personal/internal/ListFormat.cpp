@@ -67,8 +67,10 @@ ListStatus ListParser::take(const char* data, size_t size) {
                                  ? static_cast<size_t>(static_cast<const char*>(newline) - data)
                                  : size;
         if (partial_.size() + piece > kMaxLineBytes) {
-            return fail(lineNumber_ + 1,
-                        "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+            // Told by the limit users know, the word's, not the line's.
+            return fail(lineNumber_ + 1, "a line longer than any entry: a word holds at most " +
+                                             std::to_string(PersonalList::kMaxWordBytes) +
+                                             " bytes");
         }
         if (newline == nullptr) {
             partial_.append(data, piece);
@@ -104,7 +106,8 @@ ListStatus ListParser::finish() const {
 ListStatus ListParser::takeLine(const char* line, size_t size) {
     ++lineNumber_;
     if (ended_) return fail(lineNumber_, "text after the end line");
-    if (std::memchr(line, '\0', size) != nullptr) return fail(lineNumber_, "a NUL byte");
+    if (std::memchr(line, '\0', size) != nullptr)
+        return fail(lineNumber_, "binary data (a NUL byte)");
     if (lineNumber_ == 1) return takeHeader(line, size);
     if (startsWith(line, size, kLearnedTag)) {
         const size_t tag = lengthOf(kLearnedTag);

@@ -87,6 +87,10 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 "$cxx" -std=c++17 -o "$work/pc-host" "$source_dir/tests/packaging/host/main.cpp" \
     $(pkg-config --cflags --libs rorirer) -Wl,-rpath,"$libdir"
 "$work/pc-host"
+# The program's manual page, where the build made one, goes with it.
+if [ -f "$build_dir/tools/rorirer.1" ]; then
+    [ -f "$prefix/share/man/man1/rorirer.1" ] || fail "the manual page share/man/man1/rorirer.1 was not installed"
+fi
 # The program finds the library relative to itself, wherever the prefix is.
 if [ -x "$prefix/bin/rorirer" ]; then
     moved=$work/moved

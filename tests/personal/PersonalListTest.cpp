@@ -183,10 +183,11 @@ TEST_F(WordList, UnusableListIsNeverOverwritten) {
         {kHeader + "# end zero\n", ":2: a malformed end line"},
         {kHeader + "learned\tfoo\nforgotten\tfoo\n# end 2\n",
          ":3: a word both learned and forgotten"},
-        {kHeader + std::string("learned\ta\0b\n# end 1\n", 20), ":2: a NUL byte"},
+        {kHeader + std::string("learned\ta\0b\n# end 1\n", 20), ":2: binary data (a NUL byte)"},
         {kHeader + "learned\t" + std::string(PersonalList::kMaxWordBytes + 1, 'w') + "\n# end 1\n",
          ":2: a word longer than 4096 bytes"},
-        {kHeader + std::string(5000, '#'), ":2: line longer than 4106 bytes"},
+        {kHeader + std::string(5000, '#'),
+         ":2: a line longer than any entry: a word holds at most 4096 bytes"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.problem);

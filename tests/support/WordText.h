@@ -5,6 +5,8 @@
 #ifndef RORIRER_TESTS_SUPPORT_WORDTEXT_H
 #define RORIRER_TESTS_SUPPORT_WORDTEXT_H
 
+#include <cstddef>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -37,9 +39,10 @@ inline const char* const kWordPieces[] = {
 };
 
 inline std::string randomWordLine(std::mt19937& random, int pieces) {
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(kWordPieces) - 1);
     std::string line;
     for (int i = 0; i < pieces; ++i)
-        line += kWordPieces[random() % (sizeof kWordPieces / sizeof *kWordPieces)];
+        line += kWordPieces[piece(random)];
     return line;
 }
 

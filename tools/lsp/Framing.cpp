@@ -39,11 +39,14 @@ std::string excerpt(std::string_view text) {
 
 enum class Length { kNumber, kNotANumber, kHuge };
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Every character is looked at before the value: a header of many letters
+// is not a number, however long, and leading zeros add nothing.
 Length parseLength(std::string_view text, std::size_t& length) {
-    if (text.empty() || text.size() > 20) return text.empty() ? Length::kNotANumber : Length::kHuge;
+    if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit)) return Length::kNotANumber;
     std::size_t value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return Length::kNotANumber;
         const std::size_t digit = static_cast<std::size_t>(c - '0');
         if (value > (std::numeric_limits<std::size_t>::max() - digit) / 10) return Length::kHuge;
         value = value * 10 + digit;

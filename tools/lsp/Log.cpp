@@ -26,6 +26,11 @@ void Log::write(int type, const char* label, const std::string& text) {
 
 std::string clip(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return std::string(text);
+    // Back to the start of the character cut, so that a valid text stays
+    // valid; a sequence has at most three continuation bytes.
+    for (int i = 0; i < 3 && limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80;
+         ++i)
+        --limit;
     return std::string(text.substr(0, limit)) + "...";
 }
 

@@ -27,7 +27,8 @@ private:
     bool forward_ = false;
 };
 
-// At most `limit` bytes of `text` for a log line, marked when cut.
+// At most `limit` bytes of `text` for a log line, marked when cut, and
+// cut between characters.
 std::string clip(std::string_view text, std::size_t limit = 80);
 
 }  // namespace rorirer::lsp

@@ -71,6 +71,9 @@ ItemSupport readItemSupport(const Json* capabilities) {
     return support;
 }
 
+// Of what the client sent, at most this much is quoted back to it.
+constexpr std::size_t kQuotedBytes = 240;
+
 // One frame of a batch, parsed, or what was wrong with it. (A null Json is
 // built through a constructor that could allocate for other kinds, which
 // clang-tidy cannot tell apart.)
@@ -107,8 +110,11 @@ void Session::handleFrames(std::vector<Frame>& frames,
         const std::string& body = frames[i].body;
         try {
             incoming.message = Json::parse(body.data(), body.data() + body.size());
-        } catch (const Json::parse_error& error) {
-            incoming.problem = std::string("unparsable message: ") + error.what();
+        } catch (const Json::exception& error) {
+            // Not only syntax: a number past what a double holds (1e400)
+            // is out_of_range. The parser quotes the token it stopped in,
+            // which may be most of the message.
+            incoming.problem = "unparsable message: " + clip(error.what(), kQuotedBytes);
             incoming.unparsable = true;
             continue;
         } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "fileio/FileHandle.h"
 
@@ -34,9 +35,20 @@ Transport::Wait Transport::receive(int timeoutMs) {
         if (error == EAGAIN || error == EWOULDBLOCK) return Wait::kRead;
         if (error != 0 || got == 0) return Wait::kEnd;
         decoder_.feed(std::string_view(chunk_.data(), got));
+        // Cut as the bytes come, so that a header is read before the rest
+        // of the round is: a body over the limit is dropped as it arrives.
+        Frame frame;
+        while (decoder_.next(frame)) frames_.push_back(std::move(frame));
         total += got;
         if (total >= kRoundBytes || !waiting(input_, 0)) return Wait::kRead;
     }
+}
+
+bool Transport::nextFrame(Frame& frame) {
+    if (frames_.empty()) return false;
+    frame = std::move(frames_.front());
+    frames_.pop_front();
+    return true;
 }
 
 bool Transport::send(const Json& message) { return sendBody(serialize(message)); }

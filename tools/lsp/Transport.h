@@ -3,6 +3,7 @@
 #define RORIRER_LSP_TRANSPORT_H
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,13 @@ public:
     // so that what the client sent together is handled together. kEnd once
     // the input is closed: the frames read before it are still there.
     Wait receive(int timeoutMs);
-    bool nextFrame(Frame& frame) { return decoder_.next(frame); }
+    // The messages and problems received, in order.
+    bool nextFrame(Frame& frame);
     // The input ended inside a message.
     bool cutShort() const noexcept { return decoder_.partial(); }
+    // Bytes received and not yet cut into frames: the start of a message
+    // still coming.
+    std::size_t held() const noexcept { return decoder_.held(); }
 
     // Writes one message, header and body in one piece, and returns once
     // it is all written. False, now and later, when the output is gone.
@@ -36,6 +41,7 @@ private:
     int input_;
     int output_;
     FrameDecoder decoder_;
+    std::deque<Frame> frames_;
     std::vector<char> chunk_;
     bool broken_ = false;
 };

@@ -50,11 +50,19 @@ std::string describeSource(const CompletionStore& store, const DocumentWords::Co
 
 CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     CompletionAnswer answer;
-    const std::string_view line = query.document.lineText(query.line);
-    const std::size_t cursor = std::min(query.byte, line.size());
-    const std::size_t start = wordStartBeforeCursor(rules_, line, cursor);
+    const std::string_view whole = query.document.lineText(query.line);
+    const std::size_t cursor = std::min(query.byte, whole.size());
+    answer.wordStart = answer.wordEnd = cursor;
+    // The cursor's line is read only near the cursor. A word that begins
+    // farther back is longer than any word stored: nothing completes it.
+    const LineWindow window = windowWithin(rules_, whole, cursor - std::min(cursor, kReach),
+                                           cursor + std::min(whole.size() - cursor, kReach));
+    if (window.start > cursor) return answer;
+    const std::string_view line = whole.substr(0, window.end);
+    const std::size_t start =
+        window.start +
+        wordStartBeforeCursor(rules_, line.substr(window.start), cursor - window.start);
     answer.wordStart = start;
-    answer.wordEnd = cursor;
     // Nothing typed yet: the empty answer must not be kept. Some clients
     // (ycmd) ask at the start of the word and filter what they got as the
     // user types; a complete empty list would hide every word.
@@ -67,11 +75,11 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     // The document's word that the typed word is part of: the replace range
     // runs to its end, and when its line is learned from, the store counts
     // it, so that one occurrence must not count for this answer.
-    const std::size_t wordEnd = wordEndFrom(rules_, line, start, keepNumbers_);
+    const std::size_t wordEnd = start + wordEndFrom(rules_, line.substr(start), 0, keepNumbers_);
     answer.wordEnd = std::max(cursor, wordEnd);
     const DocumentWords& documents = words_.documentWords();
     std::string discounted;
-    if (wordEnd > start && documents.learning() && line.size() <= query.document.lineLimit())
+    if (wordEnd > start && documents.learning() && whole.size() <= query.document.lineLimit())
         discounted = storedWordForm(line.substr(start, wordEnd - start));
 
     NearbySearch search;

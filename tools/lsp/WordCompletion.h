@@ -24,6 +24,11 @@ public:
 
     CompletionAnswer complete(const CompletionQuery& query) override;
 
+    // Bytes of the cursor's line read on each side of the cursor: several
+    // times the longest word any source or document gives the store, so
+    // that a typed word not found within them completes to nothing.
+    static constexpr std::size_t kReach = 16 * 1024;
+
 private:
     ServerWords& words_;
     const WordRules& rules_;

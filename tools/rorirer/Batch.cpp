@@ -1,21 +1,16 @@
 #include "Batch.h"
 
-#include <cstdio>
 #include <string>
 
 #include "CompletionReport.h"
 #include "InputFile.h"
 #include "JsonOutput.h"
+#include "StandardOutput.h"
 #include "StoreStats.h"
 #include "ToolError.h"
 
 namespace rorirer {
 namespace {
-
-void writeOut(const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-        throw ToolError("standard output: write failed");
-}
 
 std::string formatReport(const CompletionReport& report) {
     std::string out = "prefix: " + report.prefix + "\n";
@@ -61,7 +56,7 @@ private:
         }
         ++reported_;
         // A plugin talking through a pipe waits for each answer.
-        std::fflush(stdout);
+        flushOutput();
     }
 
     const CompletionStore& store_;

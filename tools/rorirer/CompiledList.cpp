@@ -24,7 +24,7 @@
 #include "ToolError.h"
 #include "completion/StoreImage.h"
 #include "fileio/FileHandle.h"
-#include "fileio/Folders.h"
+#include "fileio/UserFolders.h"
 
 namespace rorirer {
 namespace {
@@ -198,8 +198,8 @@ std::string pathOfSource(const Key::Source& source) {
 // The cache's file for `key`: the first source's name (for whoever looks
 // into the folder) and a hash of the sources and options.
 std::optional<std::string> cachePathOf(const Key& key) {
-    const std::optional<std::string> cache = xdgFolder("XDG_CACHE_HOME", "/.cache");
-    if (!cache) return std::nullopt;
+    std::string cache;
+    if (!userFolder("XDG_CACHE_HOME", ".cache", cache)) return std::nullopt;
     std::string base = "builtin";
     if (key.sources.front().what != "source builtin") {
         const std::string path = pathOfSource(key.sources.front());
@@ -211,7 +211,7 @@ std::optional<std::string> cachePathOf(const Key& key) {
     char digits[17];
     std::snprintf(digits, sizeof digits, "%016llx",
                   static_cast<unsigned long long>(XXH3_64bits(name.data(), name.size())));
-    return *cache + "/rorirer/" + base + "-" + digits + ".image";
+    return cache + "/rorirer/" + base + "-" + digits + ".image";
 }
 
 class FileInput final : public ImageInput {
@@ -269,10 +269,15 @@ OpenImage openImage(const std::string& path) {
     return image;
 }
 
+// Only a regular file is looked into: reading the start of a pipe, a
+// terminal or standard input would take what the load then reads, and
+// opening a FIFO could wait for a writer for good.
 bool isCompiledList(const std::string& path) {
     if (path == "-") return false;
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.isOpen()) return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     char start[kImageMarkBytes];
     std::size_t got = 0;
     if (readSome(file.get(), start, sizeof start, got) != 0) return false;
@@ -462,15 +467,18 @@ LoadSummary loadStore(CompletionStore& store, const Options& given, const WordRu
     }
 
     // Built from the sources, as they were read: an image is kept only if
-    // none of them changed meanwhile.
-    std::optional<Key> full = keyOf(options, true);
+    // none of them changed meanwhile. The checksums are taken once the load
+    // has gone well: it refuses a source too large to read, which a
+    // checksum would read to its end first.
     LoadSummary summary = loadWordSources(store, options, rules, progress);
-    if (full) full->offered = summary.offered;
-    const std::optional<Key> after = keyOf(options, false);
-    bool unchanged = full && after;
-    for (std::size_t i = 0; unchanged && i < full->sources.size(); ++i)
-        unchanged = full->sources[i].stamp == after->sources[i].stamp;
-    if (unchanged) keepImage(store, *full, *path, progress);
+    std::optional<Key> after = keyOf(options, true);
+    bool unchanged = after.has_value();
+    for (std::size_t i = 0; unchanged && i < current->sources.size(); ++i)
+        unchanged = current->sources[i].stamp == after->sources[i].stamp;
+    if (unchanged) {
+        after->offered = summary.offered;
+        keepImage(store, *after, *path, progress);
+    }
     return finished(summary);
 }
 

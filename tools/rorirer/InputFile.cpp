@@ -17,13 +17,16 @@ constexpr size_t kChunkSize = 1 << 16;
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path, bool mayBeEmpty) : mayBeEmpty_(mayBeEmpty) {
+InputFile::InputFile(const std::string& path, bool mayBeEmpty, Kind kind)
+    : mayBeEmpty_(mayBeEmpty) {
+    const bool regularOnly = kind == Kind::kRegular;
     if (path == "-") {
         name_ = "standard input";
         fd_ = STDIN_FILENO;
     } else {
         name_ = path;
-        owned_ = FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        const int flags = O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0);
+        owned_ = FileHandle(::open(path.c_str(), flags));
         if (!owned_.isOpen()) throw ToolError(describeError(name_, errno));
         fd_ = owned_.get();
     }
@@ -31,6 +34,15 @@ InputFile::InputFile(const std::string& path, bool mayBeEmpty) : mayBeEmpty_(may
     if (::fstat(fd_, &info) != 0) throw ToolError(describeError(name_, errno));
     if (S_ISDIR(info.st_mode)) throw ToolError(name_ + ": is a directory");
     if (S_ISREG(info.st_mode)) size_ = static_cast<long long>(info.st_size);
+    if (!regularOnly) return;
+    if (!S_ISREG(info.st_mode))
+        throw ToolError(name_ + ": not a regular file; a dictionary must be one");
+    // Reads of the file opened then wait for the disk as usual.
+    if (owned_.isOpen()) {
+        const int status = ::fcntl(fd_, F_GETFL);
+        if (status == -1 || ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK) != 0)
+            throw ToolError(describeError(name_, errno));
+    }
 }
 
 bool InputFile::readChunk(std::vector<char>& chunk) {
@@ -40,29 +52,26 @@ bool InputFile::readChunk(std::vector<char>& chunk) {
     return got > 0;
 }
 
-void InputFile::readAll(std::string& bytes) {
-    if (size_ > 0) bytes.reserve(bytes.size() + static_cast<size_t>(size_));
-    for (;;) {
-        const size_t before = bytes.size();
-        if (size_ >= 0 && bytesRead_ >= size_) {
-            // All the file announced is in: a small read finds the end (or
-            // what was appended since) without growing the string.
-            char probe[4096];
-            const size_t got = readInto(probe, sizeof probe);
-            if (got == 0) return;
-            bytes.append(probe, got);
-            continue;
-        }
-        if (bytes.capacity() - before < kChunkSize)
-            bytes.reserve(before + std::max(kChunkSize, before));
-        bytes.resize(bytes.capacity());
-        const size_t got = readInto(bytes.data() + before, bytes.size() - before);
-        bytes.resize(before + got);
-        if (got == 0) return;
+void InputFile::readAll(std::string& bytes, std::size_t limit) {
+    const auto tooLarge = [&] {
+        return ToolError(name_ + ": too large: more than " + std::to_string(limit) +
+                         " bytes, the most a word list may hold");
+    };
+    if (size_ > 0 && static_cast<unsigned long long>(size_) > limit) throw tooLarge();
+    // The size announced is reserved, which takes no memory until written,
+    // and filled a chunk at a time: a NUL or a read error stops the reading
+    // with no more taken than was read.
+    const std::size_t start = bytes.size();
+    if (size_ > 0) bytes.reserve(start + static_cast<std::size_t>(size_));
+    std::vector<char> chunk;
+    while (readChunk(chunk)) {
+        if (chunk.size() > limit - (bytes.size() - start)) throw tooLarge();
+        bytes.append(chunk.data(), chunk.size());
     }
 }
 
 size_t InputFile::readInto(char* into, size_t room) {
+    if (nulSeen_) throwBinaryData();
     size_t got = 0;
     if (const int error = readSome(fd_, into, room, got))
         throw ToolError(describeError(name_, error));
@@ -71,12 +80,20 @@ size_t InputFile::readInto(char* into, size_t room) {
         return 0;
     }
     if (const void* nul = std::memchr(into, 0, got)) {
-        const long long offset = bytesRead_ + (static_cast<const char*>(nul) - into);
-        throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(offset) +
-                        ")");
+        // The bytes before the NUL are handed out first and the next read
+        // fails, so that every line before the bad one gets its answer
+        // whatever the size of the reads.
+        got = static_cast<size_t>(static_cast<const char*>(nul) - into);
+        nulSeen_ = true;
+        if (got == 0) throwBinaryData();
     }
     bytesRead_ += static_cast<long long>(got);
     return got;
+}
+
+void InputFile::throwBinaryData() const {
+    throw ToolError(name_ + ": binary data (NUL byte at offset " + std::to_string(bytesRead_) +
+                    ")");
 }
 
 std::string InputFile::where(long line) const { return name_ + ":" + std::to_string(line) + ": "; }

@@ -1,5 +1,7 @@
 #include "Interactive.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,10 +23,23 @@ const char kHelp[] =
     "  :stats         words, nodes and memory of the store\n"
     "  :skip          toggle completing past a prefix that is itself a word (also Alt-s)\n"
     "  :help          this text\n"
+    "  Ctrl-C         drop the line being typed\n"
     "  Ctrl-D         quit\n";
 
 void warn(const std::string& message) {
     if (!message.empty()) std::fprintf(stderr, "rorirer: %s\n", message.c_str());
+}
+
+// Where the line being edited is drawn: standard output, or, when that goes
+// to a file, standard error, as shells put their prompt; the session's
+// answers go to standard output either way.
+std::FILE* terminalOutput() {
+    if (::isatty(STDOUT_FILENO) == 1) return stdout;
+    if (::isatty(STDERR_FILENO) == 1) return stderr;
+    throw ToolError(
+        "neither standard output nor standard error is a terminal, so a session has nowhere "
+        "to show the line being typed (for answers in a file, give a command: rorirer "
+        "complete)");
 }
 
 class Session {
@@ -39,11 +54,12 @@ public:
           style_(options.style) {}
 
     int run() {
-        std::printf("%zu words. Tab completes, :help lists commands, Ctrl-D quits.\n",
-                    store_.wordCount());
-        std::fflush(stdout);
+        std::FILE* terminal = terminalOutput();
+        std::fprintf(terminal, "%zu words. Tab completes, :help lists commands, Ctrl-D quits.\n",
+                     store_.wordCount());
+        std::fflush(terminal);
         {
-            LineEditor editor(store_, rules_, style_);
+            LineEditor editor(store_, rules_, style_, terminal);
             std::string line;
             while (editor.readLine("> ", line)) {
                 if (!line.empty() && line[0] == ':')
@@ -53,11 +69,14 @@ public:
                 std::fflush(stdout);
                 warn(learning_.save());
             }
+            std::fputc('\n', terminal);
+            std::fflush(terminal);
+            warn(editor.saveHistory());
         }
-        std::printf("\n");
-        std::fflush(stdout);
         warn(learning_.saveAtExit());
-        return kExitOk;
+        // Words the user was told were learned, or forgotten, are not: the
+        // session did not do what it said.
+        return learning_.allSaved() ? kExitOk : kExitUsage;
     }
 
 private:

@@ -1,6 +1,5 @@
 #include "LanguageServerCommand.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #ifdef __GLIBC__
@@ -58,23 +57,19 @@ bool namedOnCommandLine(const Options& options, const std::string& path) {
     return false;
 }
 
-// A dictionary the client names must be a regular file: standard input
-// ("-", /dev/stdin) carries the client's messages, and a pipe or a device
-// may never end, so reading one would stop the server for good.
-void checkClientDictionary(const std::string& path) {
-    struct stat status {};
-    if (path == "-" || (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)))
-        throw ToolError(path + ": not a regular file; a dictionary must be one");
-}
-
 // The command line's sources with the client's dictionaries in place of
-// the --dict files; the --text files stay.
+// the --dict files; the --text files stay. A dictionary the client names
+// must be a regular file: standard input ("-", /dev/stdin) carries the
+// client's messages, and a pipe or a device may never end, so reading one
+// would stop the server for good. The loader checks the file it opened.
 Options sourcesFor(const Options& options, const lsp::Settings& settings) {
     Options sources = options;
     sources.sources.clear();
     for (const std::string& path : settings.dictionaries) {
-        if (!namedOnCommandLine(options, path)) checkClientDictionary(path);
-        sources.sources.push_back({WordSource::kDict, path});
+        const bool fromClient = !namedOnCommandLine(options, path);
+        if (fromClient && path == "-")
+            throw ToolError(path + ": not a regular file; a dictionary must be one");
+        sources.sources.push_back({WordSource::kDict, path, fromClient});
     }
     for (const WordSource& source : options.sources)
         if (source.kind == WordSource::kText) sources.sources.push_back(source);

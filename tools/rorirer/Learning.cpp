@@ -87,8 +87,12 @@ std::string Learning::saveAtExit() {
     // failure was told before.
     failing_ = false;
     std::string said = save();
-    if (list_->pendingCount() == 0 || !list_->enabled()) return said;
-    return said + " (" + std::to_string(list_->pendingCount()) + " changes of this session lost)";
+    if (list_->pendingCount() == 0) return said;
+    const std::string lost =
+        std::to_string(list_->pendingCount()) + " changes of this session lost";
+    // A list that is off told why when it refused its first save.
+    if (said.empty()) return "personal word list " + list_->path() + ": " + lost;
+    return said + " (" + lost + ")";
 }
 
 }  // namespace rorirer

@@ -38,8 +38,11 @@ public:
     // Returns what to tell the user: a failure, once until a save succeeds
     // again, and then that it did; otherwise nothing.
     std::string save();
-    // The last save, at exit; says so when changes are left unsaved.
+    // The last save, at exit; says so when changes are left unsaved, for
+    // whatever reason (a failing save, or a list that could not be read).
     std::string saveAtExit();
+    // False while this session's changes are not all in the list.
+    bool allSaved() const noexcept { return list_ == nullptr || list_->pendingCount() == 0; }
 
     // Heap bytes the store gained or lost through this object's changes.
     long long storeHeapChange() const noexcept { return heapChange_; }

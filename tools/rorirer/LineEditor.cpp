@@ -1,28 +1,47 @@
 #include "LineEditor.h"
 
+#include <poll.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string_view>
 
 #include <readline/history.h>
 #include <readline/readline.h>
 
 #include "completion/Unicode.h"
+#include "fileio/FileHandle.h"
+#include "fileio/UserFolders.h"
 
 namespace rorirer {
 namespace {
+
+// Lines of history kept, in memory and in the file.
+constexpr int kHistoryLines = 1000;
 
 struct EditorState {
     CompletionStore* store = nullptr;
     const WordRules* rules = nullptr;
     QueryStyle* style = nullptr;
     rl_compentry_func_t* savedEntryFunction = nullptr;
+    struct sigaction savedInterrupt {};
     bool hintShown = false;
     Hint hint;  // the one shown, whole, for taking it
+    bool lineDone = false;
+    char* line = nullptr;  // readline's, once done; null at the end of input
 };
 
 EditorState editor;
+
+// Set by Ctrl-C. Readline's own handler catches the signal while a line is
+// read, puts the terminal back and sends it again, which lands here.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterrupt(int) { interrupted = 1; }
 
 std::string_view lineText() {
     return std::string_view(rl_line_buffer, static_cast<size_t>(rl_end));
@@ -183,17 +202,69 @@ int toggleSkipPrefixWord(int, int) {
     return 0;
 }
 
+// Readline calls this with the finished line; it is taken out of readline
+// so that no prompt is drawn before the session has answered the line.
+void takeLine(char* text) {
+    editor.lineDone = true;
+    editor.line = text;
+    rl_callback_handler_remove();
+}
+
+// A signal ended the wait for a key. Readline's handlers, kept in place for
+// the whole line, deal with it: a new terminal size, a stop (Ctrl-Z), and
+// Ctrl-C, which they pass on to noteInterrupt.
+void handleSignal() {
+    const int signal = rl_pending_signal();
+    // Readline echoes ^C or ^Z at the cursor, where a hint starts.
+    if (editor.hintShown) std::fputs("\033[K", rl_outstream);
+    editor.hintShown = false;
+    // Readline's redraw after a resize clears the old line first only when
+    // it draws alone; no hint while it redraws.
+    rl_redisplay_function = rl_redisplay;
+    rl_check_signals();
+    rl_redisplay_function = redisplayWithHint;
+    if (signal == SIGTSTP) {
+        rl_forced_update_display();  // back from fg, on the line the shell left
+    } else if (interrupted == 0) {
+        redisplayWithHint();
+    }
+}
+
+// Waits for the next key and hands it to readline.
+void readKey() {
+    pollfd input{::fileno(rl_instream), POLLIN, 0};
+    if (::poll(&input, 1, -1) >= 0) {
+        rl_callback_read_char();
+    } else if (errno == EINTR) {
+        handleSignal();
+    } else {
+        takeLine(nullptr);  // the terminal cannot be waited on: the input ends
+    }
+}
+
 }  // namespace
 
-LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, QueryStyle& style) {
+LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, QueryStyle& style,
+                       std::FILE* terminal) {
     editor.store = &store;
     editor.rules = &rules;
     editor.style = &style;
     editor.savedEntryFunction = rl_completion_entry_function;
 
     rl_readline_name = "rorirer";
+    rl_instream = stdin;
+    rl_outstream = terminal;
     rl_completion_entry_function = noCompletion;
+    // Readline reads the terminal's description (how to wrap a long line,
+    // clear the screen, move up) only when it draws the line itself, so it
+    // is set up before the hint's redisplay takes over.
+    rl_initialize();
     rl_redisplay_function = redisplayWithHint;
+    rl_persistent_signal_handlers = 1;
+    struct sigaction onInterrupt {};
+    onInterrupt.sa_handler = noteInterrupt;
+    sigemptyset(&onInterrupt.sa_mask);
+    ::sigaction(SIGINT, &onInterrupt, &editor.savedInterrupt);
     rl_bind_key('\t', completeOrList);
     rl_bind_key('\r', acceptLine);
     rl_bind_key('\n', acceptLine);
@@ -202,20 +273,61 @@ LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, QueryStyl
     rl_bind_keyseq("\\e[C", takeHintOrForward);
     rl_bind_keyseq("\\eOC", takeHintOrForward);
     rl_bind_key('F' & 0x1f, takeHintOrForward);
+
+    using_history();
+    stifle_history(kHistoryLines);
+    if (userFolder("XDG_STATE_HOME", ".local/state", historyFolder_)) {
+        historyFolder_ += "/rorirer";
+        historyFile_ = historyFolder_ + "/history";
+        // A history that cannot be read starts empty; saving says why.
+        read_history(historyFile_.c_str());
+    }
 }
 
 LineEditor::~LineEditor() {
+    ::sigaction(SIGINT, &editor.savedInterrupt, nullptr);
     rl_completion_entry_function = editor.savedEntryFunction;
     rl_redisplay_function = rl_redisplay;
 }
 
 bool LineEditor::readLine(const std::string& prompt, std::string& line) {
-    char* text = readline(prompt.c_str());
+    // A Ctrl-C between two lines, while the session was busy, drops nothing.
+    interrupted = 0;
+    editor.lineDone = false;
+    rl_callback_handler_install(prompt.c_str(), takeLine);
+    while (!editor.lineDone) {
+        readKey();
+        if (interrupted != 0) {
+            // As a shell does: the line is dropped, the next prompt comes on
+            // a row of its own, cleared of what a resize may have left there.
+            interrupted = 0;
+            rl_callback_handler_remove();
+            std::fputs("\n\033[K", rl_outstream);
+            rl_callback_handler_install(prompt.c_str(), takeLine);
+        }
+    }
+    const std::unique_ptr<char, decltype(&std::free)> text(editor.line, &std::free);
+    editor.line = nullptr;
     if (text == nullptr) return false;
-    line = text;
-    if (*text != '\0') add_history(text);
-    std::free(text);
+    line = text.get();
+    if (!line.empty()) {
+        add_history(text.get());
+        historyAdded_ = true;
+    }
     return true;
+}
+
+std::string LineEditor::saveHistory() {
+    if (!historyAdded_ || historyFolder_.empty()) return std::string();
+    const char* const notKept = " (the history of this session is not kept)";
+    std::string failedAt;
+    if (const int error = makeFolders(historyFolder_, failedAt))
+        return describeError(failedAt, error) + notKept;
+    // Readline writes the file anew beside the old one and renames it into
+    // place, with mode 0600: the lines typed are the user's alone.
+    if (const int error = write_history(historyFile_.c_str()))
+        return describeError(historyFile_, error) + notKept;
+    return std::string();
 }
 
 }  // namespace rorirer

@@ -13,6 +13,9 @@ struct WordSource {
     enum Kind { kDict, kText };
     Kind kind;
     std::string path;  // "-" is standard input
+    // Named by the language server's client rather than on the command
+    // line: only a regular file is read.
+    bool regularFileOnly = false;
 };
 
 enum class Command {

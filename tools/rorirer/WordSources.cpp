@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -35,6 +37,33 @@ bool isNumber(const WordRules& rules, std::string_view word) {
     return true;
 }
 
+// An upper bound on the nodes a source's words add to the tree, kept as
+// they are read: a node for each byte a word does not share with the word
+// before it, and an end marker for each word. Exact for a sorted list of
+// distinct words, and never below the truth in any order (normalization
+// aside); a duplicate costs one.
+class NodeBound {
+public:
+    explicit NodeBound(const InputFile& input) : input_(input) {}
+
+    void add(std::string_view word, std::string_view before) {
+        const std::size_t most = std::min(word.size(), before.size());
+        std::size_t shared = 0;
+        while (shared < most && word[shared] == before[shared]) ++shared;
+        nodes_ += static_cast<long long>(word.size() - shared) + 1;
+        if (nodes_ > kMaxSourceNodes) {
+            throw ToolError(input_.name() +
+                            ": too many different words: they would take more than " +
+                            std::to_string(kMaxSourceNodes) +
+                            " nodes of the word tree, the most one source may add");
+        }
+    }
+
+private:
+    const InputFile& input_;
+    long long nodes_ = 0;
+};
+
 class Loader {
 public:
     Loader(CompletionStore& store, const WordRules& rules, bool numbers, Progress& progress)
@@ -53,12 +82,19 @@ public:
     // Read whole, with the batch's views pointing into the bytes: a string
     // per word would take several times the list's size while loading. Both
     // are handed to the store, which lets go of them as it goes.
-    void loadDict(const std::string& path) {
-        InputFile input(path);
+    void loadDict(const WordSource& source) {
+        InputFile input(source.path, false,
+                        source.regularFileOnly ? InputFile::Kind::kRegular : InputFile::Kind::kAny);
         progress_.startSource(input.name(), input.size());
         CompletionStore::WordList list;
-        input.readAll(list.bytes);
-        addLines(list.bytes, &input, list.words);
+        input.readAll(list.bytes, kMaxListBytes);
+        // The mark some editors put at the start of a UTF-8 file is no part
+        // of the first word.
+        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+        std::string_view lines(list.bytes);
+        if (lines.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            lines.remove_prefix(kByteOrderMark.size());
+        addLines(lines, &input, list.words);
         store_.addWords(std::move(list), Origin::kDictionary, &progress_);
     }
 
@@ -71,9 +107,12 @@ public:
         WordSplitter splitter(rules_, splitting);
         std::unordered_map<std::string, std::uint64_t> occurrences;
         std::string key;
+        NodeBound nodes(input);
         const auto count = [&](std::string_view word) {
             key.assign(word);
-            ++occurrences[key];
+            const auto [entry, fresh] = occurrences.try_emplace(key, 0);
+            if (fresh) nodes.add(word, {});
+            ++entry->second;
             offer(input.bytesRead());
         };
         try {
@@ -98,9 +137,14 @@ private:
     void addLines(std::string_view all, const InputFile* input, Batch& batch) {
         // Reserved whole: a batch grown by doubling takes up to three times
         // its room while the last move is under way, and a sanitizer's
-        // allocator keeps the old buffers for a while.
-        batch.reserve(static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
+        // allocator keeps the old buffers for a while. A list never holds
+        // more words than kMaxSourceNodes: each counts at least one.
+        const auto lines = static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1;
+        batch.reserve(std::min(lines, static_cast<size_t>(kMaxSourceNodes)));
         long number = 0;
+        std::optional<NodeBound> nodes;
+        if (input != nullptr) nodes.emplace(*input);
+        std::string_view before;
         for (size_t at = 0; at < all.size();) {
             const size_t newline = std::min(all.find('\n', at), all.size());
             const std::string_view text = all.substr(at, newline - at);
@@ -112,6 +156,8 @@ private:
             }
             const DictionaryLine line = parseDictionaryLine(text);
             if (keeps(line.word)) {
+                if (nodes) nodes->add(line.word, before);
+                before = line.word;
                 batch.push_back({line.word, line.count});
                 offer(static_cast<long long>(newline));
             }
@@ -149,7 +195,7 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options, cons
         if (options.sources.empty()) loader.loadBuiltin();
         for (const WordSource& source : options.sources) {
             if (source.kind == WordSource::kDict)
-                loader.loadDict(source.path);
+                loader.loadDict(source);
             else
                 loader.loadText(source.path);
         }
@@ -160,6 +206,21 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options, cons
     const long long heapAfter = heapBytesInUse();
     if (heapBefore >= 0 && heapAfter >= 0) summary.heapBytes = heapAfter - heapBefore;
     return summary;
+}
+
+void warnIfEmpty(const CompletionStore& store, const LoadSummary& load) {
+    if (store.wordCount() != 0) return;
+    const long shortest = store.minLength();
+    if (load.offered > 0) {
+        std::fprintf(stderr,
+                     "rorirer: no word stored: none of the %lld words offered is %ld bytes or "
+                     "longer (--min-length %ld)\n",
+                     load.offered, shortest, shortest);
+    } else {
+        std::fprintf(stderr,
+                     "rorirer: no word stored: the word sources hold none (see --word-chars and "
+                     "--numbers)\n");
+    }
 }
 
 }  // namespace rorirer

@@ -7,12 +7,23 @@
 #ifndef RORIRER_TOOLS_WORDSOURCES_H
 #define RORIRER_TOOLS_WORDSOURCES_H
 
+#include <cstddef>
+
 #include "Options.h"
 #include "Progress.h"
 #include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
 
 namespace rorirer {
+
+// What one source may make the program hold, whatever it holds. A word
+// list is read whole, so one larger than kMaxListBytes is refused before it
+// is read. A source whose words would add more than kMaxSourceNodes nodes
+// to the word tree is refused before any of them goes in: nodes, not bytes
+// or words, are what a list costs, and words that share no prefixes (random
+// bytes) cost many times their size in them.
+constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
+constexpr long long kMaxSourceNodes = 32LL << 20;
 
 struct LoadSummary {
     long long offered = 0;  // words handed to the store, duplicates and short ones included
@@ -25,6 +36,10 @@ struct LoadSummary {
 // stage of the load is shown on `progress`.
 LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules,
                             Progress& progress);
+
+// Warns on standard error when the store holds no word at all, saying why:
+// no prefix could ever be completed, which is surely not what was meant.
+void warnIfEmpty(const CompletionStore& store, const LoadSummary& load);
 
 }  // namespace rorirer
 

@@ -16,6 +16,7 @@
 #include "ListCommands.h"
 #include "Options.h"
 #include "PersonalWords.h"
+#include "StandardOutput.h"
 #include "ToolError.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
@@ -108,6 +109,7 @@ int run(int argc, char** argv) {
     CompletionStore store(options.minLength);
     LoadSummary load = loadStore(store, options, rules);
     const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
+    warnIfEmpty(store, load);
     if (interactive) return runInteractive(store, options, rules, load, list.get());
     if (options.command == Command::kStats) return runStats(store, options, load);
     return runComplete(store, options);
@@ -116,20 +118,31 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace rorirer
 
+namespace {
+
+// The answers written before the fault go out before its message, so that
+// a reader of both streams sees them in the order they happened.
+int report(const char* message, int status) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "rorirer: %s\n", message);
+    return status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // The line editor measures and moves over UTF-8 characters only when it
     // knows the terminal's character set.
     std::setlocale(LC_CTYPE, "");
     try {
-        return rorirer::run(argc, argv);
+        const int status = rorirer::run(argc, argv);
+        rorirer::flushOutput();
+        return status;
     } catch (const rorirer::ToolError& error) {
-        std::fprintf(stderr, "rorirer: %s\n", error.what());
-        return error.status();
+        return report(error.what(), error.status());
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "rorirer: out of memory\n");
-        return rorirer::kExitUsage;
+        return report("out of memory", rorirer::kExitUsage);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "rorirer: %s\n", error.what());
-        return rorirer::kExitUsage;
+        return report(error.what(), rorirer::kExitUsage);
     }
 }

@@ -31,9 +31,9 @@ ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "da
            XDG_STATE_HOME=os.path.join(HOME.name, "state"))
 
 
-def run(args, stdin=b"", env=None):
-    proc = subprocess.run([EXE] + args, input=stdin, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=60, env=env or ENV)
+def run(args, stdin=b"", env=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+    proc = subprocess.run([EXE] + args, input=stdin, stdout=stdout, stderr=stderr, timeout=60,
+                          env=env or ENV)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -305,9 +305,11 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
     def test_min_length(self):
         path = self.write("w.txt", b"\n".join(SMALL_WORDS) + b"\n")
         for min_length, words in ((0, 11), (5, 10), (7, 4), (100, 0)):
-            code, out, _ = run(["--dict", path, "--min-length", str(min_length), "--json",
-                                "stats"])
+            code, out, err = run(["--dict", path, "--min-length", str(min_length), "--json",
+                                  "stats"])
             self.assertEqual((code, json.loads(out)["words"]), (0, words), min_length)
+            # A store left empty is told.
+            self.assertEqual(b"no word stored" in err, words == 0, err)
 
 
 class RankedCompletionMatchesModel(TempFiles, unittest.TestCase):
@@ -427,6 +429,24 @@ class PrefixStream(TempFiles, unittest.TestCase):
         self.assertEqual((code, got["count"], len(got["completions"])),
                          (0, len(SMALL_WORDS), len(SMALL_WORDS)))
 
+    def test_answers_before_a_bad_line_all_come_before_its_error(self):
+        for good in (100, 10000):
+            stdin = b"hip\n" * good + b"x\0y\n"
+            code, out, _ = run(["--dict", self.path, "--unique"], stdin, stderr=subprocess.STDOUT)
+            lines = out.decode().splitlines()
+            self.assertEqual(code, 2)
+            self.assertEqual(lines[:-1], ["hippopotamus"] * good, good)
+            self.assertEqual(lines[-1], "rorirer: standard input: binary data (NUL byte at "
+                             "offset %d)" % (4 * good + 1))
+
+    def test_a_failed_write_is_an_error(self):
+        for args, stdin in ((["--help"], b""), (["--version"], b""), (["stats"], b""),
+                            (["--json", "complete", "hel"], b""), (["--json"], b"hel\n")):
+            with open("/dev/full", "wb") as full:
+                code, _, err = run(["--dict", self.path] + args, stdin, stdout=full)
+            self.assertEqual((code, err), (2, b"rorirer: standard output: No space left on "
+                                               b"device\n"), args)
+
     def test_empty_stream_is_nothing_to_do(self):
         for options in ([], ["--json"], ["--unique"]):
             self.assertEqual(run(["--dict", self.path, "complete"] + options, b""),
@@ -500,12 +520,13 @@ class WordSources(TempFiles, unittest.TestCase):
         self.assertIn((path + ":2: word longer than 4096 bytes").encode(), err)
 
     def test_sources_combine_and_read_standard_input(self):
-        dict_path = self.write("d.txt", b"alpha\r\nbeta  \n\n")
+        dict_path = self.write("d.txt", b"\xef\xbb\xbfalpha\r\nbeta  \n\n")
         text_path = self.write("t.txt", b"gamma delta")
         self.assertEqual(self.words_of(["--dict", dict_path, "--text", text_path, "--dict", "-"],
                                        b"epsilon\n"),
                          ["alpha", "beta", "delta", "epsilon", "gamma"])
         self.assertEqual(self.words_of(["--text", "-"], b"one two"), ["one", "two"])
+        self.assertEqual(self.words_of(["--dict", "-"], b"\xef\xbb\xbfone\n"), ["one"])
 
     def test_help_and_version(self):
         code, out, _ = run(["--help"])
@@ -523,6 +544,34 @@ class WordSources(TempFiles, unittest.TestCase):
         code, out, _ = run(["--version"])
         self.assertEqual(code, 0)
         self.assertTrue(out.startswith(b"rorirer "))
+
+
+class ListLimits(TempFiles, unittest.TestCase):
+    """What one word list may make the program hold (docs/rorirer.md)."""
+
+    def test_a_list_is_read_as_it_comes_and_refused_past_its_size(self):
+        # Sparse files, all NULs: memory is taken as bytes come, never for
+        # the size announced.
+        path = os.path.join(self.tmp.name, "sparse")
+        for size, message in [(200 << 20, b"binary data (NUL byte at offset 0)"),
+                              (100 << 30, b"too large: more than 268435456 bytes")]:
+            with open(path, "wb") as f:
+                f.truncate(size)
+            proc = subprocess.Popen([EXE, "--dict", path, "stats"], stderr=subprocess.PIPE, env=ENV)
+            err = proc.stderr.read()
+            _, status, usage = os.wait4(proc.pid, 0)
+            proc.returncode = os.waitstatus_to_exitcode(status)
+            self.assertEqual((proc.returncode, message in err), (2, True), err)
+            self.assertLess(usage.ru_maxrss, 100 << 10)  # KiB
+
+    def test_words_that_share_nothing_are_refused_before_they_are_stored(self):
+        # Random letters cost a node of the word tree for each byte.
+        letters = os.urandom(34 << 20).translate(bytes(97 + i % 26 for i in range(256)))
+        path = self.write("random.txt",
+                          b"\n".join(letters[i:i + 27] for i in range(0, len(letters), 27)))
+        code, _, err = run(["--dict", path, "stats"])
+        self.assertEqual(code, 2, err)
+        self.assertIn(b"too many different words: they would take more than 33554432 nodes", err)
 
 
 class BadInput(TempFiles, unittest.TestCase):

@@ -30,9 +30,10 @@ sessions = itertools.count()
 
 
 class Terminal:
-    """One rorirer process on an 80x24 tmux terminal of its own."""
+    """One rorirer process on a tmux terminal of its own, 80x24 unless told;
+    `output` names a file its standard output is sent to."""
 
-    def __init__(self, args, workdir):
+    def __init__(self, args, workdir, width=80, output=None):
         self.socket = "rorirer-test-%d-%d" % (os.getpid(), next(sessions))
         env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         # A user's readline settings must not change what the keys do.
@@ -43,18 +44,31 @@ class Terminal:
             os.remove(self.status_file)
         # The pane stays after the program ends, so that what it said last
         # can be read.
-        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 %s %s; echo $? > %s; exec sleep 600" % (
+        command = "INPUTRC=/dev/null LC_ALL=C.UTF-8 %s %s%s; echo $? > %s; exec sleep 600" % (
             " ".join("%s=%s" % (k, shlex.quote(v)) for k, v in data_env(workdir).items()),
-            " ".join(shlex.quote(a) for a in [EXE] + args), shlex.quote(self.status_file))
+            " ".join(shlex.quote(a) for a in [EXE] + args),
+            " > " + shlex.quote(output) if output else "", shlex.quote(self.status_file))
         self.tmux = [TMUX, "-L", self.socket, "-f", "/dev/null"]
-        subprocess.run(self.tmux + ["new-session", "-d", "-x", "80", "-y", "24", "-c", workdir,
-                                    command], check=True, env=env)
+        subprocess.run(self.tmux + ["new-session", "-d", "-x", str(width), "-y", "24", "-c",
+                                    workdir, command], check=True, env=env)
         # Keys sent before readline has the terminal would be echoed by the
         # terminal and read later: wait for the prompt, not just the banner.
         self.wait_for(lambda screen: "Tab completes" in screen and
                       ">" in [l.rstrip() for l in screen.splitlines()], "the banner and prompt")
 
     def close(self):
+        # Ended as a user would, so that it has written its files (the
+        # history) before the test's folder goes.
+        end = time.monotonic() + DEADLINE_SECONDS
+        # Ctrl-D once Ctrl-C has emptied the line, else it may come first.
+        for key in ("C-c", "C-d"):
+            if self.exit_status() is None:
+                subprocess.run(self.tmux + ["send-keys", key], stderr=subprocess.DEVNULL)
+            while (self.exit_status() is None and self.current_line() != ">" and
+                   time.monotonic() < end):
+                time.sleep(0.02)
+        while self.exit_status() is None and time.monotonic() < end:
+            time.sleep(0.02)
         subprocess.run(self.tmux + ["kill-server"], stderr=subprocess.DEVNULL)
 
     def type(self, text):
@@ -94,7 +108,7 @@ class Terminal:
 
     def current_line(self):
         lines = [l.rstrip() for l in self.screen().splitlines() if l.strip()]
-        return lines[-1]
+        return lines[-1] if lines else ""
 
     def enter(self):
         """Enters the line and waits for the next prompt: keys sent while the
@@ -369,6 +383,67 @@ class Interactive(unittest.TestCase):
         self.term.type("|")
         self.term.wait_for_line("> helm|")
 
+    def test_ctrl_c_drops_the_line_and_history_is_kept(self):
+        history = os.path.join(self.tmp.name, "state", "rorirer", "history")
+        self.term.type("quokka jumped")
+        self.term.press("C-c")
+        self.term.wait_for(lambda s: self.term.current_line() == ">", "a new prompt")
+        self.term.type("numbat")
+        self.term.enter()
+        # What was typed before Ctrl-C was dropped, not entered.
+        self.term.wait_for_line("learned: numbat")
+        self.term.press("Up")
+        self.term.wait_for(lambda s: self.term.current_line() == "> numbat", "the last line")
+        self.term.press("C-u", "C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        with open(history) as f:
+            self.assertEqual(f.read(), "numbat\n")
+        self.assertEqual(os.stat(history).st_mode & 0o777, 0o600)
+        # A long history comes back, and only its last lines are kept.
+        with open(history, "w") as f:
+            f.write("".join("old %d\n" % i for i in range(1500)))
+        self.term.close()
+        self.term = Terminal(["--dict", "words.txt"], self.tmp.name)
+        self.term.press("Up")
+        self.term.wait_for(lambda s: self.term.current_line() == "> old 1499", "the history")
+        self.term.press("C-u")
+        self.term.type("wombat")
+        self.term.enter()
+        self.term.press("C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        with open(history) as f:
+            lines = f.read().splitlines()
+        self.assertEqual((len(lines), lines[-1]), (1000, "wombat"))
+
+    def test_a_long_line_wraps_and_ctrl_l_clears_the_screen(self):
+        self.term.close()
+        with open(os.path.join(self.tmp.name, "abc.txt"), "w") as f:
+            f.write("abcdefghijklmnopqrstuvwxyz\n")
+        self.term = Terminal(["--dict", "abc.txt"], self.tmp.name, width=40)
+        self.term.type("x" * 35 + " abcd")
+        # The line goes on on the next row, with the hint after the cursor.
+        screen = self.term.wait_for_line("cdefghijklmnopqrstuvwxyz")
+        lines = [l.rstrip() for l in screen.splitlines()]
+        row = lines.index("cdefghijklmnopqrstuvwxyz")
+        self.assertEqual(lines[row - 1], "> " + "x" * 35 + " ab")
+        self.term.type("Q")
+        self.term.wait_for_line("cdQ")
+        self.term.press("C-l")
+        # The screen is cleared and the line drawn again at its top.
+        screen = self.term.wait_for(lambda s: s.startswith("> x"), "the line at the top")
+        self.assertNotIn("Tab completes", screen)
+        self.assertEqual([l.rstrip() for l in screen.splitlines()][1], "cdQ")
+
+    def test_prompt_stays_on_the_terminal_when_output_goes_to_a_file(self):
+        self.term.close()
+        self.term = Terminal(["--dict", "words.txt"], self.tmp.name, output="out.txt")
+        self.term.type("a numbat")
+        self.term.enter()
+        self.term.press("C-d")
+        self.assertEqual(self.term.wait_for_exit(self), 0)
+        with open(os.path.join(self.tmp.name, "out.txt")) as f:
+            self.assertEqual(f.read(), "learned: numbat\n")
+
     def test_help_and_unknown_commands_and_ctrl_d(self):
         self.term.type(":help")
         self.term.enter()
@@ -421,7 +496,10 @@ class PersonalListTrouble(unittest.TestCase):
         screen = self.term.wait_for_line("> numbat |")
         self.assertEqual(screen.count("not saved in this session"), 1, screen)
         self.term.press("C-u", "C-d")
-        self.assertEqual(self.term.wait_for_exit(self), 0)
+        # Words the session said it learned are lost: status 2, and said so.
+        self.assertEqual(self.term.wait_for_exit(self), 2)
+        self.term.wait_for(lambda s: "2changesofthissessionlost" in re.sub(r"\s+", "", s),
+                           "the loss")
         with open(list_path(self.tmp.name), "rb") as f:
             self.assertEqual(f.read(), broken)
 
@@ -437,7 +515,7 @@ class PersonalListTrouble(unittest.TestCase):
         self.assertEqual(screen.count("not saved"), 1, screen)
         # At exit the changes are lost for good: that is told too.
         self.term.press("C-d")
-        self.assertEqual(self.term.wait_for_exit(self), 0)
+        self.assertEqual(self.term.wait_for_exit(self), 2)
         screen = self.term.wait_for(lambda s: "lost" in s, "the last word")
         self.assertRegex(screen, r"\(3\s+changes of this session lost\)")
         self.assertFalse(os.path.exists(list_path(self.tmp.name)))

@@ -138,6 +138,9 @@ class BadInput(ServerTest):
             (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"\xff\xfe"}'), -32700, None),
             (raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"x","params":{"a":"\xed\xa0\x80"}}'),
              -32700, None),
+            # A number no double holds, anywhere in a message.
+            (raw_frame(b'{"jsonrpc":"2.0","method":"$/anything","params":[1e400]}'), -32700, None),
+            (raw_frame(b'{"jsonrpc":"2.0","id":-1e999,"method":"shutdown"}'), -32700, None),
             (raw_frame(b"[1, 2]"), -32600, None),
             (raw_frame(b"17"), -32600, None),
             (frame({"jsonrpc": "2.0", "id": {"no": 1}, "method": "shutdown"}), -32600, None),
@@ -200,6 +203,22 @@ class BadInput(ServerTest):
         self.assertTrue(any(p["type"] == 1 and "Content-Length" in p["message"] for p in logged),
                         logged)
 
+    def test_a_bad_message_is_quoted_short(self):
+        # The parser quotes the string it stopped in: here a megabyte of
+        # emoji, cut at each place in a character in turn.
+        client = self.start()
+        client.initialize()
+        for pad in range(4):
+            client.write(raw_frame(b'{"jsonrpc":"2.0","id":1,"method":"' + b"x" * pad
+                                   + "\U0001F600".encode() * (1 << 18) + b'\n"}'))
+            message = client.answer()["error"]["message"]
+            self.assertLess(len(message.encode()), 1024)
+            self.assertIn("\U0001F600", message)
+            self.assertNotIn("\ufffd", message)
+        self.assertEqual(client.finish(), 0)
+        self.assertLess(len(client.stderr()), 8192)
+        self.assertLess(sum(len(str(n)) for n in client.notifications), 8192)
+
     def test_unknown_document_gets_an_empty_list(self):
         client = self.start()
         client.initialize()
@@ -214,10 +233,13 @@ class BadInput(ServerTest):
     def test_message_over_the_limit_is_refused_unread(self):
         client = self.start()
         client.initialize()
-        # What the server holds once its words are loaded: loading may have
-        # peaked higher (a sanitizer's allocator keeps freed memory a while).
+        # The peak is counted from here: loading may have peaked higher, and
+        # given memory back since (a sanitizer's allocator keeps freed
+        # memory a while), which would count against the message.
+        with open("/proc/%d/clear_refs" % client.proc.pid, "w") as refs:
+            refs.write("5")
         with open("/proc/%d/status" % client.proc.pid) as status:
-            loaded_kib = int([line for line in status if line.startswith("VmRSS:")][0].split()[1])
+            loaded_kib = int([line for line in status if line.startswith("VmHWM:")][0].split()[1])
         size = 64 * 1024 * 1024 + 1
         client.write(b"Content-Length: %d\r\n\r\n" % size)
         chunk = b'{"x":"' + b"y" * (1024 * 1024 - 8) + b'"}'
@@ -471,6 +493,12 @@ class Cancellation(ServerTest):
 
 
 class Settings(ServerTest):
+    @staticmethod
+    def open_files(client):
+        fds = "/proc/%d/fd/" % client.proc.pid
+        # A descriptor may close between the listing and the reading.
+        return {os.path.realpath(fds + fd) for fd in os.listdir(fds)}
+
     def labels(self, client, uri="file:///s", character=3):
         return [item["label"] for item in
                 client.assert_result(client.complete(uri, 0, character))["items"]]
@@ -535,6 +563,26 @@ class Settings(ServerTest):
                       {"settings": {"dictionaries": ["-"], "learnFromDocuments": False}})
         client.open("file:///z", "zanzi")
         self.assertEqual(client.items("file:///z", 0, 5), [])
+        self.assertEqual(client.finish(), 0)
+
+    def test_a_dictionary_made_a_fifo_after_the_settings_came_is_refused(self):
+        # A regular file when the settings arrive, a FIFO by the time the
+        # server opens it: what was opened is what must be checked.
+        first = self.write("first.txt", "".join("w%07d\n" % i for i in range(300000)))
+        swapped = self.write("swapped.txt", "zanzibar\n")
+        client = self.start()
+        client.initialize()
+        client.open("file:///s", "hel")
+        client.configure({"dictionaries": [first, swapped]})
+        deadline = time.monotonic() + TIMEOUT
+        while os.path.realpath(first) not in self.open_files(client):
+            self.assertLess(time.monotonic(), deadline, "the server never read " + first)
+        os.unlink(swapped)
+        os.mkfifo(swapped)
+        self.assertEqual(self.labels(client), HEL)
+        self.assertTrue(any(n["method"] == "window/showMessage" and swapped in n["params"]["message"]
+                            and "not a regular file" in n["params"]["message"]
+                            for n in client.notifications), client.notifications)
         self.assertEqual(client.finish(), 0)
 
 

@@ -3,11 +3,15 @@
 // body over the limit never held.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "lsp/Framing.h"
+#include "lsp/Transport.h"
 
 namespace rorirer::lsp {
 namespace {
@@ -68,6 +72,10 @@ std::vector<Row> workedExamples() {
         // Over the limit (64 here): read and dropped, the next one kept.
         {framed(std::string(100, 'x')) + next, {"P", "M:{\"next\":1}"}},
         {"Content-Length: 99999999999999999999999\r\n\r\n", {"P"}},
+        // Characters are checked before size: leading zeros are a number,
+        // many letters are not one.
+        {"Content-Length: 000000000000000000000002\r\n\r\n{}" + next, {"M:{}", "M:{\"next\":1}"}},
+        {"Content-Length: " + std::string(30, 'x') + "\r\n\r\n{}" + next, {"P", "M:{\"next\":1}"}},
         {framed(std::string(64, 'y')), {"M:" + std::string(64, 'y')}},
         // An endless header block.
         {std::string(9000, 'h') + next, {"P", "M:{\"next\":1}"}},
@@ -127,6 +135,31 @@ TEST(Framing, InputCutShortIsSeen) {
     decoder.feed("Content-Length: 10\r\n\r\n{\"a\"");
     EXPECT_TRUE(decodeAll(decoder).empty());
     EXPECT_TRUE(decoder.partial());
+}
+
+// A regular file is always ready, so the transport reads whole rounds of
+// it: the header of a body over the limit must still be read with the
+// first chunk, the body then dropped as it comes, never held.
+TEST(Framing, TransportHoldsNoBodyOverTheLimit) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const std::size_t body = FrameDecoder::kDefaultMaxBody + 1;
+    const std::string header = "Content-Length: " + std::to_string(body) + "\r\n\r\n";
+    // The body is a hole in the file: NULs that take no room.
+    const std::string next = framed("{}");
+    const auto at = static_cast<off_t>(header.size() + body);
+    ASSERT_EQ(::pwrite(fileno(file), header.data(), header.size(), 0), ssize_t(header.size()));
+    ASSERT_EQ(::pwrite(fileno(file), next.data(), next.size(), at), ssize_t(next.size()));
+    Transport transport(fileno(file), -1, FrameDecoder::kDefaultMaxBody);
+    std::vector<std::string> seen;
+    for (Transport::Wait wait = Transport::Wait::kRead; wait != Transport::Wait::kEnd;) {
+        wait = transport.receive(0);
+        ASSERT_EQ(transport.held(), 0u);
+        for (Frame frame; transport.nextFrame(frame);)
+            seen.push_back(frame.kind == Frame::Kind::kMessage ? "M:" + frame.body : "P");
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"P", "M:{}"}));
+    std::fclose(file);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WordText.h"
@@ -90,6 +91,35 @@ TEST(NearbyWords, AgreeWithReadingEveryLine) {
     }
 }
 
+// Lines longer than the bytes a search reads are read in part: each word
+// offered is still one of the document's, never a piece of one. The words
+// are long and varied, so that a piece is rarely a word too.
+TEST(NearbyWords, LongLinesGiveOnlyTheirOwnWords) {
+    const WordRules rules;
+    const char* const pieces[] = {"a",    "h", "e",        "l",
+                                  "o",    "'", "\xC3\xA9", "\xE4\xB8\xAD",
+                                  "\x80", " ", ".",        "\xE2\x80\x94" /* an em dash */};
+    std::mt19937 random(7);
+    for (int round = 0; round < 100; ++round) {
+        std::string text;
+        for (std::size_t lines = 1 + random() % 4; lines > 0; --lines, text += '\n')
+            for (std::size_t n = random() % 50000; n > 0; --n)
+                text += pieces[random() % (n % 20 == 0 ? 12 : 9)];  // breaks at most every 20
+        const Document document("file:///l", text, 1 << 30);
+        NearbySearch search;
+        search.typed = round % 2 == 0 ? "a" : "he";
+        search.cursor.line = random() % document.lineCount();
+        search.cursor.byte = search.typedStart =
+            random() % (document.lineText(search.cursor.line).size() + 1);
+        search.limit = 1000;
+        NearbySearch everything = search;
+        everything.limit = static_cast<std::size_t>(-1);
+        const std::vector<std::string> all = bruteForce(document, rules, everything);
+        for (const std::string& word : findNearbyWords(document, rules, search))
+            ASSERT_NE(std::find(all.begin(), all.end(), word), all.end()) << "round " << round;
+    }
+}
+
 TEST(NearbyWords, ReadsABoundedWindow) {
     const WordRules rules;
     NearbySearch search;
@@ -115,6 +145,28 @@ TEST(NearbyWords, ReadsABoundedWindow) {
     const Document document("file:///b", "zan\n" + text, 1 << 30);
     search.cursor = {0, 3};
     EXPECT_EQ(findNearbyWords(document, rules, search), std::vector<std::string>{});
+
+    // Within a line too: around the cursor on its line, the end nearest the
+    // cursor on a line above. A word the part read cuts is not offered.
+    const std::string half(NearbySearch::kMaxBytes / 2, 'x');
+    const std::string all = half + half;
+    std::string run;
+    while (run.size() < 40000) run += "zan";
+    // (text, cursor, found)
+    const std::tuple<std::string, LinePosition, std::vector<std::string>> cases[] = {
+        {"zan " + all + " zanzibar", {0, 3}, {}},
+        {"zan " + half + " zanzibar " + all, {0, 3}, {"zanzibar"}},
+        {"zanzibar " + all + " zan", {0, all.size() + 13}, {}},
+        {"zanzibar " + all + " zanzi\nzan", {1, 3}, {"zanzi"}},
+        {"zan\n" + all.substr(7) + " zanzibar", {0, 3}, {}},
+        {run + "\nzan", {1, 3}, {}},
+    };
+    for (const auto& [body, cursor, found] : cases) {
+        const Document longLines("file:///c", body, 1 << 30);
+        search.cursor = cursor;
+        search.typedStart = cursor.byte - 3;
+        EXPECT_EQ(findNearbyWords(longLines, rules, search), found) << body.substr(0, 20);
+    }
 }
 
 }  // namespace
