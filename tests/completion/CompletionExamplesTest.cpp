@@ -347,10 +347,13 @@ TEST(CompletionExamples, QueriesFromSeveralThreadsAtOnceAnswerAsAlone) {
     const CompletionStore store = storeOf(words);
     const std::vector<std::string> prefixes = {"w", "W1", "w12", "w9x12", "caf", "doesn'", "W"};
     std::vector<Completion> alone;
+    alone.reserve(prefixes.size());
     for (const std::string& p : prefixes) alone.push_back(ask(store, p, CaseMode::kInfer));
     std::atomic<int> differing{0};
+    constexpr int kThreads = 4;
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    threads.reserve(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&] {
             for (int round = 0; round < 40; ++round) {
                 for (std::size_t i = 0; i < prefixes.size(); ++i) {

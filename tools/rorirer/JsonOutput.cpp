@@ -99,6 +99,7 @@ std::string jsonStats(const StoreStats& stats) {
     std::snprintf(number, sizeof number, "%.3f", stats.buildMilliseconds);
     out += ",\"build_ms\":";
     out += number;
+    if (stats.pendingWords >= 0) out += ",\"pending_words\":" + std::to_string(stats.pendingWords);
     out += '}';
     return out;
 }

@@ -16,6 +16,7 @@ struct StoreStats {
     long long heapBytes = -1;  // the word store and the layer together; -1: unknown
     long long layerBytes = 0;  // the completion layer's share: its word table and index
     double buildMilliseconds = 0;
+    long long pendingWords = -1;  // the personal list's; -1 without one
 
     double bytesPerWord() const {
         return words > 0 && heapBytes >= 0

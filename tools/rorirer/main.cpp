@@ -111,7 +111,7 @@ int run(int argc, char** argv) {
     const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
     warnIfEmpty(store, load);
     if (interactive) return runInteractive(store, options, rules, load, list.get());
-    if (options.command == Command::kStats) return runStats(store, options, load);
+    if (options.command == Command::kStats) return runStats(store, options, load, list.get());
     return runComplete(store, options);
 }
 

@@ -240,6 +240,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             if stats["heap_bytes"]:
                 self.assertGreater(stats["heap_bytes"], stats["layer_bytes"])
             self.assertGreaterEqual(stats["build_ms"], 0)
+            self.assertEqual(stats["pending_words"], 0)
         self.assertEqual(builtin["nodes"], from_file["nodes"])
         self.assertEqual(builtin["layer_bytes"], from_file["layer_bytes"])
 
