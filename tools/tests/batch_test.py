@@ -26,7 +26,9 @@ import unittest
 EXE = None
 BUILTIN = None
 HOME = tempfile.TemporaryDirectory()
-ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"))
+ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"),
+           XDG_CACHE_HOME=os.path.join(HOME.name, "cache"),
+           XDG_STATE_HOME=os.path.join(HOME.name, "state"))
 
 
 def run(args, stdin=b"", env=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):

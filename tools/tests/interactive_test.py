@@ -135,6 +135,7 @@ class Terminal:
 
 def data_env(workdir):
     return {"HOME": workdir, "XDG_DATA_HOME": os.path.join(workdir, "data"),
+            "XDG_CACHE_HOME": os.path.join(workdir, "cache"),
             "XDG_STATE_HOME": os.path.join(workdir, "state")}
 
 
