@@ -12,6 +12,7 @@ need=()
 [ -f /usr/include/readline/readline.h ] || need+=(libreadline-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 [ -f /usr/include/utf8proc.h ] || need+=(libutf8proc-dev)
+[ -f /usr/include/xxhash.h ] || need+=(libxxhash-dev)
 command -v tmux >/dev/null || need+=(tmux)
 command -v python3 >/dev/null || need+=(python3)
 # The language server's editor tests: Neovim's client, Emacs with eglot and

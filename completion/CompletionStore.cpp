@@ -141,6 +141,9 @@ std::string StoreState::checkConsistency() const {
 CompletionStore::CompletionStore(long minLength)
     : state_(std::make_unique<StoreState>(minLength)) {}
 
+CompletionStore::CompletionStore(std::unique_ptr<StoreState> state) noexcept
+    : state_(std::move(state)) {}
+
 CompletionStore::CompletionStore(const CompletionStore& other)
     : state_(std::make_unique<StoreState>(*other.state_)) {}
 
@@ -254,13 +257,37 @@ void CompletionStore::setRankingModel(const RankingModel& model) {
 
 const RankingModel& CompletionStore::rankingModel() const noexcept { return state_->weights.model; }
 
-std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin) {
+namespace {
+
+// Small batches, and the origins that are not built in bulk, go word by
+// word; a batch large against the store is built in bulk.
+bool isBulk(std::size_t words, Origin origin, std::size_t stored) noexcept {
+    return (origin == Origin::kDictionary || origin == Origin::kText) && words >= 1024 &&
+           words >= stored / 8;
+}
+
+}  // namespace
+
+std::size_t CompletionStore::addWords(WordList&& list, Origin origin, BuildProgress* progress) {
+    // Used up in place, never moved first: the words point into the bytes,
+    // and moving a short string moves its bytes.
+    struct UsedUp {
+        WordList& list;
+        ~UsedUp() {
+            std::vector<WordCount>().swap(list.words);
+            std::string().swap(list.bytes);
+        }
+    } usedUp{list};
+    if (isBulk(list.words.size(), origin, state_->table.size()))
+        return state_->addWordsInBulk(list.words, origin, progress, &list);
+    return addWords(list.words, origin, progress);
+}
+
+std::size_t CompletionStore::addWords(const std::vector<WordCount>& words, Origin origin,
+                                      BuildProgress* progress) {
     StoreState& s = *state_;
-    // Small batches, and the origins that are not built in bulk, go word by
-    // word; a batch large against the store is built in bulk.
-    const bool bulk = (origin == Origin::kDictionary || origin == Origin::kText) &&
-                      words.size() >= 1024 && words.size() >= s.table.size() / 8;
-    if (bulk) return s.addWordsInBulk(words, origin);
+    if (isBulk(words.size(), origin, s.table.size()))
+        return s.addWordsInBulk(words, origin, progress, nullptr);
     std::size_t added = 0;
     for (const WordCount& entry : words) {
         const std::string stored = s.storedForm(entry.word);

@@ -33,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "completion/BuildProgress.h"
 #include "completion/Query.h"
 #include "completion/RankingModel.h"
 #include "completion/WordFrequencies.h"
@@ -40,6 +41,8 @@
 namespace rorirer {
 
 struct StoreState;
+class ImageLoader;
+class ImageOutput;
 
 class CompletionStore {
 public:
@@ -94,7 +97,20 @@ public:
     // them as learnWord does but stamps none: recency is for this run, and
     // these are the words a personal list kept from earlier ones. Returns
     // how many were new.
-    std::size_t addWords(const std::vector<WordCount>& words, Origin origin);
+    std::size_t addWords(const std::vector<WordCount>& words, Origin origin,
+                         BuildProgress* progress = nullptr);
+
+    // A word list handed over whole: the bytes, and the words, which point
+    // into them. A large list takes several times its size while it is
+    // sorted and stored, so the store lets go of each part as soon as it has
+    // read it, and the caller's memory is not held beside the finished
+    // store's.
+    struct WordList {
+        std::string bytes;
+        std::vector<WordCount> words;
+    };
+    // As addWords(list.words, ...). The list is used up, whatever happens.
+    std::size_t addWords(WordList&& list, Origin origin, BuildProgress* progress = nullptr);
 
     // Throws std::bad_alloc only.
     Completion complete(const Query& query) const;
@@ -120,6 +136,11 @@ private:
     // The layer's tests check the state through it
     // (completion/internal/StoreState.h).
     friend struct StoreInspection;
+    // Compiled images (completion/StoreImage.h) read and write the state.
+    friend class ImageLoader;
+    friend void writeImage(const CompletionStore& store, std::string_view key, ImageOutput& out,
+                           BuildProgress* progress);
+    explicit CompletionStore(std::unique_ptr<StoreState> state) noexcept;
 
     std::unique_ptr<StoreState> state_;
 };

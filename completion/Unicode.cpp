@@ -71,8 +71,23 @@ std::size_t characterCount(std::string_view text) noexcept {
     return count;
 }
 
+bool isKnownNfc(std::string_view text) noexcept {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            ++at;
+            continue;
+        }
+        const Character c = decodeCharacter(text, at);
+        // Bytes that are not well-formed stay as they are.
+        if (c.wellFormed && c.value >= 0x300) return false;
+        at += c.length;
+    }
+    return true;
+}
+
 std::string toNfc(std::string_view text) {
-    if (isAscii(text)) return std::string(text);
+    if (isKnownNfc(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
     std::size_t runStart = 0;

@@ -79,6 +79,12 @@ std::size_t characterCount(std::string_view text) noexcept;
 // True when every byte of `text` belongs to a well-formed sequence.
 bool isWellFormedUtf8(std::string_view text) noexcept;
 
+// True when `text` is in NFC without a doubt, found without normalizing it:
+// every well-formed character is below U+0300, where no character
+// decomposes or combines (which covers the Latin scripts). False says
+// nothing: toNfc() must decide.
+bool isKnownNfc(std::string_view text) noexcept;
+
 // `text` in Unicode normalization form C. Each run of well-formed text is
 // normalized on its own; other bytes stay as they are, where they are.
 // Throws std::bad_alloc.

@@ -52,6 +52,14 @@ bool userFolder(const char* variable, const char* belowHome, std::string& folder
     return true;
 }
 
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    const size_t end = path.find_last_not_of('/', slash);
+    if (end == std::string::npos) return "/";
+    return path.substr(0, end + 1);
+}
+
 int makeFolders(const std::string& folder, std::string& failedAt) {
     if (isFolder(folder)) return 0;
     // Each prefix ending before a slash, then the whole: one step per

@@ -1,5 +1,6 @@
-// Where a user's files go, by the XDG base directories, and making the
-// folders on the way there.
+// Where a user's files go, by the XDG base directories (the personal list
+// in XDG_DATA_HOME, the history in XDG_STATE_HOME, compiled lists in
+// XDG_CACHE_HOME), and making the folders on the way there.
 //
 // Failures are told as in FileHandle.h: 0 or the errno value of the call
 // that failed.
@@ -17,6 +18,9 @@ namespace rorirer {
 // folder is HOME, or the password database's when HOME is unset, empty or
 // relative. False when there is no home folder at all.
 bool userFolder(const char* variable, const char* belowHome, std::string& folder);
+
+// The folder holding `path`: "." for a bare name, "/" for a file in the root.
+std::string folderOf(const std::string& path);
 
 // Creates `folder` and every missing folder above it with mode 0700. On a
 // failure, `failedAt` names the folder that could not be made (or the part

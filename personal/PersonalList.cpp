@@ -45,12 +45,21 @@ std::string resolveLinks(const std::string& path) {
 // node into another set cannot fail.
 std::set<std::string> singleton(const std::string& word) { return std::set<std::string>{word}; }
 
-// Returns whether the list changed.
-bool applyChange(ListContents& list, const std::string& word, bool learn) {
+// Returns whether the list changed. Each kind decides the word's state
+// alone, except that holding never overrides a word learned or forgotten.
+template <typename Change>
+bool applyChange(ListContents& list, const std::string& word, Change kind) {
+    if (kind == Change::kHold) {
+        if (list.learned.count(word) != 0 || list.forgotten.count(word) != 0) return false;
+        return list.pending.insert(word).second;
+    }
+    const bool learn = kind == Change::kLearn;
     std::set<std::string>& into = learn ? list.learned : list.forgotten;
     std::set<std::string>& from = learn ? list.forgotten : list.learned;
-    const bool removed = from.erase(word) != 0;
-    return into.insert(word).second || removed;
+    // Made before anything is taken out: a failure leaves the list as it was.
+    auto node = singleton(word);
+    const bool removed = (from.erase(word) + list.pending.erase(word)) != 0;
+    return into.insert(node.extract(node.begin())).inserted || removed;
 }
 
 void listDifference(const std::set<std::string>& a, const std::set<std::string>& b,
@@ -82,7 +91,7 @@ ListStatus PersonalList::load() {
         off_ = read;
         return read;
     }
-    for (const auto& [word, kind] : pending_) applyChange(disk, word, kind == Change::kLearn);
+    for (const auto& [word, kind] : pending_) applyChange(disk, word, kind);
     takeView(disk, nullptr);
     return ListStatus();
 }
@@ -91,12 +100,17 @@ ListStatus PersonalList::learn(const std::string& word) { return record(word, Ch
 
 ListStatus PersonalList::forget(const std::string& word) { return record(word, Change::kForget); }
 
+ListStatus PersonalList::hold(const std::string& word) { return record(word, Change::kHold); }
+
 ListStatus PersonalList::record(const std::string& word, Change kind) {
     ListStatus fault = checkWord(word);
     if (!fault.ok()) return fault;
-    const bool learning = kind == Change::kLearn;
-    std::set<std::string>& into = learning ? learned_ : forgotten_;
-    std::set<std::string>& from = learning ? forgotten_ : learned_;
+    const bool holding = kind == Change::kHold;
+    if (holding && (learned_.count(word) != 0 || forgotten_.count(word) != 0)) return ListStatus();
+    std::set<std::string>& into = holding                  ? pendingWords_
+                                  : kind == Change::kLearn ? learned_
+                                                           : forgotten_;
+    std::set<std::string>& from = kind == Change::kLearn ? forgotten_ : learned_;
     if (into.count(word) != 0) return ListStatus();
 
     // Every node is made before anything changes; what follows cannot fail.
@@ -108,7 +122,10 @@ ListStatus PersonalList::record(const std::string& word, Change kind) {
     } else {
         pending_.insert(pendingNode.extract(pendingNode.begin()));
     }
-    from.erase(word);
+    if (!holding) {
+        from.erase(word);
+        pendingWords_.erase(word);
+    }
     into.insert(viewNode.extract(viewNode.begin()));
     return ListStatus();
 }
@@ -137,7 +154,7 @@ ListStatus PersonalList::save(ListChanges* changes) {
     if (!read.ok()) return turnOff(read);
     bool differs = false;
     for (const auto& [word, kind] : pending_) {
-        differs |= applyChange(merged, word, kind == Change::kLearn);
+        differs |= applyChange(merged, word, kind);
     }
     ListChanges found = findChanges(merged);
     if (differs) {
@@ -165,6 +182,7 @@ void PersonalList::takeView(ListContents& next, ListChanges* changes) {
     if (changes != nullptr) *changes = findChanges(next);
     learned_.swap(next.learned);
     forgotten_.swap(next.forgotten);
+    pendingWords_.swap(next.pending);
 }
 
 ListStatus PersonalList::notSaved(const ListStatus& reason) const {

@@ -1,5 +1,7 @@
 // The personal word list: the words a user taught the program and the words
-// they told it to forget, kept in a small text file across runs.
+// they told it to forget, kept in a small text file across runs, and the
+// words waiting to be learned: typed in one session only, as a typo is, so
+// kept out of completion until they are used again in another.
 //
 // learn() and forget() change the view in memory at once and are recorded as
 // this run's pending changes. save() takes a lock beside the file, reads the
@@ -71,6 +73,7 @@ public:
 
     const std::set<std::string>& learned() const noexcept { return learned_; }
     const std::set<std::string>& forgotten() const noexcept { return forgotten_; }
+    const std::set<std::string>& pendingWords() const noexcept { return pendingWords_; }
 
     // A word is any bytes but NUL and newline, 1 to kMaxWordBytes long; any
     // other fails, saying why, and changes nothing. Learning takes the word
@@ -78,8 +81,13 @@ public:
     // view already holds that way records no change.
     ListStatus learn(const std::string& word);
     ListStatus forget(const std::string& word);
+    // Records a word as pending: it waits for a later use before it is
+    // learned. A word the list has learned or forgotten stays so: a forgotten
+    // word comes back only when it is learned outright.
+    ListStatus hold(const std::string& word);
 
-    // Changes made since the last successful save.
+    // Changes made since the last successful save (not to be confused with
+    // the pending words, which are saved entries).
     size_t pendingCount() const noexcept { return pending_.size(); }
 
     // Under the lock: re-reads the file, applies the pending changes, writes
@@ -99,7 +107,7 @@ public:
     bool enabled() const noexcept { return off_.ok(); }
 
 private:
-    enum class Change { kLearn, kForget };
+    enum class Change { kLearn, kForget, kHold };
 
     ListStatus record(const std::string& word, Change kind);
     ListChanges findChanges(const ListContents& next) const;
@@ -113,6 +121,7 @@ private:
     std::string path_;
     std::set<std::string> learned_;
     std::set<std::string> forgotten_;
+    std::set<std::string> pendingWords_;
     // The last change of each word since the last save. Applying changes in
     // order comes to the same as applying the last one per word, since each
     // decides the word's state alone.

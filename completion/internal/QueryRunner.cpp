@@ -435,14 +435,18 @@ bool CandidateOrder::next(Ranked& out) {
 // ---- The answer: the best candidates rendered and deduplicated, the
 // longest and unique completion, and the count.
 
-// Distinct renderings of every candidate. Renderings are the stored words,
-// or the typed text and distinct rests, unless several prefixes lead to
-// words with the same rest, or capitals can merge them: then they are
-// counted one by one.
+// Renderings are the stored words, or the typed text and distinct rests,
+// unless several prefixes lead to words with the same rest, or capitals can
+// merge them.
+bool rendersMayRepeat(const Plan& plan) noexcept {
+    return plan.capitals || (!plan.fuzzy && plan.infer && plan.paths.size() > 1);
+}
+
+// Distinct renderings of every candidate: counted one by one where they
+// may repeat.
 std::uint64_t countCandidates(const StoreState& s, const Plan& plan, const Discount& discount) {
     const bool gone = discount.gone;
-    if (!plan.capitals && (plan.fuzzy || !plan.infer || plan.paths.size() == 1))
-        return plan.matched - (gone ? 1 : 0);
+    if (!rendersMayRepeat(plan)) return plan.matched - (gone ? 1 : 0);
     std::unordered_set<std::string> seen;
     for (const Path& p : plan.paths) {
         OrderedStream words(s.index, {p.range});
@@ -501,18 +505,20 @@ Completion StoreState::runQuery(const Query& query) const {
     answer.fuzzy = plan.fuzzy && answer.anyMatch;
 
     CandidateOrder candidates(s, plan, query, discount);
+    // Renderings repeat only where countCandidates() says they can; the
+    // texts shown are then kept in a set, so a long listing stays linear.
+    const bool mayRepeat = rendersMayRepeat(plan);
+    std::unordered_set<std::string> shown;
     Ranked next;
     while (candidates.next(next)) {
         const Path* path = plan.pathOf(next.word);
         std::string text = plan.render(next.word, *path);
-        // Renderings repeat only among case variants: a scan of the few
-        // shown is enough.
-        const auto same = [&text](const Candidate& c) { return c.text == text; };
-        if (std::any_of(answer.candidates.begin(), answer.candidates.end(), same)) continue;
+        if (mayRepeat && shown.count(text) != 0) continue;
         if (answer.candidates.size() == query.style.limit) {
             answer.more = true;
             break;
         }
+        if (mayRepeat) shown.insert(text);
         Candidate c;
         c.text = std::move(text);
         c.word = std::string(next.word);

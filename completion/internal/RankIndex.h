@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,12 +56,9 @@ public:
 
     std::uint32_t size() const noexcept { return size_; }
 
-    // Replaces the whole index by `ids`, in byte order of their words, with
-    // their scores. wordAt(i) is the word of ids[i]; the words need not be in
-    // a table yet, and only the first of each leaf is asked for, i being a
-    // multiple of kLeafCapacity. May throw; then the index is as it was.
-    void build(const std::vector<std::uint32_t>& ids, const std::vector<std::uint64_t>& scores,
-               const std::function<std::string_view(std::size_t)>& wordAt, std::uint32_t idLimit);
+    // Builds a whole index from words in byte order (below).
+    class Builder;
+
     // Room for one insertion of an id below `idLimit`.
     void reserveInsert(std::uint32_t idLimit);
     void insert(std::uint32_t id, std::uint64_t score, const WordTable& table) noexcept;
@@ -146,6 +142,24 @@ private:
     bool rootIsLeaf_ = true;
     std::uint32_t height_ = 0;  // inner levels above the leaves
     std::uint32_t size_ = 0;
+};
+
+// Builds a whole index from its words given one at a time, in byte order.
+// The constructor takes all the room the index will need and may throw
+// std::bad_alloc; add() and finish() then cannot fail.
+class RankIndex::Builder {
+public:
+    Builder(std::size_t words, std::uint32_t idLimit);
+    // The next word: its id (below idLimit), its score and its bytes, read
+    // only while the call lasts.
+    void add(std::uint32_t id, std::uint64_t score, std::string_view word) noexcept;
+    // Puts the index of the words added in place of `index`'s. No more
+    // words than the constructor was told of may have come.
+    void finish(RankIndex& index) noexcept;
+
+private:
+    RankIndex built_;
+    std::vector<std::uint64_t> heads_;  // of each leaf's first word
 };
 
 template <typename ScoreOf>

@@ -1,93 +1,88 @@
-// Building a rank index in one pass from words already in byte order: full
-// leaves, then each level of inner nodes from the one below.
+// Building a rank index in one pass from words in byte order: full leaves
+// as the words come, then each level of inner nodes from the one below.
 #include <algorithm>
 #include <utility>
 
+#include "completion/internal/HugePages.h"
 #include "completion/internal/RankIndex.h"
 #include "completion/internal/WordHead.h"
 
 namespace rorirer {
 
-void RankIndex::build(const std::vector<std::uint32_t>& ids,
-                      const std::vector<std::uint64_t>& scores,
-                      const std::function<std::string_view(std::size_t)>& wordAt,
-                      std::uint32_t idLimit) {
-    RankIndex fresh;
-    fresh.leafOf_.assign(idLimit, kNone);
-    const std::size_t leafCount = (ids.size() + kLeafCapacity - 1) / kLeafCapacity;
-    fresh.leaves_.reserve(leafCount);
+RankIndex::Builder::Builder(std::size_t words, std::uint32_t idLimit) {
+    reserveHuge(built_.leafOf_, idLimit);
+    built_.leafOf_.assign(idLimit, kNone);
+    const std::size_t leafCount = (words + kLeafCapacity - 1) / kLeafCapacity;
+    reserveHuge(built_.leaves_, leafCount);
+    heads_.reserve(leafCount);
     // Inner nodes: a 64th of the level below, level by level.
     std::size_t innerCount = 0;
     for (std::size_t level = leafCount; level > 1;) {
         level = (level + kInnerCapacity - 1) / kInnerCapacity;
         innerCount += level;
     }
-    fresh.inners_.reserve(innerCount);
-    std::vector<std::uint32_t> level;
-    level.reserve(leafCount);
-    // The first word below each node of the level being built.
-    std::vector<std::string_view> firstWords;
-    firstWords.reserve(leafCount);
+    built_.inners_.reserve(innerCount);
+}
 
-    for (std::size_t start = 0; start < ids.size(); start += kLeafCapacity) {
-        const std::uint32_t index = fresh.takeLeaf();
-        Leaf& l = fresh.leaves_[index];
-        l.size =
-            static_cast<std::uint32_t>(std::min<std::size_t>(kLeafCapacity, ids.size() - start));
-        for (std::uint32_t i = 0; i < l.size; ++i) {
-            l.id[i] = ids[start + i];
-            l.score[i] = scores[start + i];
-            fresh.leafOf_[l.id[i]] = index;
+void RankIndex::Builder::add(std::uint32_t id, std::uint64_t score,
+                             std::string_view word) noexcept {
+    RankIndex& b = built_;
+    if (b.leaves_.empty() || b.leaves_.back().size == kLeafCapacity) {
+        const std::uint32_t index = b.takeLeaf();
+        if (index > 0) {
+            b.leaves_[index].prev = index - 1;
+            b.leaves_[index - 1].next = index;
         }
-        if (!level.empty()) {
-            l.prev = level.back();
-            fresh.leaves_[level.back()].next = index;
-        }
-        level.push_back(index);
-        firstWords.push_back(wordAt(start));
+        heads_.push_back(headOf(word));
     }
-    fresh.size_ = static_cast<std::uint32_t>(ids.size());
-    if (level.empty()) {
-        *this = std::move(fresh);
-        return;
-    }
+    Leaf& l = b.leaves_.back();
+    l.id[l.size] = id;
+    l.score[l.size] = score;
+    ++l.size;
+    b.leafOf_[id] = static_cast<std::uint32_t>(b.leaves_.size() - 1);
+    ++b.size_;
+}
+
+void RankIndex::Builder::finish(RankIndex& index) noexcept {
+    RankIndex& b = built_;
+    // Each level's nodes are consecutive: leaves from 0, and the inner nodes
+    // of each level right after those of the level below.
+    std::uint32_t levelBegin = 0;
+    auto levelSize = static_cast<std::uint32_t>(b.leaves_.size());
     bool childrenAreLeaves = true;
-    while (level.size() > 1) {
-        std::vector<std::uint32_t> above;
-        std::vector<std::string_view> aboveFirstWords;
-        above.reserve((level.size() + kInnerCapacity - 1) / kInnerCapacity);
-        aboveFirstWords.reserve(above.capacity());
-        for (std::size_t start = 0; start < level.size(); start += kInnerCapacity) {
-            const std::uint32_t index = fresh.takeInner();
-            Inner& n = fresh.inners_[index];
+    while (levelSize > 1) {
+        const auto above = static_cast<std::uint32_t>(b.inners_.size());
+        for (std::uint32_t start = 0; start < levelSize; start += kInnerCapacity) {
+            const std::uint32_t node = b.takeInner();
+            Inner& n = b.inners_[node];
             n.leaves = childrenAreLeaves;
-            n.size = static_cast<std::uint32_t>(
-                std::min<std::size_t>(kInnerCapacity, level.size() - start));
+            n.size = std::min(kInnerCapacity, levelSize - start);
             for (std::uint32_t i = 0; i < n.size; ++i) {
-                const std::uint32_t child = level[start + i];
-                const Summary summary = fresh.summarize(child, childrenAreLeaves);
+                const std::uint32_t child = levelBegin + start + i;
+                const Summary summary = b.summarize(child, childrenAreLeaves);
                 n.child[i] = child;
                 n.count[i] = summary.count;
                 n.best[i] = summary.best;
                 n.firstId[i] = summary.firstId;
-                n.head[i] = headOf(firstWords[start + i]);
                 if (childrenAreLeaves) {
-                    fresh.leaves_[child].parent = index;
+                    n.head[i] = heads_[child];
+                    b.leaves_[child].parent = node;
                 } else {
-                    fresh.inners_[child].parent = index;
+                    n.head[i] = b.inners_[child].head[0];
+                    b.inners_[child].parent = node;
                 }
             }
-            above.push_back(index);
-            aboveFirstWords.push_back(firstWords[start]);
         }
-        level.swap(above);
-        firstWords.swap(aboveFirstWords);
+        levelBegin = above;
+        levelSize = static_cast<std::uint32_t>(b.inners_.size()) - above;
         childrenAreLeaves = false;
-        ++fresh.height_;
+        ++b.height_;
     }
-    fresh.root_ = level.front();
-    fresh.rootIsLeaf_ = fresh.height_ == 0;
-    *this = std::move(fresh);
+    if (levelSize == 1) {
+        b.root_ = levelBegin;
+        b.rootIsLeaf_ = b.height_ == 0;
+    }
+    index = std::move(b);
 }
 
 }  // namespace rorirer

@@ -81,8 +81,10 @@ struct StoreState {
     // CompletionStore::complete (QueryRunner.cpp).
     Completion runQuery(const Query& query) const;
     // The bulk path of CompletionStore::addWords for dictionary and text
-    // words (BulkLoad.cpp).
-    std::size_t addWordsInBulk(const std::vector<CompletionStore::WordCount>& words, Origin origin);
+    // words (BulkLoad.cpp). `handedOver`, when not null, is the list that
+    // `words` belongs to: its words and bytes go as soon as they are read.
+    std::size_t addWordsInBulk(const std::vector<CompletionStore::WordCount>& words, Origin origin,
+                               BuildProgress* progress, CompletionStore::WordList* handedOver);
 
     // Empty when the tree, the word table and the rank index agree and hold
     // their invariants; else the first fault found.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 
 namespace rorirer {
 namespace {
@@ -28,6 +29,12 @@ void reserveMore(std::vector<T>& v, std::size_t more) {
     const std::size_t needed = v.size() + more;
     if (needed <= v.capacity()) return;
     v.reserve(std::max(needed, v.capacity() + v.capacity() / 2));
+}
+
+// Calls `visit` on every column of `columns`.
+template <typename Columns, typename Visit>
+void forEachColumn(Columns& columns, Visit&& visit) {
+    std::apply([&visit](auto&... column) { (visit(column), ...); }, columns.parts());
 }
 
 }  // namespace
@@ -81,8 +88,8 @@ std::uint32_t WordTable::find(std::string_view word) const noexcept {
 void WordTable::rehash(std::size_t capacity) {
     std::vector<std::uint32_t> slots(capacity, kNoWord);
     const std::size_t mask = capacity - 1;
-    for (std::uint32_t id = 0; id < origins_.size(); ++id) {
-        if (origins_[id] == 0) continue;
+    for (std::uint32_t id = 0; id < idLimit(); ++id) {
+        if (!isLive(id)) continue;
         std::size_t at = hashOf(word(id)) & mask;
         while (slots[at] != kNoWord) at = (at + 1) & mask;
         slots[at] = id;
@@ -94,8 +101,8 @@ void WordTable::rehash(std::size_t capacity) {
 void WordTable::compactArena() {
     std::vector<char> arena;
     arena.reserve(arena_.size() - garbage_ + arena_.size() / 4);
-    for (std::uint32_t id = 0; id < origins_.size(); ++id) {
-        if (origins_[id] == 0) continue;
+    for (std::uint32_t id = 0; id < idLimit(); ++id) {
+        if (!isLive(id)) continue;
         const std::string_view w = word(id);
         const char* entry = w.data() - varintLength(w.size());
         const auto offset = arena.size();
@@ -117,12 +124,10 @@ void WordTable::reserve(std::size_t words, std::size_t arenaBytes) {
         ++freeIds;
     if (freeIds < words) {
         const std::size_t more = words - freeIds;
-        if (origins_.size() + more > std::numeric_limits<std::uint32_t>::max() - 2)
+        if (offsets_.size() + more > std::numeric_limits<std::uint32_t>::max() - 2)
             throw std::length_error("too many words for one completion store");
         reserveMore(offsets_, more);
-        reserveMore(origins_, more);
-        reserveMore(counts_, more);
-        reserveMore(corpus_, more);
+        forEachColumn(columns_, [more](auto& column) { reserveMore(column, more); });
     }
     if (arena_.size() + arenaBytes > arena_.capacity() && garbage_ > arena_.size() / 2)
         compactArena();
@@ -141,8 +146,7 @@ std::vector<std::uint32_t> WordTable::nextIds(std::size_t count) const {
     ids.reserve(count);
     for (std::uint32_t id = freeHead_; id != kNoFreeId && ids.size() < count; id = offsets_[id])
         ids.push_back(id);
-    for (auto id = static_cast<std::uint32_t>(origins_.size()); ids.size() < count; ++id)
-        ids.push_back(id);
+    for (std::uint32_t id = idLimit(); ids.size() < count; ++id) ids.push_back(id);
     return ids;
 }
 
@@ -154,16 +158,14 @@ std::uint32_t WordTable::insert(std::string_view word, std::uint8_t origins,
         id = freeHead_;
         freeHead_ = offsets_[id];
         offsets_[id] = offset;
-        origins_[id] = origins;
-        counts_[id] = 0;
-        corpus_[id] = 0;
     } else {
-        id = static_cast<std::uint32_t>(origins_.size());
+        id = idLimit();
         offsets_.push_back(offset);
-        origins_.push_back(origins);
-        counts_.push_back(0);
-        corpus_.push_back(0);
+        // Room was reserved: growing a column cannot throw.
+        forEachColumn(columns_, [](auto& column) { column.emplace_back(); });
     }
+    // A free id's fields were reset when it was freed.
+    columns_.origins[id] = origins;
     std::size_t length = word.size();
     while (length >= 0x80) {
         arena_.push_back(static_cast<char>((length & 0x7F) | 0x80));
@@ -185,9 +187,7 @@ void WordTable::erase(std::uint32_t id) noexcept {
     const std::string_view w = word(id);
     slots_[slotFor(w)] = kErased;
     garbage_ += varintLength(w.size()) + w.size();
-    origins_[id] = 0;
-    counts_[id] = 0;
-    corpus_[id] = 0;
+    forEachColumn(columns_, [id](auto& column) { column[id] = {}; });
     documents_.set(id, 0);
     stamps_.set(id, 0);
     offsets_[id] = freeHead_;
@@ -196,17 +196,15 @@ void WordTable::erase(std::uint32_t id) noexcept {
 }
 
 void WordTable::addBaseCount(std::uint32_t id, std::uint64_t count) noexcept {
-    const std::uint64_t sum = std::uint64_t{counts_[id]} + count;
-    counts_[id] = static_cast<std::uint32_t>(
+    const std::uint64_t sum = std::uint64_t{columns_.counts[id]} + count;
+    columns_.counts[id] = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(sum, std::numeric_limits<std::uint32_t>::max()));
 }
 
 void WordTable::clear() noexcept {
     std::vector<char>().swap(arena_);
     std::vector<std::uint32_t>().swap(offsets_);
-    std::vector<std::uint8_t>().swap(origins_);
-    std::vector<std::uint32_t>().swap(counts_);
-    std::vector<std::uint32_t>().swap(corpus_);
+    columns_ = Columns();
     std::vector<std::uint32_t>().swap(slots_);
     documents_ = IdMap();
     stamps_ = IdMap();
@@ -217,9 +215,12 @@ void WordTable::clear() noexcept {
 }
 
 std::size_t WordTable::memoryBytes() const noexcept {
-    return arena_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) + origins_.capacity() +
-           (counts_.capacity() + corpus_.capacity() + slots_.capacity()) * sizeof(std::uint32_t) +
-           documents_.memoryBytes() + stamps_.memoryBytes();
+    std::size_t bytes = arena_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) +
+                        slots_.capacity() * sizeof(std::uint32_t) + documents_.memoryBytes() +
+                        stamps_.memoryBytes();
+    forEachColumn(columns_,
+                  [&bytes](const auto& column) { bytes += column.capacity() * sizeof(column[0]); });
+    return bytes;
 }
 
 }  // namespace rorirer

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+#include "fileio/UserFolders.h"
+
 namespace rorirer {
 namespace {
 
@@ -45,14 +47,6 @@ ListStatus fail(int error, const char* step, const std::string& name) {
 }
 
 }  // namespace
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    const size_t end = path.find_last_not_of('/', slash);
-    if (end == std::string::npos) return "/";
-    return path.substr(0, end + 1);
-}
 
 ListStatus lockFile(const std::string& lockPath, FileHandle& lock) {
     FileHandle file(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));

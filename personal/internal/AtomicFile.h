@@ -12,9 +12,6 @@
 
 namespace rorirer {
 
-// The folder holding `path`: "." for a bare name, "/" for a file in the root.
-std::string folderOf(const std::string& path);
-
 // Takes an exclusive flock on `lockPath` (created with mode 0600 if need be)
 // into `lock`; it is released when `lock` closes. Waits at most a few
 // seconds for another holder, then gives up.

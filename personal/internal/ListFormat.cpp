@@ -13,10 +13,12 @@
 namespace rorirer {
 namespace {
 
-constexpr char kHeader[] = "# rorirer personal word list 1";
 constexpr char kHeaderStart[] = "# rorirer personal word list ";
+constexpr char kHeaderV1[] = "# rorirer personal word list 1";
+constexpr char kHeaderV2[] = "# rorirer personal word list 2";
 constexpr char kLearnedTag[] = "learned\t";
 constexpr char kForgottenTag[] = "forgotten\t";
+constexpr char kPendingTag[] = "pending\t";
 constexpr char kEndTag[] = "# end ";
 
 constexpr size_t lengthOf(const char* text) noexcept {
@@ -46,9 +48,8 @@ public:
 
 private:
     ListStatus takeLine(const char* line, size_t size);
-    ListStatus takeHeader(const char* line, size_t size) const;
-    ListStatus takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
-                         const char* word, size_t size);
+    ListStatus takeHeader(const char* line, size_t size);
+    ListStatus takeEntry(std::set<std::string>& into, const char* word, size_t size);
     ListStatus takeEnd(const char* text, size_t size);
     ListStatus fail(long line, const std::string& reason) const;
 
@@ -56,6 +57,7 @@ private:
     ListContents& out_;
     std::string partial_;  // the start of a line split across reads
     long lineNumber_ = 0;
+    int version_ = 0;
     size_t entries_ = 0;
     bool ended_ = false;
 };
@@ -111,38 +113,50 @@ ListStatus ListParser::takeLine(const char* line, size_t size) {
     if (lineNumber_ == 1) return takeHeader(line, size);
     if (startsWith(line, size, kLearnedTag)) {
         const size_t tag = lengthOf(kLearnedTag);
-        return takeEntry(out_.learned, out_.forgotten, line + tag, size - tag);
+        return takeEntry(out_.learned, line + tag, size - tag);
     }
     if (startsWith(line, size, kForgottenTag)) {
         const size_t tag = lengthOf(kForgottenTag);
-        return takeEntry(out_.forgotten, out_.learned, line + tag, size - tag);
+        return takeEntry(out_.forgotten, line + tag, size - tag);
+    }
+    if (version_ >= 2 && startsWith(line, size, kPendingTag)) {
+        const size_t tag = lengthOf(kPendingTag);
+        return takeEntry(out_.pending, line + tag, size - tag);
     }
     if (startsWith(line, size, kEndTag)) {
         const size_t tag = lengthOf(kEndTag);
         return takeEnd(line + tag, size - tag);
     }
-    return fail(lineNumber_,
-                "not an entry: expected learned<TAB>WORD, forgotten<TAB>WORD or # end COUNT");
+    return fail(lineNumber_, version_ >= 2 ? "not an entry: expected learned<TAB>WORD, "
+                                             "forgotten<TAB>WORD, pending<TAB>WORD or # end COUNT"
+                                           : "not an entry: expected learned<TAB>WORD, "
+                                             "forgotten<TAB>WORD or # end COUNT");
 }
 
-ListStatus ListParser::takeHeader(const char* line, size_t size) const {
-    const std::string text(line, size);
-    if (text == kHeader) return ListStatus();
-    if (text == std::string(kHeader) + "\r") {
+ListStatus ListParser::takeHeader(const char* line, size_t size) {
+    std::string text(line, size);
+    const bool crLf = !text.empty() && text.back() == '\r';
+    if (crLf) text.pop_back();
+    const int version = text == kHeaderV1 ? 1 : text == kHeaderV2 ? 2 : 0;
+    if (version != 0 && crLf) {
         return fail(lineNumber_, "lines end in CR LF; the list takes LF alone");
+    }
+    if (version != 0) {
+        version_ = version;
+        return ListStatus();
     }
     if (startsWith(line, size, kHeaderStart)) {
         return fail(lineNumber_,
                     "a version of the personal word list this program does not "
                     "know (it reads \"" +
-                        std::string(kHeader) + "\")");
+                        std::string(kHeaderV1) + "\" and \"" + std::string(kHeaderV2) + "\")");
     }
     return fail(lineNumber_, "not a rorirer personal word list (the first line is not \"" +
-                                 std::string(kHeader) + "\")");
+                                 std::string(kHeaderV1) + "\" or \"" + std::string(kHeaderV2) +
+                                 "\")");
 }
 
-ListStatus ListParser::takeEntry(std::set<std::string>& into, const std::set<std::string>& other,
-                                 const char* word, size_t size) {
+ListStatus ListParser::takeEntry(std::set<std::string>& into, const char* word, size_t size) {
     if (size == 0) return fail(lineNumber_, "an empty word");
     if (size > PersonalList::kMaxWordBytes) {
         return fail(lineNumber_,
@@ -153,7 +167,15 @@ ListStatus ListParser::takeEntry(std::set<std::string>& into, const std::set<std
                     "more than " + std::to_string(PersonalList::kMaxEntries) + " entries");
     }
     std::string text(word, size);
-    if (other.count(text) != 0) return fail(lineNumber_, "a word both learned and forgotten");
+    const std::pair<const std::set<std::string>*, const char*> kinds[] = {
+        {&out_.learned, "learned"}, {&out_.forgotten, "forgotten"}, {&out_.pending, "pending"}};
+    for (const auto& [set, kind] : kinds) {
+        if (set == &into || set->count(text) == 0) continue;
+        const char* entry = (&into == &out_.learned     ? "learned"
+                             : &into == &out_.forgotten ? "forgotten"
+                                                        : "pending");
+        return fail(lineNumber_, std::string("a word both ") + kind + " and " + entry);
+    }
     // A word listed twice the same way is harmless, as a person may write it.
     into.insert(std::move(text));
     ++entries_;
@@ -227,24 +249,29 @@ ListStatus readList(const std::string& path, ListContents& out) {
 }
 
 ListStatus writeList(int fd, const std::string& name, const ListContents& contents) {
+    struct Section {
+        const char* tag;
+        std::set<std::string>::const_iterator next, end;
+    };
+    Section sections[] = {
+        {kLearnedTag, contents.learned.begin(), contents.learned.end()},
+        {kForgottenTag, contents.forgotten.begin(), contents.forgotten.end()},
+        {kPendingTag, contents.pending.begin(), contents.pending.end()},
+    };
     std::string buffer;
     buffer.reserve(kChunkBytes + kMaxLineBytes + 1);
-    buffer += kHeader;
+    buffer += contents.pending.empty() ? kHeaderV1 : kHeaderV2;
     buffer += '\n';
-    auto learned = contents.learned.begin();
-    auto forgotten = contents.forgotten.begin();
     for (;;) {
-        const bool haveLearned = learned != contents.learned.end();
-        const bool haveForgotten = forgotten != contents.forgotten.end();
-        if (!haveLearned && !haveForgotten) break;
         // The sets are disjoint, so the words never tie.
-        if (haveLearned && (!haveForgotten || *learned < *forgotten)) {
-            buffer += kLearnedTag;
-            buffer += *learned++;
-        } else {
-            buffer += kForgottenTag;
-            buffer += *forgotten++;
+        Section* first = nullptr;
+        for (Section& section : sections) {
+            if (section.next != section.end && (first == nullptr || *section.next < *first->next))
+                first = &section;
         }
+        if (first == nullptr) break;
+        buffer += first->tag;
+        buffer += *first->next++;
         buffer += '\n';
         if (buffer.size() >= kChunkBytes) {
             if (const int error = writeAll(fd, buffer.data(), buffer.size())) {
@@ -254,7 +281,8 @@ ListStatus writeList(int fd, const std::string& name, const ListContents& conten
         }
     }
     buffer += kEndTag;
-    buffer += std::to_string(contents.learned.size() + contents.forgotten.size());
+    buffer += std::to_string(contents.learned.size() + contents.forgotten.size() +
+                             contents.pending.size());
     buffer += '\n';
     if (const int error = writeAll(fd, buffer.data(), buffer.size())) {
         return ListStatus::systemFailure(error, "writing " + name);

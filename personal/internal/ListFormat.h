@@ -1,14 +1,19 @@
-// The personal word list's file format, version 1:
+// The personal word list's file format, version 2:
 //
-//   # rorirer personal word list 1
+//   # rorirer personal word list 2
 //   learned<TAB>WORD
 //   forgotten<TAB>WORD
+//   pending<TAB>WORD
 //   # end N
 //
 // Lines end in LF alone. Everything after the tab up to the LF is the word,
 // byte for byte, so any word without NUL or LF round-trips. Entries are
 // written in the words' byte order; N counts them, so a file cut short
 // anywhere, even between lines, fails to parse.
+//
+// Version 1 is the same without pending entries. A list without pending
+// words is still written as version 1, so that an older copy of the program
+// running beside this one keeps reading it; both versions are read.
 #ifndef RORIRER_PERSONAL_INTERNAL_LISTFORMAT_H
 #define RORIRER_PERSONAL_INTERNAL_LISTFORMAT_H
 
@@ -19,10 +24,11 @@
 
 namespace rorirer {
 
-// The two sets a list holds. No word is in both.
+// The three sets a list holds. No word is in two of them.
 struct ListContents {
     std::set<std::string> learned;
     std::set<std::string> forgotten;
+    std::set<std::string> pending;
 };
 
 // Fails, saying why, for a word a list cannot hold.

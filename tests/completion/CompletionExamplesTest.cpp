@@ -356,6 +356,31 @@ TEST(CompletionExamples, PersonalWordsInBulkAreNotRecent) {
     EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
 }
 
+// A list handed over whole, its words pointing into its bytes, stores what
+// the same words given one by one store, whatever its size: a short list's
+// bytes live inside its string, which must not move under the words.
+TEST(CompletionExamples, AListHandedOverWholeStoresItsWordsAtAnySize) {
+    const std::vector<std::string> all = {"helix",      "helium",  "hello",  "heliport", "helmet",
+                                          "helicopter", "helpful", "helped", "helper"};
+    for (std::size_t n = 1; n <= all.size(); ++n) {
+        SCOPED_TRACE(n);
+        CompletionStore::WordList list;
+        for (std::size_t i = 0; i < n; ++i) list.bytes += all[i] + "\n";
+        for (std::size_t at = 0, i = 0; i < n; ++i) {
+            list.words.push_back({std::string_view(list.bytes).substr(at, all[i].size()), i});
+            at += all[i].size() + 1;
+        }
+        CompletionStore handed(5);
+        CompletionStore oneByOne(5);
+        handed.addWords(std::move(list), rorirer::Origin::kDictionary);
+        for (std::size_t i = 0; i < n; ++i) oneByOne.addDictionaryWord(all[i], i);
+        EXPECT_TRUE(list.words.empty() && list.bytes.empty());
+        EXPECT_EQ(texts(ask(handed, "hel", CaseMode::kExact)),
+                  texts(ask(oneByOne, "hel", CaseMode::kExact)));
+        EXPECT_EQ(rorirer::StoreInspection::checkConsistency(handed), "");
+    }
+}
+
 TEST(CompletionExamples, QueriesFromSeveralThreadsAtOnceAnswerAsAlone) {
     std::vector<std::string> words;
     for (int i = 0; i < 5000; ++i) {
@@ -366,10 +391,13 @@ TEST(CompletionExamples, QueriesFromSeveralThreadsAtOnceAnswerAsAlone) {
     const CompletionStore store = storeOf(words);
     const std::vector<std::string> prefixes = {"w", "W1", "w12", "w9x12", "caf", "doesn'", "W"};
     std::vector<Completion> alone;
+    alone.reserve(prefixes.size());
     for (const std::string& p : prefixes) alone.push_back(ask(store, p, CaseMode::kInfer));
     std::atomic<int> differing{0};
+    constexpr int kThreads = 4;
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    threads.reserve(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&] {
             for (int round = 0; round < 40; ++round) {
                 for (std::size_t i = 0; i < prefixes.size(); ++i) {

@@ -55,17 +55,14 @@ public:
         std::size_t bytes = 0;
         for (const auto& w : sorted) bytes += WordTable::arenaBytesOf(w.size());
         table_.reserve(sorted.size(), bytes);
-        std::vector<std::uint32_t> ids;
-        std::vector<std::uint64_t> scores;
-        std::vector<std::string_view> views;
+        RankIndex::Builder builder(sorted.size(), static_cast<std::uint32_t>(sorted.size()));
         for (const auto& w : sorted) {
-            ids.push_back(table_.insert(w, 1));
-            scores.push_back(random() % 50);
-            views.push_back(table_.word(ids.back()));
-            model_[w] = scores.back();
+            const std::uint32_t id = table_.insert(w, 1);
+            const std::uint64_t score = random() % 50;
+            builder.add(id, score, table_.word(id));
+            model_[w] = score;
         }
-        index_.build(
-            ids, scores, [&views](std::size_t i) { return views[i]; }, table_.idLimit());
+        builder.finish(index_);
     }
 
     std::string check() const {

@@ -85,8 +85,10 @@ int runComplete(const CompletionStore& store, const Options& options) {
     return completer.status();
 }
 
-int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load) {
-    const StoreStats stats = collectStats(store, load);
+int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load,
+             const PersonalList* list) {
+    StoreStats stats = collectStats(store, load);
+    if (list != nullptr) stats.pendingWords = static_cast<long long>(list->pendingWords().size());
     writeOut(options.json ? jsonStats(stats) + "\n" : formatStats(stats));
     return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include "Options.h"
 #include "WordSources.h"
 #include "completion/CompletionStore.h"
+#include "personal/PersonalList.h"
 
 namespace rorirer {
 
@@ -13,7 +14,9 @@ namespace rorirer {
 // prefixes read from standard input gets an empty answer and leaves the
 // status alone; no prefixes at all is nothing to do.
 int runComplete(const CompletionStore& store, const Options& options);
-int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load);
+// `list` is null under --no-learn.
+int runStats(const CompletionStore& store, const Options& options, const LoadSummary& load,
+             const PersonalList* list);
 
 }  // namespace rorirer
 

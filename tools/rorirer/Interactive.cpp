@@ -17,8 +17,9 @@ namespace {
 const char kHelp[] =
     "Type text; Tab completes the word before the cursor, a second Tab lists\n"
     "the best candidates, and a dim hint shows the rest of the only word that\n"
-    "fits (Right or Ctrl-F takes it). Words of entered lines are learned and\n"
-    "kept in the personal word list (unless --no-learn).\n"
+    "fits (Right or Ctrl-F takes it). Words of entered lines are learned; a\n"
+    "new word is kept in the personal word list once it is entered again in a\n"
+    "later session or taken with Tab or the hint (unless --no-learn).\n"
     "  :forget WORD   remove WORD, in this session and the next ones\n"
     "  :stats         words, nodes and memory of the store\n"
     "  :skip          toggle completing past a prefix that is itself a word (also Alt-s)\n"
@@ -60,6 +61,7 @@ public:
         std::fflush(terminal);
         {
             LineEditor editor(store_, rules_, style_, terminal);
+            editor.onTaken([this](const std::string& word) { learning_.taken(word); });
             std::string line;
             while (editor.readLine("> ", line)) {
                 if (!line.empty() && line[0] == ':')
@@ -82,14 +84,18 @@ public:
 private:
     void learn(const std::string& line) {
         std::string problem;
-        const std::vector<std::string> learned =
+        const Learning::LineWords fresh =
             learning_.learnLine(line, rules_, options_.numbers, problem);
-        if (!learned.empty()) {
-            std::string note = "learned:";
-            for (const std::string& word : learned) note += " " + word;
-            std::printf("%s\n", note.c_str());
-        }
+        tell("learned:", fresh.learned);
+        tell("learned for this session:", fresh.held);
         if (!problem.empty()) std::printf("%s\n", problem.c_str());
+    }
+
+    static void tell(const char* what, const std::vector<std::string>& words) {
+        if (words.empty()) return;
+        std::string note = what;
+        for (const std::string& word : words) note += " " + word;
+        std::printf("%s\n", note.c_str());
     }
 
     void runCommand(const std::string& line) {
@@ -110,6 +116,7 @@ private:
         } else if (name == ":stats") {
             StoreStats stats = collectStats(store_, load_);
             if (stats.heapBytes >= 0) stats.heapBytes += learning_.storeHeapChange();
+            stats.pendingWords = learning_.pendingWords();
             std::fputs(formatStats(stats).c_str(), stdout);
         } else if (name == ":skip") {
             style_.skipPrefixWord = !style_.skipPrefixWord;

@@ -101,6 +101,7 @@ std::string jsonStats(const StoreStats& stats) {
     out += number;
     // Names, digits and signs only: nothing to escape.
     out += ",\"ranking\":\"" + stats.ranking + "\"";
+    if (stats.pendingWords >= 0) out += ",\"pending_words\":" + std::to_string(stats.pendingWords);
     out += '}';
     return out;
 }

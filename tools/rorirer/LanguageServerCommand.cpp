@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "CompiledList.h"
 #include "PersonalWords.h"
 #include "ToolError.h"
 #include "WordSources.h"
@@ -91,7 +92,7 @@ int runLanguageServer(const Options& options, const WordRules& rules) {
     lsp::ServerWords words(
         rules, options.numbers,
         [&options, &rules](CompletionStore& store, const lsp::Settings& settings) {
-            loadWordSources(store, sourcesFor(options, settings), rules);
+            loadStore(store, sourcesFor(options, settings), rules);
             addPersonalWords(store, options);
         });
     words.load(setup.defaults);

@@ -20,10 +20,10 @@ void Learning::changeStore(Change&& change) {
     if (heapKnown_) heapChange_ += after - before;
 }
 
-std::vector<std::string> Learning::learnLine(const std::string& line, const WordRules& rules,
-                                             bool numbers, std::string& problem) {
+Learning::LineWords Learning::learnLine(const std::string& line, const WordRules& rules,
+                                        bool numbers, std::string& problem) {
     problem.clear();
-    std::vector<std::string> fresh;
+    LineWords fresh;
     if (list_ == nullptr) return fresh;
     std::vector<std::string> words;
     WordSplitter::Options splitting;
@@ -46,10 +46,26 @@ std::vector<std::string> Learning::learnLine(const std::string& line, const Word
             accepted = store_.learnWord(word);
         });
         if (!accepted) continue;
-        list_->learn(listForm(word));
-        if (isNew) fresh.push_back(word);
+        const std::string recorded = listForm(word);
+        if (heldHere_.count(recorded) != 0) continue;
+        if (!isNew) {
+            list_->learn(recorded);
+        } else if (list_->pendingWords().count(recorded) != 0) {
+            list_->learn(recorded);  // held in an earlier session: a second use
+            fresh.learned.push_back(word);
+        } else {
+            heldHere_.insert(recorded);
+            list_->hold(recorded);
+            fresh.held.push_back(word);
+        }
     }
     return fresh;
+}
+
+void Learning::taken(const std::string& word) {
+    if (list_ == nullptr) return;
+    const std::string recorded = listForm(word);
+    if (heldHere_.erase(recorded) != 0) list_->learn(recorded);
 }
 
 bool Learning::forget(const std::string& word) {
@@ -57,7 +73,10 @@ bool Learning::forget(const std::string& word) {
     changeStore([&] { stored = store_.forgetWord(word); });
     if (list_ != nullptr) {
         const std::string recorded = listForm(word);
-        if (stored || list_->learned().count(recorded) != 0) list_->forget(recorded);
+        heldHere_.erase(recorded);
+        if (stored || list_->learned().count(recorded) != 0 ||
+            list_->pendingWords().count(recorded) != 0)
+            list_->forget(recorded);
     }
     return stored;
 }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include <readline/history.h>
 #include <readline/readline.h>
@@ -27,6 +28,7 @@ struct EditorState {
     CompletionStore* store = nullptr;
     const WordRules* rules = nullptr;
     QueryStyle* style = nullptr;
+    std::function<void(const std::string&)> taken;
     rl_compentry_func_t* savedEntryFunction = nullptr;
     struct sigaction savedInterrupt {};
     bool hintShown = false;
@@ -52,7 +54,9 @@ std::string_view lineText() {
 char* noCompletion(const char*, int) { return nullptr; }
 
 void markUsed(const std::string& word) {
-    if (!word.empty()) editor.store->touchWord(word);
+    if (word.empty()) return;
+    editor.store->touchWord(word);
+    if (editor.taken) editor.taken(word);
 }
 
 // Readline keeps its undo list by bytes, so one group undoes the whole edit.
@@ -284,7 +288,12 @@ LineEditor::LineEditor(CompletionStore& store, const WordRules& rules, QueryStyl
     }
 }
 
+void LineEditor::onTaken(std::function<void(const std::string&)> listener) {
+    editor.taken = std::move(listener);
+}
+
 LineEditor::~LineEditor() {
+    editor.taken = nullptr;
     ::sigaction(SIGINT, &editor.savedInterrupt, nullptr);
     rl_completion_entry_function = editor.savedEntryFunction;
     rl_redisplay_function = rl_redisplay;

@@ -15,6 +15,7 @@
 #define RORIRER_TOOLS_LINEEDITOR_H
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "TabCompletion.h"
@@ -34,6 +35,9 @@ public:
     ~LineEditor();
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
+
+    // Called with each completion taken, after the store has marked it used.
+    void onTaken(std::function<void(const std::string&)> listener);
 
     // False at the end of input (Ctrl-D on an empty line).
     bool readLine(const std::string& prompt, std::string& line);

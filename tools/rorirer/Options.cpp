@@ -33,7 +33,8 @@ bool splitInlineValue(const std::string& arg, std::string& name, std::string& va
 bool takesValue(const std::string& name) {
     return name == "--dict" || name == "--text" || name == "--word-chars" ||
            name == "--min-length" || name == "--max" || name == "--case" || name == "--sort" ||
-           name == "--words-file" || name == "--clientProcessId";
+           name == "--words-file" || name == "--clientProcessId" || name == "-o" ||
+           name == "--output";
 }
 
 CaseMode caseModeNamed(const std::string& value) {
@@ -55,6 +56,7 @@ Command commandNamed(const std::string& name) {
     if (name == "lsp") return Command::kLsp;
     if (name == "learn") return Command::kLearn;
     if (name == "forget") return Command::kForget;
+    if (name == "compile") return Command::kCompile;
     if (name == "help") return Command::kHelp;
     throw ToolError("unknown command '" + name + "' (try 'rorirer --help')");
 }
@@ -76,6 +78,8 @@ Options parseOptions(int argc, char** argv) {
                 options.prefixes.push_back(arg);
             } else if (options.command == Command::kLearn || options.command == Command::kForget) {
                 options.words.push_back(arg);
+            } else if (options.command == Command::kCompile) {
+                options.sources.push_back({WordSource::kDict, arg});
             } else {
                 throw ToolError("unexpected argument '" + arg + "'");
             }
@@ -106,6 +110,7 @@ Options parseOptions(int argc, char** argv) {
             options.wordChars = value;
         } else if (name == "--min-length") {
             options.minLength = parseCount(name, value);
+            options.minLengthGiven = true;
         } else if (name == "--max") {
             options.style.limit = static_cast<std::size_t>(parseCount(name, value));
         } else if (name == "--case") {
@@ -121,6 +126,11 @@ Options parseOptions(int argc, char** argv) {
             // What some editors pass to a server they start, beside the
             // processId of initialize.
             options.clientProcessId = parseCount(name, value);
+        } else if (name == "-o" || name == "--output") {
+            if (value.empty()) throw ToolError(name + ": empty file name");
+            options.output = value;
+        } else if (name == "--no-cache") {
+            options.cache = false;
         } else if (name == "--no-learn") {
             options.learn = false;
         } else if (name == "--numbers") {
@@ -144,6 +154,10 @@ Options parseOptions(int argc, char** argv) {
     }
     if (options.command == Command::kComplete && options.prefixes.empty())
         options.prefixesFromStdin = true;
+    if (options.command == Command::kCompile && options.output.empty())
+        throw ToolError("compile: give the file to write with -o FILE");
+    if (options.command != Command::kCompile && !options.output.empty())
+        throw ToolError("-o: only compile writes a file");
     if ((options.command == Command::kLearn || options.command == Command::kForget) &&
         options.words.empty())
         throw ToolError(std::string(options.command == Command::kLearn ? "learn" : "forget") +

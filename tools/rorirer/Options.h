@@ -18,7 +18,17 @@ struct WordSource {
     bool regularFileOnly = false;
 };
 
-enum class Command { kDefault, kComplete, kStats, kLsp, kLearn, kForget, kHelp, kVersion };
+enum class Command {
+    kDefault,
+    kComplete,
+    kStats,
+    kLsp,
+    kLearn,
+    kForget,
+    kCompile,
+    kHelp,
+    kVersion
+};
 
 struct Options {
     Command command = Command::kDefault;
@@ -26,6 +36,12 @@ struct Options {
     std::string wordChars;            // empty: the default set
     bool numbers = false;
     long minLength = 3;
+    // Whether --min-length was given: a compiled list's own holds otherwise.
+    bool minLengthGiven = false;
+    // False with --no-cache: no compiled list is kept or read from the cache.
+    bool cache = true;
+    // Where `compile` writes the compiled list (-o).
+    std::string output;
     // --case, --sort, --no-fuzzy, --skip-prefix-word and --max (without it,
     // no bound).
     QueryStyle style = QueryStyle().withLimit(QueryStyle::kNoLimit);

@@ -46,6 +46,12 @@ std::string formatStats(const StoreStats& stats) {
     }
     std::snprintf(line, sizeof line, "build time:     %.1f ms\n", stats.buildMilliseconds);
     text += line;
+    if (stats.pendingWords > 0) {
+        std::snprintf(line, sizeof line,
+                      "pending words:  %lld (learned when used in another session)\n",
+                      stats.pendingWords);
+        text += line;
+    }
     return text;
 }
 

@@ -17,6 +17,7 @@ struct StoreStats {
     long long layerBytes = 0;  // the completion layer's share: its word table and index
     double buildMilliseconds = 0;
     std::string ranking;  // the ranking model's settings, as RORIRER_RANKING takes them
+    long long pendingWords = -1;  // the personal list's; -1 without one
 
     double bytesPerWord() const {
         return words > 0 && heapBytes >= 0

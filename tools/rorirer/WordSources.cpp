@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "BuiltinWords.h"
@@ -66,8 +67,8 @@ private:
 
 class Loader {
 public:
-    Loader(CompletionStore& store, const WordRules& rules, bool numbers)
-        : store_(store), rules_(rules), numbers_(numbers) {}
+    Loader(CompletionStore& store, const WordRules& rules, bool numbers, Progress& progress)
+        : store_(store), rules_(rules), numbers_(numbers), progress_(progress) {}
 
     // The list is in the program's memory for its whole run, so the batch
     // points into it and copies nothing.
@@ -76,26 +77,26 @@ public:
         progress_.startSource("built-in list", static_cast<long long>(words.size));
         Batch batch;
         addLines(std::string_view(words.data, words.size), nullptr, batch);
-        store_.addWords(batch, Origin::kDictionary);
+        store_.addWords(batch, Origin::kDictionary, &progress_);
     }
 
     // Read whole, with the batch's views pointing into the bytes: a string
-    // per word would take several times the list's size while loading.
+    // per word would take several times the list's size while loading. Both
+    // are handed to the store, which lets go of them as it goes.
     void loadDict(const WordSource& source) {
         InputFile input(source.path, false,
                         source.regularFileOnly ? InputFile::Kind::kRegular : InputFile::Kind::kAny);
         progress_.startSource(input.name(), input.size());
-        std::string bytes;
-        input.readAll(bytes, kMaxListBytes);
+        CompletionStore::WordList list;
+        input.readAll(list.bytes, kMaxListBytes);
         // The mark some editors put at the start of a UTF-8 file is no part
         // of the first word.
         constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-        std::string_view lines(bytes);
+        std::string_view lines(list.bytes);
         if (lines.substr(0, kByteOrderMark.size()) == kByteOrderMark)
             lines.remove_prefix(kByteOrderMark.size());
-        Batch batch;
-        addLines(lines, &input, batch);
-        store_.addWords(batch, Origin::kDictionary);
+        addLines(lines, &input, list.words);
+        store_.addWords(std::move(list), Origin::kDictionary, &progress_);
     }
 
     void loadText(const std::string& path) {
@@ -126,11 +127,10 @@ public:
         Batch batch;
         batch.reserve(occurrences.size());
         for (const auto& [word, n] : occurrences) batch.push_back({word, n});
-        store_.addWords(batch, Origin::kText);
+        store_.addWords(batch, Origin::kText, &progress_);
     }
 
     long long offered() const noexcept { return offered_; }
-    void finish() { progress_.finish(); }
 
 private:
     // One word, or a word and its count, a line. `input` names the file in
@@ -179,13 +179,13 @@ private:
     const WordRules& rules_;
     bool numbers_;
     long long offered_ = 0;
-    Progress progress_;
+    Progress& progress_;
 };
 
 }  // namespace
 
-LoadSummary loadWordSources(CompletionStore& store, const Options& options,
-                            const WordRules& rules) {
+LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules,
+                            Progress& progress) {
     const auto start = std::chrono::steady_clock::now();
     const long long heapBefore = heapBytesInUse();
     LoadSummary summary;
@@ -193,7 +193,7 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options,
     {
         // Scoped so that the loader's buffers are gone before the heap is
         // measured again.
-        Loader loader(store, rules, options.numbers);
+        Loader loader(store, rules, options.numbers, progress);
         if (options.sources.empty()) loader.loadBuiltin();
         for (const WordSource& source : options.sources) {
             if (source.kind == WordSource::kDict)
@@ -201,7 +201,6 @@ LoadSummary loadWordSources(CompletionStore& store, const Options& options,
             else
                 loader.loadText(source.path);
         }
-        loader.finish();
         summary.offered = loader.offered();
     }
     summary.seconds =

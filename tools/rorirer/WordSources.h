@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "Options.h"
+#include "Progress.h"
 #include "completion/CompletionStore.h"
 #include "completion/WordRules.h"
 
@@ -31,8 +32,10 @@ struct LoadSummary {
 };
 
 // Throws ToolError naming the source (and the line) at the first unusable
-// input; the store then holds the words of the sources before it.
-LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules);
+// input; the store then holds the words of the sources before it. Every
+// stage of the load is shown on `progress`.
+LoadSummary loadWordSources(CompletionStore& store, const Options& options, const WordRules& rules,
+                            Progress& progress);
 
 // Warns on standard error when the store holds no word at all, saying why:
 // no prefix could ever be completed, which is surely not what was meant.

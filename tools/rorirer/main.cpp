@@ -9,6 +9,7 @@
 #include <new>
 
 #include "Batch.h"
+#include "CompiledList.h"
 #include "HeapUse.h"
 #include "Interactive.h"
 #include "LanguageServerCommand.h"
@@ -80,9 +81,14 @@ int run(int argc, char** argv) {
         std::printf("rorirer %s\n", RORIRER_VERSION);
         return kExitOk;
     }
+    adoptCompiledOptions(options);
     const WordRules rules = wordRulesOf(options);
     if (options.command == Command::kLearn || options.command == Command::kForget)
         return runListCommand(options, rules);
+    if (options.command == Command::kCompile) {
+        checkStandardInputUse(options);
+        return runCompile(options, rules);
+    }
 
     const bool interactive = options.command == Command::kDefault && ::isatty(STDIN_FILENO) == 1;
     if (options.command == Command::kDefault && !interactive) {
@@ -101,11 +107,11 @@ int run(int argc, char** argv) {
     if (options.command == Command::kLsp) return runLanguageServer(options, rules);
 
     CompletionStore store(options.minLength);
-    LoadSummary load = loadWordSources(store, options, rules);
+    LoadSummary load = loadStore(store, options, rules);
     const std::unique_ptr<PersonalList> list = loadPersonalWords(store, options, load);
     warnIfEmpty(store, load);
     if (interactive) return runInteractive(store, options, rules, load, list.get());
-    if (options.command == Command::kStats) return runStats(store, options, load);
+    if (options.command == Command::kStats) return runStats(store, options, load, list.get());
     return runComplete(store, options);
 }
 

@@ -112,21 +112,30 @@ TEST(PersonalWords, LearningRecordsEveryAcceptedWordInNormalForm) {
     Learning learning(store, &list);
     const WordRules rules;
     std::string problem;
-    // Known words are learned too; numbers and words too short are not.
-    EXPECT_EQ(
-        learning.learnLine("an helmet, a cafe\xCC\x81s and 12345 quokkas", rules, false, problem),
-        (std::vector<std::string>{"cafe\xCC\x81s", "and", "quokkas"}));
+    using Words = std::vector<std::string>;
+    // Known words are learned; new ones are the session's and wait in the
+    // list; numbers and words too short are neither.
+    const Learning::LineWords first =
+        learning.learnLine("an helmet, a cafe\xCC\x81s and 12345 quokkas", rules, false, problem);
+    EXPECT_EQ(first.held, (Words{"cafe\xCC\x81s", "and", "quokkas"}));
+    EXPECT_EQ(first.learned, Words{});
     EXPECT_EQ(problem, "");
-    EXPECT_EQ(list.learned(), (std::set<std::string>{"and", "caf\u00e9s", "helmet", "quokkas"}));
+    EXPECT_EQ(list.learned(), (std::set<std::string>{"helmet"}));
+    EXPECT_EQ(list.pendingWords(), (std::set<std::string>{"and", "caf\u00e9s", "quokkas"}));
     EXPECT_TRUE(store.lookUp("helmet")->recent);
+    EXPECT_TRUE(store.contains("quokkas"));
     EXPECT_EQ(ranked(store, "hel").front(), "helmet");
-    EXPECT_EQ(learning.learnLine("12345", rules, true, problem),
-              (std::vector<std::string>{"12345"}));
+    EXPECT_EQ(learning.learnLine("12345", rules, true, problem).held, Words{"12345"});
+    // Entered again in the same session, a word still waits; taken from a
+    // suggestion, it is learned.
+    EXPECT_EQ(learning.learnLine("quokkas", rules, false, problem).held, Words{});
+    EXPECT_EQ(list.pendingWords().count("quokkas"), 1u);
+    learning.taken("and");
+    EXPECT_EQ(list.learned(), (std::set<std::string>{"and", "helmet"}));
 
     // A word past the limit ends the line's learning, and says so.
     const std::string line = "before " + std::string(5000, 'x') + " after";
-    EXPECT_EQ(learning.learnLine(line, rules, false, problem),
-              (std::vector<std::string>{"before"}));
+    EXPECT_EQ(learning.learnLine(line, rules, false, problem).held, Words{"before"});
     EXPECT_NE(problem.find("longer than 4096 bytes"), std::string::npos) << problem;
     EXPECT_FALSE(store.contains("after"));
 
@@ -138,13 +147,28 @@ TEST(PersonalWords, LearningRecordsEveryAcceptedWordInNormalForm) {
     EXPECT_EQ(learning.save(), "");
     EXPECT_NE(readFile(list.path()).find("forgotten\thelios\n"), std::string::npos);
     EXPECT_EQ(rorirer::StoreInspection::checkConsistency(store), "");
+
+    // The next session: waiting words are not in its store; entered again,
+    // they are learned for good.
+    PersonalList next(list.path());
+    ASSERT_TRUE(next.load().ok());
+    CompletionStore nextStore = dictionaryStore();
+    applyPersonalList(nextStore, next);
+    EXPECT_FALSE(nextStore.contains("quokkas"));
+    EXPECT_TRUE(nextStore.contains("and"));
+    Learning again(nextStore, &next);
+    const Learning::LineWords second = again.learnLine("quokkas before", rules, false, problem);
+    EXPECT_EQ(second.learned, (Words{"quokkas", "before"}));
+    EXPECT_EQ(next.pendingWords(), (std::set<std::string>{"12345"}));
 }
 
 TEST(PersonalWords, WithoutAListNothingIsLearned) {
     CompletionStore store = dictionaryStore();
     Learning learning(store, nullptr);
     std::string problem;
-    EXPECT_TRUE(learning.learnLine("quokkas and wombats", WordRules(), false, problem).empty());
+    const Learning::LineWords words =
+        learning.learnLine("quokkas and wombats", WordRules(), false, problem);
+    EXPECT_TRUE(words.learned.empty() && words.held.empty());
     EXPECT_FALSE(store.contains("quokkas"));
     EXPECT_TRUE(learning.forget("helmet"));
     EXPECT_FALSE(store.contains("helmet"));
@@ -170,7 +194,7 @@ TEST(PersonalWords, AFailingSaveIsToldOnce) {
     EXPECT_EQ(learning.save(), "");
     ASSERT_EQ(::rmdir(lock.c_str()), 0);
     EXPECT_NE(learning.save().find("saved again"), std::string::npos);
-    EXPECT_NE(readFile(path).find("learned\twombats\n"), std::string::npos);
+    EXPECT_NE(readFile(path).find("pending\twombats\n"), std::string::npos);
 
     // At exit, changes that cannot be saved are lost: that is told even
     // after a failure was.

@@ -28,7 +28,9 @@ import unittest
 EXE = None
 BUILTIN = None
 HOME = tempfile.TemporaryDirectory()
-ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"))
+ENV = dict(os.environ, HOME=HOME.name, XDG_DATA_HOME=os.path.join(HOME.name, "data"),
+           XDG_CACHE_HOME=os.path.join(HOME.name, "cache"),
+           XDG_STATE_HOME=os.path.join(HOME.name, "state"))
 
 
 def run(args, stdin=b"", env=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
@@ -282,6 +284,7 @@ class CompleteMatchesModel(TempFiles, unittest.TestCase):
             if stats["heap_bytes"]:
                 self.assertGreater(stats["heap_bytes"], stats["layer_bytes"])
             self.assertGreaterEqual(stats["build_ms"], 0)
+            self.assertEqual(stats["pending_words"], 0)
         self.assertEqual(builtin["nodes"], from_file["nodes"])
         self.assertEqual(builtin["layer_bytes"], from_file["layer_bytes"])
 

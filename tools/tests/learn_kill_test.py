@@ -49,7 +49,9 @@ def parse(data):
 class KilledWhileChangingTheList(unittest.TestCase):
     def test_the_list_is_always_one_whole_state(self):
         with tempfile.TemporaryDirectory() as home:
-            env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"))
+            env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
+                       XDG_CACHE_HOME=os.path.join(home, "cache"),
+                       XDG_STATE_HOME=os.path.join(home, "state"))
             path = os.path.join(home, "data", "rorirer", "words.txt")
             os.makedirs(os.path.dirname(path))
             learned = {b"word%07d" % i for i in range(ENTRIES)}

@@ -208,7 +208,10 @@ class ServerTest(unittest.TestCase):
         self.clients = []
         # The personal word list lives here: $XDG_DATA_HOME/rorirer/words.txt.
         self.data_home = os.path.join(self.tmp.name, "data")
-        self.env = dict(os.environ, XDG_DATA_HOME=self.data_home)
+        # Compiled lists are kept under XDG_CACHE_HOME.
+        self.env = dict(os.environ, XDG_DATA_HOME=self.data_home,
+                        XDG_CACHE_HOME=os.path.join(self.tmp.name, "cache"),
+                        XDG_STATE_HOME=os.path.join(self.tmp.name, "state"))
 
     def tearDown(self):
         for client in self.clients:

@@ -46,7 +46,9 @@ class PersonalListTest(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
         self.env = dict(os.environ, HOME=self.tmp.name,
-                        XDG_DATA_HOME=os.path.join(self.tmp.name, "data"))
+                        XDG_DATA_HOME=os.path.join(self.tmp.name, "data"),
+                        XDG_CACHE_HOME=os.path.join(self.tmp.name, "cache"),
+                        XDG_STATE_HOME=os.path.join(self.tmp.name, "state"))
         self.list_path = os.path.join(self.tmp.name, "data", "rorirer", "words.txt")
         self.dict_path = os.path.join(self.tmp.name, "dict.txt")
         with open(self.dict_path, "wb") as f:
