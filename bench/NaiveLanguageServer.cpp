@@ -61,7 +61,9 @@ private:
 class ScanningCompletion : public lsp::CompletionProvider {
 public:
     ScanningCompletion(std::vector<std::string> dictionary, const OpenDocuments& documents)
-        : dictionary_(std::move(dictionary)), documents_(documents) {}
+        : dictionary_(std::move(dictionary)), documents_(documents) {
+        std::sort(dictionary_.begin(), dictionary_.end());
+    }
 
     lsp::CompletionAnswer complete(const lsp::CompletionQuery& query) override {
         lsp::CompletionAnswer answer;
@@ -89,6 +91,15 @@ public:
                 }
             }
         }
+        // The word being typed is in the document too, and its own
+        // occurrence is no evidence for it: the server does not count it.
+        const std::size_t end =
+            answer.wordStart + wordEndFrom(rules_, line.substr(answer.wordStart), 0, false);
+        const auto own =
+            counts.find(std::string(line.substr(answer.wordStart, end - answer.wordStart)));
+        if (own != counts.end() && own->second > 0 && --own->second == 0 &&
+            !std::binary_search(dictionary_.begin(), dictionary_.end(), own->first))
+            counts.erase(own);
         std::vector<std::pair<std::string, std::uint64_t>> ranked(counts.begin(), counts.end());
         std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
             if (a.second != b.second) return a.second > b.second;

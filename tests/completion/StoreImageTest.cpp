@@ -292,7 +292,11 @@ TEST(StoreImage, DamageUnderARightChecksumIsRefusedOrHarmless) {
             const std::uint64_t checksum = XXH3_64bits(changed.data(), body);
             std::memcpy(&changed[body], &checksum, sizeof checksum);
             try {
-                const CompletionStore loaded = storeOf(changed);
+                CompletionStore loaded = storeOf(changed);
+                // An image keeps the frequency list's estimates only as a
+                // head start: a host sets its frequency table after loading
+                // (the program does), which derives every estimate again.
+                loaded.setFrequencies(nullptr);
                 EXPECT_EQ(rorirer::StoreInspection::checkConsistency(loaded), "")
                     << "byte " << at << " bit " << bit;
             } catch (const ImageError&) {
