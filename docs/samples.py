@@ -35,8 +35,9 @@ repository root through /bin/sh, with standard input empty and an
 environment of their own: PATH, LC_ALL=C.UTF-8, TZ=UTC, TERM=dumb, and
 HOME, TMPDIR and the XDG_*_HOME folders in a fresh temporary folder for each
 sample, so that no sample reads or writes the user's own files or sees what
-an earlier sample left. A sample that writes in HOME or an XDG folder fails
-all the same: a reader who copies it would change their own files (a sample
+an earlier sample left. A sample that writes in HOME or an XDG folder (but
+the cache, where the program keeps compiled word lists) fails all the same:
+a reader who copies it would change their own files (a sample
 that needs a file of its own makes it in TMPDIR, with mktemp). When build/run/tools/rorirer is missing it is built
 first (`cmake --preset run`, `cmake --build --preset run`), as ./run does;
 an existing build is used as it stands, so build first when the sources
@@ -167,8 +168,10 @@ def run(sample):
             stderr=subprocess.STDOUT,
             timeout=TIMEOUT_SECONDS,
         )
+        # The cache is the program's own to fill (compiled word lists): a
+        # reader's run writes it too, and losing it loses nothing.
         written = sorted(str(path.relative_to(scratch))
-                         for folder in ("home", "data", "config", "cache", "state")
+                         for folder in ("home", "data", "config", "state")
                          for path in (scratch / folder).rglob("*"))
     if written:
         raise SampleError("writes the reader's own files (%s); give it a file or folder "
