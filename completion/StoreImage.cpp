@@ -108,11 +108,16 @@ ImageLoader::ImageLoader(ImageInput& in) : reading_(std::make_unique<Reading>(in
 
 ImageLoader::~ImageLoader() = default;
 
-CompletionStore ImageLoader::load(BuildProgress* progress) {
+CompletionStore ImageLoader::load(BuildProgress* progress, const Ranking* ranking) {
     if (reading_ == nullptr) throw std::logic_error("an image is loaded once");
     const std::unique_ptr<Reading> reading = std::move(reading_);
     ImageReader& r = reading->in;
     auto state = std::make_unique<StoreState>(minLength_);
+    if (ranking != nullptr) {
+        state->weights = ModelWeights(ranking->model);
+        state->recent.reserve(state->weights.recent.size());
+        state->frequencies = ranking->frequencies;
+    }
     if (progress != nullptr) progress->report("reading the words", 0, words_);
     state->table.readImage(r, words_, static_cast<std::size_t>(std::max(minLength_, 1L)));
     state->store.readImage(r, nodes_, state->table, progress);

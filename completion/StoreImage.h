@@ -84,10 +84,20 @@ public:
     long minLength() const noexcept { return minLength_; }
     std::size_t wordCount() const noexcept { return words_; }
 
-    // Reads the rest: the store the image holds. Throws ImageError for an
-    // image that is not whole and right, std::bad_alloc, or what the input
-    // throws. Called once.
-    CompletionStore load(BuildProgress* progress = nullptr);
+    // How the loaded store ranks: the model and the frequency table whose
+    // estimates the image holds (a host keys its images so that they are).
+    // Given to load(), they are in place before the rank index is rebuilt,
+    // so that no second pass scores every word again.
+    struct Ranking {
+        RankingModel model;
+        std::shared_ptr<const WordFrequencies> frequencies;
+    };
+
+    // Reads the rest: the store the image holds, ranked by `ranking` when
+    // given, else by the default model without a frequency table. Throws
+    // ImageError for an image that is not whole and right, std::bad_alloc,
+    // or what the input throws. Called once.
+    CompletionStore load(BuildProgress* progress = nullptr, const Ranking* ranking = nullptr);
 
 private:
     struct Reading;

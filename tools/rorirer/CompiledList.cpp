@@ -362,10 +362,7 @@ std::optional<long long> loadCached(CompletionStore& store, const std::string& p
             throw ImageError(source + " changed since it was compiled");
         }
         progress.startSource("compiled list", -1);
-        store = image.loader->load(&progress);
-        // An image holds no frequency table and no model of its own: words
-        // added later are ranked by the same ones as a fresh build.
-        prepareRanking(store);
+        store = loadRanked(*image.loader, &progress);
         if (restamp) keepImage(store, *stored, path, progress);
         return stored->offered;
     } catch (const std::exception& error) {
@@ -389,8 +386,7 @@ void loadCompiledList(CompletionStore& store, const std::string& path, Progress&
                              std::to_string(store.minLength()));
         }
         progress.startSource(path, -1);
-        store = image.loader->load(&progress);
-        prepareRanking(store);
+        store = loadRanked(*image.loader, &progress);
     } catch (const ImageError& error) {
         throw ToolError(path + ": " + error.what());
     }
@@ -462,7 +458,8 @@ LoadSummary loadStore(CompletionStore& store, const Options& given, const WordRu
         return finished(summary);
     }
 
-    const std::optional<Key> current = options.cache ? keyOf(options, false) : std::nullopt;
+    const std::optional<Key> current =
+        options.cache && defaultRanking() ? keyOf(options, false) : std::nullopt;
     const std::optional<std::string> path = current ? cachePathOf(*current) : std::nullopt;
     if (!path) return finished(loadWordSources(store, options, rules, progress));
     if (std::optional<long long> offered = loadCached(store, *path, *current, progress)) {

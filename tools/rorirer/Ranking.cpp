@@ -36,4 +36,17 @@ void prepareRanking(CompletionStore& store) {
     store.setFrequencies(builtinFrequencyTable());
 }
 
+bool defaultRanking() { return rankingModel().describe() == RankingModel().describe(); }
+
+CompletionStore loadRanked(ImageLoader& loader, BuildProgress* progress) {
+    if (defaultRanking()) {
+        const ImageLoader::Ranking ranking{RankingModel(), builtinFrequencyTable()};
+        return loader.load(progress, &ranking);
+    }
+    // Another model: every word scored again, its estimate looked up anew.
+    CompletionStore store = loader.load(progress);
+    prepareRanking(store);
+    return store;
+}
+
 }  // namespace rorirer

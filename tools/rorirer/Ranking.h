@@ -11,6 +11,7 @@
 
 #include "completion/CompletionStore.h"
 #include "completion/RankingModel.h"
+#include "completion/StoreImage.h"
 #include "completion/WordFrequencies.h"
 
 namespace rorirer {
@@ -24,6 +25,13 @@ RankingModel rankingModel();
 
 // Gives an empty store the frequencies and the model.
 void prepareRanking(CompletionStore& store);
+
+// True unless RORIRER_RANKING changes the model. Compiled lists hold the
+// estimates of the default model, so only then are they kept and read.
+bool defaultRanking();
+
+// The store an image holds, ranked as a fresh build of its words would be.
+CompletionStore loadRanked(ImageLoader& loader, BuildProgress* progress);
 
 }  // namespace rorirer
 
