@@ -34,7 +34,7 @@ def escaped(text):
     return text.replace("\\", "\\e").replace("-", "\\-")
 
 
-def styled(spec, words_bold):
+def styled(option, words_bold):
     """An option or a command line: options (and, in a synopsis, command
     words) in bold, placeholders in italics, the rest as it is."""
     def style(match):
@@ -45,7 +45,7 @@ def styled(spec, words_bold):
             return "\\fI%s\\fR" % text
         return text
     return re.sub(r"(-{1,2}[A-Za-z][\w-]*)|(\b[A-Z]+\b)|(\b[a-z][\w-]*)|([^\w-]+|.)", style,
-                  spec)
+                  option)
 
 
 def line_of_text(text):
@@ -88,8 +88,8 @@ def parse(help_text):
     return usage, [g for g in groups if g[2]], exit_status
 
 
-def tagged(spec, text, words_bold=False):
-    return [".TP", styled(spec, words_bold), line_of_text(escaped(text))]
+def tagged(option, text, words_bold=False):
+    return [".TP", styled(option, words_bold), line_of_text(escaped(text))]
 
 
 def page(template, version, help_text):
@@ -109,8 +109,8 @@ def page(template, version, help_text):
             parts["@OPTIONS@"] += ['.SS "%s"' % escaped(heading)]
             if note:
                 parts["@OPTIONS@"] += [line_of_text(escaped(note[0].upper() + note[1:] + "."))]
-        for spec, text in options:
-            parts["@OPTIONS@"] += tagged(spec, text)
+        for option, text in options:
+            parts["@OPTIONS@"] += tagged(option, text)
     out = []
     for line in template.split("\n"):
         out += parts.get(line, [line.replace("@VERSION@", escaped(version))])

@@ -22,11 +22,11 @@ def private_env(folder):
     return env
 
 
-def parse_variant(spec):
+def parse_variant(variant):
     """`key=value` words are server settings (the value read as JSON when it
     parses, else as a string); the other words are command-line arguments."""
     settings, args = {}, []
-    for token in shlex.split(spec):
+    for token in shlex.split(variant):
         key, eq, value = token.partition("=")
         if eq and not token.startswith("-"):
             try:

@@ -253,12 +253,18 @@ bool isRefused(std::string_view image) {
     return false;
 }
 
-TEST(StoreImage, RefusesEveryCutEveryChangedByteAndAnythingAfter) {
+// Words of a list and of a text, some not ASCII and one not UTF-8: an image
+// small enough to damage at every byte.
+std::string smallImage() {
     CompletionStore store(3);
     for (const char* w : {"zebra", "zebras", "zed", "école", "Ärger", "ab\xFF", "abc", "abd"})
         store.addDictionaryWord(w, 3);
     store.addTextWord("zebu", 2);
-    const std::string image = imageOf(store);
+    return imageOf(store);
+}
+
+TEST(StoreImage, RefusesEveryCutEveryChangedByteAndAnythingAfter) {
+    const std::string image = smallImage();
     ASSERT_FALSE(isRefused(image));
     for (std::size_t length = 0; length < image.size(); ++length)
         EXPECT_TRUE(isRefused(std::string_view(image).substr(0, length))) << length;
@@ -278,11 +284,7 @@ TEST(StoreImage, RefusesEveryCutEveryChangedByteAndAnythingAfter) {
 // the image is refused, or it loads as a consistent store (a changed count
 // or origin is still a store), never a store that breaks its invariants.
 TEST(StoreImage, DamageUnderARightChecksumIsRefusedOrHarmless) {
-    CompletionStore store(3);
-    for (const char* w : {"zebra", "zebras", "zed", "école", "Ärger", "ab\xFF", "abc", "abd"})
-        store.addDictionaryWord(w, 3);
-    store.addTextWord("zebu", 2);
-    const std::string image = imageOf(store);
+    const std::string image = smallImage();
     const std::size_t body = image.size() - sizeof(std::uint64_t);
     std::size_t refused = 0;
     for (std::size_t at = 0; at < body; ++at) {
