@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ public:
           rules_(rules),
           load_(load),
           learning_(store, list),
+          pairs_(rules, options.numbers),
           style_(options.style) {}
 
     int run() {
@@ -62,6 +64,7 @@ public:
         {
             LineEditor editor(store_, rules_, style_, terminal);
             editor.onTaken([this](const std::string& word) { learning_.taken(word); });
+            if (learning_.enabled()) editor.useContext(&pairs_);
             std::string line;
             while (editor.readLine("> ", line)) {
                 if (!line.empty() && line[0] == ':')
@@ -86,6 +89,11 @@ private:
         std::string problem;
         const Learning::LineWords fresh =
             learning_.learnLine(line, rules_, options_.numbers, problem);
+        try {
+            pairs_.addLine(line);
+        } catch (const std::bad_alloc&) {
+            // Only the line's pairs are lost: completion ranks without them.
+        }
         tell("learned:", fresh.learned);
         tell("learned for this session:", fresh.held);
         if (!problem.empty()) std::printf("%s\n", problem.c_str());
@@ -133,6 +141,9 @@ private:
     const WordRules& rules_;
     const LoadSummary& load_;
     Learning learning_;
+    // Which word followed which in the lines entered: the session's own
+    // text, as a document is the server's. Not kept across sessions.
+    SessionPairs pairs_;
     // The command line's, and Alt-s's.
     QueryStyle style_;
 };

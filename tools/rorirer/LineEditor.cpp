@@ -29,6 +29,7 @@ struct EditorState {
     const WordRules* rules = nullptr;
     QueryStyle* style = nullptr;
     std::function<void(const std::string&)> taken;
+    const SessionPairs* session = nullptr;
     rl_compentry_func_t* savedEntryFunction = nullptr;
     struct sigaction savedInterrupt {};
     bool hintShown = false;
@@ -80,7 +81,7 @@ void showListing() {
     rl_get_screen_size(&rows, &columns);
     const std::string listing =
         listCandidates(*editor.store, *editor.rules, *editor.style, lineText(),
-                       static_cast<size_t>(rl_point), columns, rows - 1);
+                       static_cast<size_t>(rl_point), columns, rows - 1, editor.session);
     if (listing.empty()) {
         rl_ding();
         return;
@@ -105,7 +106,7 @@ int completeOrList(int, int) {
     // store as it was, and a failed touch only loses a use.
     try {
         const TabEdit edit = decideTab(*editor.store, *editor.rules, *editor.style, lineText(),
-                                       static_cast<size_t>(rl_point), repeated);
+                                       static_cast<size_t>(rl_point), repeated, editor.session);
         switch (edit.action) {
             case TabEdit::kNothing:
                 rl_ding();
@@ -158,7 +159,7 @@ void redisplayWithHint() {
     std::string_view shown;
     try {
         editor.hint = findHint(*editor.store, *editor.rules, *editor.style, lineText(),
-                               static_cast<size_t>(rl_point));
+                               static_cast<size_t>(rl_point), editor.session);
         if (!editor.hint.empty()) shown = fittedHint();
     } catch (const std::exception&) {
         editor.hint = Hint();  // no hint rather than no editor
@@ -292,8 +293,11 @@ void LineEditor::onTaken(std::function<void(const std::string&)> listener) {
     editor.taken = std::move(listener);
 }
 
+void LineEditor::useContext(const SessionPairs* session) noexcept { editor.session = session; }
+
 LineEditor::~LineEditor() {
     editor.taken = nullptr;
+    editor.session = nullptr;
     ::sigaction(SIGINT, &editor.savedInterrupt, nullptr);
     rl_completion_entry_function = editor.savedEntryFunction;
     rl_redisplay_function = rl_redisplay;

@@ -38,6 +38,9 @@ public:
 
     // Called with each completion taken, after the store has marked it used.
     void onTaken(std::function<void(const std::string&)> listener);
+    // Tab, the listing and the hint rank with the pairs of the lines entered
+    // (null: none); `session` must outlive this object's use of it.
+    void useContext(const SessionPairs* session) noexcept;
 
     // False at the end of input (Ctrl-D on an empty line).
     bool readLine(const std::string& prompt, std::string& line);

@@ -17,10 +17,14 @@ constexpr std::size_t kFewCandidates = 16;
 // Most candidates one listing asks for, whatever the screen's size.
 constexpr std::size_t kMostListed = 2000;
 
-Query queryFor(std::string_view prefix, const QueryStyle& style, std::size_t limit) {
+// `held` keeps what the query's context views while it is asked.
+Query queryFor(std::string_view line, std::size_t start, std::size_t cursor,
+               const QueryStyle& style, std::size_t limit, const SessionPairs* session,
+               PairReader::Context& held) {
     Query query;
-    query.prefix = prefix;
+    query.prefix = line.substr(start, cursor - start);
     query.style = style.withLimit(limit);
+    if (session != nullptr) query.context = session->contextAt(line, start, held);
     return query;
 }
 
@@ -33,14 +37,35 @@ std::string uniqueWord(const Completion& answer) {
 
 }  // namespace
 
+void SessionPairs::addLine(std::string_view line) {
+    PairReader::Context context;
+    reader_.readLine(line, context, [this](std::string_view previous, std::string_view word) {
+        pairs_.add(previous, word);
+    });
+}
+
+Query::Context SessionPairs::contextAt(std::string_view line, std::size_t start,
+                                       PairReader::Context& held) const {
+    held = PairReader::Context();
+    reader_.readUpTo(line, start, held);
+    Query::Context context;
+    context.previous = held.previous;
+    context.sentenceStart = held.sentenceStart;
+    context.pairs = &pairs_;
+    return context;
+}
+
 TabEdit decideTab(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
-                  std::string_view line, std::size_t cursor, bool repeated) {
+                  std::string_view line, std::size_t cursor, bool repeated,
+                  const SessionPairs* session) {
     TabEdit edit;
     cursor = std::min(cursor, line.size());
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return edit;
     const std::string_view word = line.substr(start, cursor - start);
-    const Completion answer = store.complete(queryFor(word, style, kFewCandidates));
+    PairReader::Context held;
+    const Completion answer =
+        store.complete(queryFor(line, start, cursor, style, kFewCandidates, session, held));
     if (!answer.anyMatch) return edit;
     if (!answer.fuzzy) {
         edit.start = start;
@@ -63,7 +88,7 @@ TabEdit decideTab(const CompletionStore& store, const WordRules& rules, const Qu
 
 std::string listCandidates(const CompletionStore& store, const WordRules& rules,
                            const QueryStyle& style, std::string_view line, std::size_t cursor,
-                           int columns, int rows) {
+                           int columns, int rows, const SessionPairs* session) {
     cursor = std::min(cursor, line.size());
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return std::string();
@@ -71,7 +96,9 @@ std::string listCandidates(const CompletionStore& store, const WordRules& rules,
     // Every word takes a column and two blanks at the least.
     const std::size_t screenful = static_cast<std::size_t>(std::max(rows, 1)) *
                                   static_cast<std::size_t>(std::max(columns / 3, 1));
-    Query query = queryFor(word, style, std::min(screenful, kMostListed));
+    PairReader::Context held;
+    Query query =
+        queryFor(line, start, cursor, style, std::min(screenful, kMostListed), session, held);
     query.wantCount = true;
     const Completion answer = store.complete(query);
     if (!answer.anyMatch) return std::string();
@@ -85,13 +112,14 @@ std::string listCandidates(const CompletionStore& store, const WordRules& rules,
 }
 
 Hint findHint(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
-              std::string_view line, std::size_t cursor) {
+              std::string_view line, std::size_t cursor, const SessionPairs* session) {
     Hint hint;
     if (cursor != line.size()) return hint;
     const std::size_t start = wordStartBeforeCursor(rules, line, cursor);
     if (start == cursor) return hint;
     const std::string_view word = line.substr(start, cursor - start);
-    Query query = queryFor(word, style, kFewCandidates);
+    PairReader::Context held;
+    Query query = queryFor(line, start, cursor, style, kFewCandidates, session, held);
     query.style.fuzzy = false;
     const Completion answer = store.complete(query);
     if (!answer.unique) return hint;

@@ -11,9 +11,32 @@
 #include <string_view>
 
 #include "completion/CompletionStore.h"
+#include "completion/WordPairs.h"
 #include "completion/WordRules.h"
 
 namespace rorirer {
+
+// Which word followed which in the lines entered in this session, for the
+// ranking model's pair part. Each line is a text of its own: its first word
+// begins a sentence, as a message's does.
+class SessionPairs {
+public:
+    // `rules` must outlive this object.
+    SessionPairs(const WordRules& rules, bool keepNumbers) : reader_(rules, keepNumbers) {}
+
+    // Counts the pairs of an entered line. Throws std::bad_alloc; the pairs
+    // counted before the failure stay.
+    void addLine(std::string_view line);
+
+    // The context of the word that starts at `start` in `line`: the word
+    // before it and whether it begins a sentence. `previous` views `held`.
+    Query::Context contextAt(std::string_view line, std::size_t start,
+                             PairReader::Context& held) const;
+
+private:
+    WordPairs pairs_;
+    PairReader reader_;
+};
 
 struct TabEdit {
     enum Action {
@@ -32,15 +55,17 @@ struct TabEdit {
 
 // `repeated`: the key before this one was Tab too. A prefix that only has
 // close matches (typos) is never replaced: a second Tab lists them.
+// Each asks with the context of `session` when given.
 TabEdit decideTab(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
-                  std::string_view line, std::size_t cursor, bool repeated);
+                  std::string_view line, std::size_t cursor, bool repeated,
+                  const SessionPairs* session = nullptr);
 
 // The listing of the candidates for the word before the cursor, best first,
 // fitted to `columns` by `rows` with "... and N more" when they do not fit;
 // close matches come under a line that says so. Empty when there is no word.
 std::string listCandidates(const CompletionStore& store, const WordRules& rules,
                            const QueryStyle& style, std::string_view line, std::size_t cursor,
-                           int columns, int rows);
+                           int columns, int rows, const SessionPairs* session = nullptr);
 
 struct Hint {
     // The one word that fits, as it would be inserted; the hint is what it
@@ -56,7 +81,7 @@ struct Hint {
 // The hint for a cursor at the end of the line: empty unless exactly one
 // word fits (typos aside) and it begins with the word as typed (or its NFC).
 Hint findHint(const CompletionStore& store, const WordRules& rules, const QueryStyle& style,
-              std::string_view line, std::size_t cursor);
+              std::string_view line, std::size_t cursor, const SessionPairs* session = nullptr);
 
 // The end of the longest piece of `text` from byte `from` that takes at most
 // `columns` terminal columns and ends on a grapheme boundary of the whole

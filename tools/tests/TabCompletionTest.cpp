@@ -201,6 +201,29 @@ TEST(TabCompletion, ListingShowsTheBestFirstAndCountsTheRest) {
     }
 }
 
+TEST(TabCompletion, AWordThatFollowedTheSameWordInAnEnteredLineComesFirst) {
+    const CompletionStore store = storeOf(kWords);
+    const WordRules rules;
+    const QueryStyle style;
+    rorirer::SessionPairs session(rules, false);
+    const auto first = [&](const std::string& line, const rorirer::SessionPairs* pairs) {
+        const std::string listing =
+            listCandidates(store, rules, style, line, line.size(), 80, 10, pairs);
+        return listing.substr(0, listing.find(' '));
+    };
+    const std::string alone = first("my hel", nullptr);
+    const std::string lifted = alone == "helmet" ? "hello" : "helmet";
+    session.addLine("Put on my " + lifted + " and go.");
+    EXPECT_EQ(first("my hel", &session), lifted);
+    // Another word before it, or none: the pair does not count.
+    EXPECT_EQ(first("your hel", &session), alone);
+    EXPECT_EQ(first("hel", &session), first("hel", nullptr));
+    // What fits alone still fits: Tab and the hint are the same.
+    const TabEdit edit = decideTab(store, rules, style, "my helm", kEnd, false, &session);
+    EXPECT_EQ(edit.text, "helmet");
+    EXPECT_EQ(findHint(store, rules, style, "my helm", 7, &session).text, "helmet");
+}
+
 TEST(TabCompletion, ListingColumnsAreDisplayColumns) {
     // Two wide characters take four columns: the cells line up on screen.
     const std::string listing =
