@@ -140,12 +140,12 @@ void WordFrequencies::learnContractions(std::string_view lines) {
         entry->second += countFolded(first);
     }
     for (const auto& [suffix, stems] : before) {
-        const double count = countFolded(suffix);
-        if (count <= 0 || stems <= 0) continue;
+        const double suffixCount = countFolded(suffix);
+        if (suffixCount <= 0 || stems <= 0) continue;
         auto entry = std::find_if(shares_.begin(), shares_.end(),
                                   [&](const auto& e) { return e.first == suffix; });
         if (entry == shares_.end()) entry = shares_.insert(shares_.end(), {suffix, 0.0});
-        entry->second = std::min(1.0, count / stems);
+        entry->second = std::min(1.0, suffixCount / stems);
     }
 }
 

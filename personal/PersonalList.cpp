@@ -110,7 +110,6 @@ ListStatus PersonalList::record(const std::string& word, Change kind) {
     std::set<std::string>& into = holding                  ? pendingWords_
                                   : kind == Change::kLearn ? learned_
                                                            : forgotten_;
-    std::set<std::string>& from = kind == Change::kLearn ? forgotten_ : learned_;
     if (into.count(word) != 0) return ListStatus();
 
     // Every node is made before anything changes; what follows cannot fail.
@@ -123,7 +122,7 @@ ListStatus PersonalList::record(const std::string& word, Change kind) {
         pending_.insert(pendingNode.extract(pendingNode.begin()));
     }
     if (!holding) {
-        from.erase(word);
+        (kind == Change::kLearn ? forgotten_ : learned_).erase(word);
         pendingWords_.erase(word);
     }
     into.insert(viewNode.extract(viewNode.begin()));

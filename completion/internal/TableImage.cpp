@@ -114,8 +114,8 @@ void WordTable::readImage(ImageReader& in, std::size_t words, std::size_t shorte
             in.array(column, words, "a column of the words");
             if (column.size() != words) ImageReader::refuse("a column of the wrong length");
         });
-        for (const std::uint8_t origins : columns_.origins)
-            if (origins == 0 || origins > 0x0F) ImageReader::refuse("a word without origins");
+        for (const std::uint8_t flags : columns_.origins)
+            if (flags == 0 || flags > 0x0F) ImageReader::refuse("a word without origins");
         in.array(slots_, std::uint64_t{1} << 33, "the hash index");
         if (slots_.size() != slotsFor(words)) ImageReader::refuse("a hash index of the wrong size");
         // Every id once, and nothing else but empty slots.

@@ -122,7 +122,7 @@ void WordStore::readImage(ImageReader& in, std::size_t nodes, const WordTable& t
     // heads its list; the top-level list follows the root marker.
     const LinkedTrieNode* before = root;
     std::uint32_t nextWord = 0;
-    const std::size_t words = table.idLimit();
+    const std::size_t wordLimit = table.idLimit();
     for (std::size_t i = 0; i < nodes; ++i) {
         if (i % kChunkNodes == 0) in.bytes(chunk.data(), std::min(kChunkNodes, nodes - i) * 2);
         if (progress != nullptr && i % kReportEvery == 0)
@@ -154,7 +154,7 @@ void WordStore::readImage(ImageReader& in, std::size_t nodes, const WordTable& t
             continue;
         }
         // A word ends here: the next of the table's, in byte order.
-        if (nextWord == words || table.word(nextWord) != path)
+        if (nextWord == wordLimit || table.word(nextWord) != path)
             ImageReader::refuse("a tree that does not hold the image's words");
         ++nextWord;
         if (waiting.empty()) {
@@ -168,12 +168,12 @@ void WordStore::readImage(ImageReader& in, std::size_t nodes, const WordTable& t
         depth = w.depth;
         before = w.node;
     }
-    if (nextWord != words) ImageReader::refuse("a tree that does not hold the image's words");
+    if (nextWord != wordLimit) ImageReader::refuse("a tree that does not hold the image's words");
 
     // Nothing below can fail.
     if (nodes > 0) root->nextSibling = block->slot(0);
     nodeCount = static_cast<long>(nodes) + 1;
-    wordCount = static_cast<long>(words);
+    wordCount = static_cast<long>(wordLimit);
     block_ = std::move(block);
     mixed_ = false;
 }

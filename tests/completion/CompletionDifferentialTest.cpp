@@ -241,7 +241,7 @@ void makeFrequencies(Generator& gen, rorirer::WordFrequencies& store,
     std::string lines;
     for (int i = 0; i < 60; ++i) {
         std::string w = gen.word();
-        if (gen.chance(0.2)) w = w.substr(0, gen.below(w.size() + 1));
+        if (gen.chance(0.2)) w.resize(gen.below(w.size() + 1));
         const std::uint64_t n = gen.chance(0.1) ? 5000000000ull : gen.below(100000);
         store.add(w, n);
         model.add(w, n);

@@ -345,13 +345,13 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
     const std::string raw(q.prefix.substr(0, q.prefix.find('\0')));
     const std::string typed = nfc(raw);
     const std::vector<Char> typedChars = decode(typed).chars;
-    bool folded = true;
+    bool foldCase = true;
     bool bytes = false;
     const bool infer = q.style.caseMode == CaseMode::kInfer;
     if (q.style.caseMode == CaseMode::kExact) bytes = true;
     if (q.style.caseMode == CaseMode::kSmart) {
         for (const Char c : typedChars)
-            if (isLetter(c) && lower(c) != c) folded = false;
+            if (isLetter(c) && lower(c) != c) foldCase = false;
     }
     bool capitals = false;
     if (infer) {
@@ -459,7 +459,7 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
         for (const auto& [word, e] : words_) {
             long l = -1;
             if (!fuzzy) {
-                l = matchLength(word, folded, bytes);
+                l = matchLength(word, foldCase, bytes);
             } else {
                 // Within one edit: k - 1 to k + 1 characters.
                 const std::size_t k = typedChars.size();

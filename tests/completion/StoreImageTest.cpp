@@ -69,9 +69,11 @@ std::string randomWord(std::mt19937& random) {
     static const char* const kPieces[] = {"a",  "b",  "c",  "e",    "s",    "t",        "A", "S",
                                           "é",  "É",  "ą",  "ł",    "ß",    "α",        "Ж", "'",
                                           "ab", "st", "ie", "\xE9", "\xFF", "e\xCC\x81"};
+    std::uniform_int_distribution<std::size_t> length(1, 7);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
     std::string w;
-    const std::size_t pieces = 1 + random() % 7;
-    for (std::size_t i = 0; i < pieces; ++i) w += kPieces[random() % std::size(kPieces)];
+    const std::size_t pieces = length(random);
+    for (std::size_t i = 0; i < pieces; ++i) w += kPieces[piece(random)];
     return w;
 }
 
