@@ -142,8 +142,9 @@ void WordFrequencies::learnContractions(std::string_view lines) {
     for (const auto& [suffix, stems] : before) {
         const double suffixCount = countFolded(suffix);
         if (suffixCount <= 0 || stems <= 0) continue;
+        const std::string& name = suffix;  // a lambda may not capture a binding
         auto entry = std::find_if(shares_.begin(), shares_.end(),
-                                  [&](const auto& e) { return e.first == suffix; });
+                                  [&name](const auto& e) { return e.first == name; });
         if (entry == shares_.end()) entry = shares_.insert(shares_.end(), {suffix, 0.0});
         entry->second = std::min(1.0, suffixCount / stems);
     }

@@ -13,7 +13,11 @@ void adviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t b
     constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
     const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    // madvise takes an address made of the rounded integer: the pages it
+    // names are within `data`'s own bytes.
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin),  // NOLINT(performance-no-int-to-ptr)
+                  end - begin, MADV_HUGEPAGE);
 #endif
 }
 

@@ -374,7 +374,8 @@ TEST(CompletionExamples, AListHandedOverWholeStoresItsWordsAtAnySize) {
         CompletionStore oneByOne(5);
         handed.addWords(std::move(list), rorirer::Origin::kDictionary);
         for (std::size_t i = 0; i < n; ++i) oneByOne.addDictionaryWord(all[i], i);
-        EXPECT_TRUE(list.words.empty() && list.bytes.empty());
+        // Used up in place, as addWords promises of a list handed over.
+        EXPECT_TRUE(list.words.empty() && list.bytes.empty());  // NOLINT(bugprone-use-after-move)
         EXPECT_EQ(texts(ask(handed, "hel", CaseMode::kExact)),
                   texts(ask(oneByOne, "hel", CaseMode::kExact)));
         EXPECT_EQ(rorirer::StoreInspection::checkConsistency(handed), "");

@@ -87,8 +87,10 @@ CompletionStore sourceStore(unsigned seed, long minLength) {
     for (int batch = 0; batch < 3; ++batch) {
         std::vector<std::string> words;
         const std::size_t n = batch == 0 ? 1500 : random() % 40;
+        words.reserve(n);
         for (std::size_t i = 0; i < n; ++i) words.push_back(randomWord(random));
         std::vector<CompletionStore::WordCount> entries;
+        entries.reserve(n);
         for (const std::string& w : words)
             entries.push_back({w, random() % 3 == 0 ? random() % 90 : 0});
         const Origin origins[] = {Origin::kDictionary, Origin::kText, Origin::kPersonal};
@@ -193,13 +195,16 @@ TEST(StoreImage, RoundTripsToTheSameStore) {
 
         // Both go on alike: words learned, forgotten, counted in documents,
         // added in bulk; then copied and emptied.
+        constexpr int kMore = 1200;
         std::vector<CompletionStore::WordCount> more;
         std::vector<std::string> moreWords;
-        for (int i = 0; i < 1200; ++i) moreWords.push_back(randomWord(random));
+        moreWords.reserve(kMore);
+        more.reserve(kMore);
+        for (int i = 0; i < kMore; ++i) moreWords.push_back(randomWord(random));
         for (const std::string& w : moreWords) more.push_back({w, 1});
         const std::vector<std::string> words = everyWord(store);
         for (CompletionStore* s : {&store, &loaded}) {
-            std::mt19937 same(seed * 7);
+            std::mt19937 same(std::mt19937::result_type{seed} * 7);
             for (int i = 0; i < 150; ++i) {
                 const std::string& known = words[same() % words.size()];
                 switch (same() % 5) {
