@@ -363,13 +363,26 @@ void CandidateOrder::addPairs(const Query& query) {
     if (!discounted.empty() && pairs.count(previous, discounted) > 0) --total;
     std::string folded;
     appendFolded(folded, plan_.typed);
+    struct Follower {
+        std::uint32_t count;
+        std::string_view word;
+    };
+    std::vector<Follower> followers;
     pairs.forEachAfter(previous, folded, [&](std::string_view word, std::uint32_t count) {
         if (word == discounted) --count;
-        if (count == 0) return;
-        const std::uint32_t id = s_.table.find(word);
-        if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) return;
-        if (plan_.pathOf(word) != nullptr) addExtra(id, pairMass(count, total, s_.weights));
+        if (count > 0) followers.push_back({count, word});
     });
+    // The commonest, the first in the pairs' order among equals.
+    if (followers.size() > kPairPlaces) {
+        std::stable_sort(followers.begin(), followers.end(),
+                         [](const Follower& a, const Follower& b) { return a.count > b.count; });
+        followers.resize(kPairPlaces);
+    }
+    for (const Follower& f : followers) {
+        const std::uint32_t id = s_.table.find(f.word);
+        if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) continue;
+        if (plan_.pathOf(f.word) != nullptr) addExtra(id, pairMass(f.count, total, s_.weights));
+    }
 }
 
 void CandidateOrder::scoreSide() {

@@ -37,6 +37,10 @@ inline constexpr std::size_t kMaxRankedLength = (1u << kLengthBits) - 1;
 inline constexpr std::uint64_t kMostMass = std::uint64_t{1} << 62;
 // Places of the host's nearby words that count.
 inline constexpr std::size_t kNearbyPlaces = 64;
+// Words after the previous one that count, the commonest that begin with
+// the typed word: a common word is followed by thousands, each looked up in
+// the store, and those beyond these few add too little to move a word.
+inline constexpr std::size_t kPairPlaces = 64;
 // Pair counts beyond this are taken as this, so that products stay in 64 bits.
 inline constexpr std::uint64_t kMostPairCount = std::uint64_t{1} << 24;
 

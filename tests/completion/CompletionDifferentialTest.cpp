@@ -362,7 +362,11 @@ void runSession(unsigned seed, long minLength) {
             const std::string before =
                 known.empty() || gen.chance(0.3) ? "" : known[gen.below(known.size())];
             const std::string after = known.empty() ? gen.word() : known[gen.below(known.size())];
-            if (gen.chance(0.8)) {
+            if (gen.chance(0.03)) {
+                // A common word: more followers than the model looks at.
+                for (const std::string& next : known)
+                    pairs.add(before, next, static_cast<std::uint32_t>(1 + gen.below(4)));
+            } else if (gen.chance(0.8)) {
                 pairs.add(before, after, static_cast<std::uint32_t>(1 + gen.below(3)));
             } else {
                 pairs.remove(before, after);

@@ -396,6 +396,20 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
         if (pairTotal > 0 && !discounted.empty() && pairs->count(previous, discounted) > 0)
             --pairTotal;
     }
+    // Only the 64 commonest followers that begin with the typed word count,
+    // the first in the pairs' order among equals.
+    std::map<std::string, std::uint64_t> followers;
+    if (pairTotal > 0) {
+        std::vector<std::pair<std::uint64_t, std::string>> all;
+        pairs->forEachAfter(previous, foldedTyped, [&](std::string_view w, std::uint32_t c) {
+            if (w == discounted) --c;
+            if (c > 0) all.emplace_back(c, std::string(w));
+        });
+        std::stable_sort(all.begin(), all.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (std::size_t i = 0; i < all.size() && i < 64; ++i)
+            followers.emplace(all[i].second, all[i].first);
+    }
     std::map<std::string, std::size_t> preferred;
     if (q.preferred != nullptr) {
         for (std::size_t i = 0; i < q.preferred->size(); ++i)
@@ -434,16 +448,12 @@ inline Answer Completer::answer(const rorirer::Query& q) const {
         if (near != preferred.end() && near->second < weights_.nearby.size())
             nearby = weights_.nearby[near->second];
         std::uint64_t pair = 0;
-        if (pairTotal > 0 && !fuzzy &&
-            reference::folded(e.word).compare(0, foldedTyped.size(), foldedTyped) == 0) {
-            std::uint64_t count = pairs->count(previous, e.word);
-            if (count > 0 && e.word == discounted) --count;
-            if (count > 0) {
-                const rorirer::RankingModel& mo = weights_.model;
-                const std::uint64_t context = std::min<std::uint64_t>(pairTotal, 1u << 24);
-                pair = Weights::times(std::min(count, context), Weights::mass(mo.pair)) /
-                       (context + static_cast<std::uint64_t>(std::llround(mo.pairPrior)));
-            }
+        const auto follower = followers.find(e.word);
+        if (!fuzzy && follower != followers.end()) {
+            const rorirer::RankingModel& mo = weights_.model;
+            const std::uint64_t context = std::min<std::uint64_t>(pairTotal, 1u << 24);
+            pair = Weights::times(std::min(follower->second, context), Weights::mass(mo.pair)) /
+                   (context + static_cast<std::uint64_t>(std::llround(mo.pairPrior)));
         }
         const std::uint64_t extra = Weights::add(Weights::add(recent, nearby), pair);
         const std::uint64_t mass =

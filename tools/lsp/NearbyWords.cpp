@@ -52,6 +52,66 @@ std::size_t nextBreak(const WordRules& rules, std::string_view text, std::size_t
 
 std::size_t distance(std::size_t a, std::size_t b) noexcept { return a > b ? a - b : b - a; }
 
+// The places of `text` that hold `first` or `other`, in order.
+class BytePlaces {
+public:
+    BytePlaces(std::string_view text, char first, char other) noexcept
+        : text_(text), bytes_{first, other}, next_{find(0, 0), first == other ? npos : find(1, 0)} {}
+
+    std::size_t next() noexcept {
+        const int which = next_[1] < next_[0] ? 1 : 0;
+        const std::size_t at = next_[which];
+        if (at != npos) next_[which] = find(which, at + 1);
+        return at;
+    }
+
+private:
+    static constexpr std::size_t npos = std::string_view::npos;
+
+    std::size_t find(int which, std::size_t from) const noexcept {
+        if (from >= text_.size()) return npos;
+        const void* found = std::memchr(text_.data() + from, bytes_[which], text_.size() - from);
+        return found == nullptr ? npos
+                                : static_cast<std::size_t>(static_cast<const char*>(found) -
+                                                           text_.data());
+    }
+
+    std::string_view text_;
+    char bytes_[2];
+    std::size_t next_[2];
+};
+
+// The words of `text` that begin with `typed`, in order. Most lines hold the
+// typed word's first letter somewhere, few hold the typed word: only the
+// places that hold it are read by the word rule, from the nearest restart
+// point before them, and no byte is read twice over, so a line costs a scan
+// for one byte and little more.
+void findTypedWords(const WordRules& rules, std::string_view text, std::string_view typed,
+                    bool keepNumbers, std::vector<WordSpan>& spans) {
+    BytePlaces places(text, typed[0], otherCase(typed[0]));
+    // Everything before `read` has been read by the word rule, and a reader
+    // may start there.
+    std::size_t read = 0;
+    for (std::size_t at = places.next(); at != std::string_view::npos; at = places.next()) {
+        if (at < read || !beginsWithTyped(text.substr(at), typed)) continue;
+        const std::size_t from = read + restartPointBefore(rules, text.substr(read), at - read);
+        WordSpanReader reader(rules, text, from, keepNumbers);
+        WordSpan span;
+        bool found = false;
+        while (reader.next(span)) {
+            if (span.end > at) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) return;
+        if (span.start == at) spans.push_back(span);
+        // A word that starts after `at` may start at a later place: it is
+        // read again from its start, where a reader may begin.
+        read = span.start > at ? span.start : span.end;
+    }
+}
+
 }  // namespace
 
 LineWindow windowWithin(const WordRules& rules, std::string_view line, std::size_t from,
@@ -66,8 +126,6 @@ std::vector<std::string> findNearbyWords(const Document& document, const WordRul
                                          const NearbySearch& search) {
     std::vector<std::string> words;
     if (search.typed.empty() || search.limit == 0) return words;
-    const char first = search.typed[0];
-    const char other = otherCase(first);
     std::vector<WordSpan> spans;
     std::size_t budget = NearbySearch::kMaxBytes;
     const std::size_t lines = document.lineCount();
@@ -90,13 +148,11 @@ std::vector<std::string> findNearbyWords(const Document& document, const WordRul
         const LineWindow window = windowWithin(rules, line, from, from + width);
         const std::string_view text = line.substr(window.start, window.end - window.start);
         spans.clear();
-        if (std::memchr(text.data(), first, text.size()) != nullptr ||
-            std::memchr(text.data(), other, text.size()) != nullptr) {
-            WordSpanReader reader(rules, text, 0, search.keepNumbers);
-            WordSpan span;
-            while (reader.next(span)) {
-                if (beginsWithTyped(text.substr(span.start, span.end - span.start), search.typed))
-                    spans.push_back({window.start + span.start, window.start + span.end});
+        findTypedWords(rules, text, search.typed, search.keepNumbers, spans);
+        if (!spans.empty()) {
+            for (WordSpan& span : spans) {
+                span.start += window.start;
+                span.end += window.start;
             }
             // A word the window's end may have cut short is not the line's.
             if (!spans.empty() && window.end < line.size()) {
