@@ -56,7 +56,9 @@ std::size_t distance(std::size_t a, std::size_t b) noexcept { return a > b ? a -
 class BytePlaces {
 public:
     BytePlaces(std::string_view text, char first, char other) noexcept
-        : text_(text), bytes_{first, other}, next_{find(0, 0), first == other ? npos : find(1, 0)} {}
+        : text_(text),
+          bytes_{first, other},
+          next_{find(0, 0), first == other ? npos : find(1, 0)} {}
 
     std::size_t next() noexcept {
         const int which = next_[1] < next_[0] ? 1 : 0;
@@ -71,9 +73,9 @@ private:
     std::size_t find(int which, std::size_t from) const noexcept {
         if (from >= text_.size()) return npos;
         const void* found = std::memchr(text_.data() + from, bytes_[which], text_.size() - from);
-        return found == nullptr ? npos
-                                : static_cast<std::size_t>(static_cast<const char*>(found) -
-                                                           text_.data());
+        return found == nullptr
+                   ? npos
+                   : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
     }
 
     std::string_view text_;
