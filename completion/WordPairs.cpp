@@ -143,6 +143,12 @@ void PairReader::readWords(std::string_view text, std::vector<Token>& words,
     }
 }
 
+bool PairReader::hasWord(std::string_view text) const noexcept {
+    WordSpanReader reader(rules_, text, 0, numbers_);
+    WordSpan span;
+    return reader.next(span);
+}
+
 void PairReader::readUpTo(std::string_view line, std::size_t end, Context& context) const {
     // Only the last word before `end` matters: read from a place a little
     // before it, and from the line's start only when that finds none.

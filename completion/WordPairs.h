@@ -112,12 +112,38 @@ public:
     // sentence's start), going on from `context`, which becomes what follows
     // the line. `line` holds no line end.
     template <typename Pair>
-    void readLine(std::string_view line, Context& context, Pair&& pair) const;
+    void readLine(std::string_view line, Context& context, Pair&& pair) const {
+        if (!readText(line, context, pair)) endSentence(context);
+    }
+    // As readLine for line[from, to), `from` a restart point
+    // (completion/WordBoundaries.h) and `to` the end of a word or of the
+    // line, `context` what line[0, from) left: a part without words ends a
+    // sentence by its own '.', '!' or '?', or when the line has no word.
+    template <typename Pair>
+    void readPart(std::string_view line, std::size_t from, std::size_t to, Context& context,
+                  Pair&& pair) const {
+        if (!readText(line.substr(from, to - from), context, pair) &&
+            !hasWord(line.substr(0, from)) && !hasWord(line.substr(to)))
+            endSentence(context);
+    }
     // What follows the words of line[0, end) when `context` preceded the
     // line, and a word may follow there: for the word being typed at `end`.
     void readUpTo(std::string_view line, std::size_t end, Context& context) const;
 
+    const WordRules& rules() const noexcept { return rules_; }
+    bool keepsNumbers() const noexcept { return numbers_; }
+
 private:
+    // Reads the words of `text` going on from `context`; false when it has
+    // none, and then only its own '.', '!' or '?' end a sentence.
+    template <typename Pair>
+    bool readText(std::string_view text, Context& context, Pair& pair) const;
+    bool hasWord(std::string_view text) const noexcept;
+    static void endSentence(Context& context) noexcept {
+        context.previous.clear();
+        context.sentenceStart = true;
+    }
+
     struct Token {
         std::size_t start;
         std::size_t end;
@@ -133,15 +159,12 @@ private:
 };
 
 template <typename Pair>
-void PairReader::readLine(std::string_view line, Context& context, Pair&& pair) const {
+bool PairReader::readText(std::string_view line, Context& context, Pair& pair) const {
     std::vector<Token> words;
     std::vector<bool> endsAfter;
     bool endsBefore = false;
     readWords(line, words, endsAfter, endsBefore);
-    if (words.empty() || endsBefore) {
-        context.previous.clear();
-        context.sentenceStart = true;
-    }
+    if (endsBefore) endSentence(context);
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = line.substr(words[i].start, words[i].end - words[i].start);
         const std::string_view before =
@@ -151,6 +174,7 @@ void PairReader::readLine(std::string_view line, Context& context, Pair&& pair) 
         context.sentenceStart = endsAfter[i];
     }
     if (context.sentenceStart) context.previous.clear();
+    return !words.empty();
 }
 
 }  // namespace rorirer

@@ -5,8 +5,10 @@
 // The pairs are those PairReader reads, the documents' lines one after
 // another: a line goes on from the last word of the line before, unless a
 // sentence ended there. A change re-reads the lines it removed and added,
-// and the line after them, whose first word follows something new; only the
-// pairs whose counts differ reach the table. A line longer than the
+// and the first word of the line after them, which may follow something
+// new; a change within one line (typing) re-reads only the words around
+// the bytes that changed. Only the pairs whose counts differ reach the
+// table. A line longer than the
 // documents' limit counts as a line without words.
 //
 // The table holds at most WordPairs::kDefaultMostPairs distinct pairs
@@ -22,6 +24,7 @@
 #include "completion/WordRules.h"
 #include "lsp/Document.h"
 #include "lsp/LineObserver.h"
+#include "lsp/WordTally.h"
 
 namespace rorirer::lsp {
 
@@ -40,6 +43,12 @@ public:
                                   std::size_t byte) const;
 
 private:
+    // A change within line `line`, from `was` to `now`, both within the limit.
+    void lineEdited(const Document& document, std::size_t line, std::string_view was,
+                    std::string_view now);
+    // Line `line`'s text up to the end of its first word; empty without one.
+    LineText firstWordOfLine(const Document& document, std::size_t line) const;
+    void apply(const WordTally& net);
     // What the first word of line `line` follows.
     PairReader::Context contextOfLine(const Document& document, std::size_t line) const;
 

@@ -1,5 +1,5 @@
-// The open documents' words as the server counts them, against a fresh
-// count of the final texts after every change: random edits to two
+// The open documents' words and word pairs as the server counts them,
+// against a fresh count of the final texts after every change: random edits to two
 // documents, whole-text replacements, closing and opening again, learning
 // turned off and on, and new line limits; and a store being built.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "TextModel.h"
 #include "WordCountCheck.h"
 #include "WordText.h"
+#include "lsp/DocumentPairs.h"
 #include "lsp/Documents.h"
 
 namespace rorirer::lsp {
@@ -27,6 +28,35 @@ std::string randomDocumentText(std::mt19937& random) {
     return text + testsupport::randomWordLine(random, static_cast<int>(random() % 8));
 }
 
+// The word pairs of the open documents read afresh, a line after another;
+// empty when `kept` holds exactly those, else what differs.
+std::string comparePairs(const WordPairs& kept, const WordRules& rules,
+                         const std::vector<std::string>& texts, std::size_t limit) {
+    const PairReader reader(rules, false);
+    WordPairs fresh(static_cast<std::size_t>(-1));
+    std::vector<std::pair<std::string, std::string>> seen;
+    for (const std::string& text : texts) {
+        PairReader::Context context;
+        for (const ModelLine& line : splitModelLines(text)) {
+            reader.readLine(line.text.size() > limit ? std::string_view() : line.text, context,
+                            [&](std::string_view previous, std::string_view word) {
+                                fresh.add(previous, word);
+                                seen.emplace_back(previous, word);
+                            });
+        }
+    }
+    if (kept.size() != fresh.size())
+        return "the documents hold " + std::to_string(fresh.size()) + " pairs, the counts " +
+               std::to_string(kept.size());
+    for (const auto& [previous, word] : seen) {
+        if (kept.count(previous, word) != fresh.count(previous, word))
+            return "'" + previous + " " + word + "' is counted " +
+                   std::to_string(kept.count(previous, word)) + " times, and occurs " +
+                   std::to_string(fresh.count(previous, word)) + " times";
+    }
+    return {};
+}
+
 TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
     const WordRules rules;
     std::mt19937 random(777);
@@ -41,6 +71,8 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
         if (deferring) words.setDeferAbove(random() % 4);
         Documents documents;
         documents.addObserver(words);
+        DocumentPairs pairs(rules, false);
+        documents.addObserver(pairs);
         std::size_t limit = round % 3 == 0 ? 24 : Documents::kDefaultLineLimit;
         documents.setLineLimit(limit);
         std::array<TextModel, 2> models = {TextModel(randomDocumentText(random)),
@@ -93,6 +125,11 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
                 words.setStore(&store);
             }
 
+            std::vector<std::string> openTexts;
+            for (std::size_t i = 0; i < 2; ++i)
+                if (open[i]) openTexts.push_back(models[i].text());
+            ASSERT_EQ(comparePairs(pairs.pairs(), rules, openTexts, limit), "")
+                << "round " << round << " step " << step;
             FreshCounts all;
             for (std::size_t i = 0; i < 2; ++i) {
                 FreshCounts one;
