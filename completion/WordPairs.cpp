@@ -37,7 +37,13 @@ const WordPairs::After* WordPairs::find(std::string_view previous) const {
 void WordPairs::add(std::string_view previous, std::string_view word, std::uint32_t n) {
     if (n == 0 || word.empty()) return;
     std::string key = keyOf(word);
-    const auto place = after_.try_emplace(contextOf(previous));
+    std::string context = contextOf(previous);
+    if (pairs_ >= mostPairs_ && after_.find(context) == after_.end()) {
+        // Full, and no pair after `previous` is counted, so this one is not.
+        ++dropped_;
+        return;
+    }
+    const auto place = after_.try_emplace(std::move(context));
     After& after = place.first->second;
     auto at = std::lower_bound(after.next.begin(), after.next.end(), key,
                                [](const Next& a, const std::string& k) { return a.key < k; });

@@ -8,21 +8,6 @@
 #include "lsp/WordTally.h"
 
 namespace rorirer::lsp {
-namespace {
-
-// Pairs are tallied as one key: the previous word, a NUL, the word. No
-// word holds a NUL.
-std::string pairKey(std::string_view previous, std::string_view word) {
-    std::string key;
-    key.reserve(previous.size() + 1 + word.size());
-    key.append(previous);
-    key.push_back('\0');
-    key.append(word);
-    return key;
-}
-
-}  // namespace
-
 void DocumentPairs::linesChanged(const Document& document, const LinesChange& change) {
     if (change.kind == LinesChange::Kind::kEdit && change.removed.size() == 1 &&
         change.added.size() == 1 && !change.removed[0].overLimit && !change.added[0].overLimit) {
@@ -35,13 +20,13 @@ void DocumentPairs::linesChanged(const Document& document, const LinesChange& ch
     const std::size_t after = change.firstLine + change.added.size();
     if (change.kind == LinesChange::Kind::kEdit && after < document.lineCount())
         next = firstWordOfLine(document, after);
-    WordTally net;
+    PairTally net;
     const auto tally = [&](const std::vector<LineText>& lines, long delta) {
         PairReader::Context context = before;
         const auto read = [&](const LineText& line) {
             reader_.readLine(line.overLimit ? std::string_view() : line.text, context,
                              [&](std::string_view previous, std::string_view word) {
-                                 net.add(pairKey(previous, word), delta);
+                                 net.add(previous, word, delta);
                              });
         };
         for (const LineText& line : lines) read(line);
@@ -52,12 +37,11 @@ void DocumentPairs::linesChanged(const Document& document, const LinesChange& ch
     apply(net);
 }
 
-void DocumentPairs::apply(const WordTally& net) {
-    net.forEach([this](std::string_view key, long count) {
+void DocumentPairs::apply(const PairTally& net) {
+    // In the order first met: once the table is full, the pairs met later
+    // are the ones left out.
+    net.forEach([this](std::string_view previous, std::string_view word, long count) {
         if (count == 0) return;
-        const std::size_t nul = key.find('\0');
-        const std::string_view previous = key.substr(0, nul);
-        const std::string_view word = key.substr(nul + 1);
         const auto n =
             static_cast<std::uint32_t>(std::min<long>(count < 0 ? -count : count, UINT32_MAX));
         if (count > 0) {
@@ -102,11 +86,11 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
     LineText next;
     if (toEnd == 0 && line + 1 < document.lineCount()) next = firstWordOfLine(document, line + 1);
 
-    WordTally net;
+    PairTally net;
     const auto tally = [&](std::string_view text, long delta) {
         PairReader::Context context = start;
         const auto add = [&](std::string_view previous, std::string_view word) {
-            net.add(pairKey(previous, word), delta);
+            net.add(previous, word, delta);
         };
         reader_.readPart(text, from, text.size() - toEnd, context, add);
         if (!next.text.empty()) reader_.readLine(next.text, context, add);

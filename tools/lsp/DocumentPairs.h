@@ -48,7 +48,7 @@ private:
                     std::string_view now);
     // Line `line`'s text up to the end of its first word; empty without one.
     LineText firstWordOfLine(const Document& document, std::size_t line) const;
-    void apply(const WordTally& net);
+    void apply(const PairTally& net);
     // What the first word of line `line` follows.
     PairReader::Context contextOfLine(const Document& document, std::size_t line) const;
 
