@@ -45,11 +45,10 @@ void WordPairs::add(std::string_view previous, std::string_view word, std::uint3
     }
     const auto place = after_.try_emplace(std::move(context));
     After& after = place.first->second;
-    auto at = std::lower_bound(after.next.begin(), after.next.end(), key,
-                               [](const Next& a, const std::string& k) { return a.key < k; });
-    if (at != after.next.end() && at->key == key) {
-        at->count = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{at->count} + n, UINT32_MAX));
+    const auto at = after.next.lower_bound(key);
+    if (at != after.next.end() && at->first == key) {
+        at->second = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(std::uint64_t{at->second} + n, UINT32_MAX));
         after.total += n;
         return;
     }
@@ -59,7 +58,7 @@ void WordPairs::add(std::string_view previous, std::string_view word, std::uint3
         return;
     }
     try {
-        after.next.insert(at, Next{std::move(key), n});
+        after.next.emplace_hint(at, std::move(key), n);
     } catch (...) {
         if (place.second) after_.erase(place.first);
         throw;
@@ -76,14 +75,12 @@ void WordPairs::remove(std::string_view previous, std::string_view word, std::ui
         if (found == after_.end()) return;
         After& after = found->second;
         const std::string key = keyOf(word);
-        const auto at =
-            std::lower_bound(after.next.begin(), after.next.end(), key,
-                             [](const Next& a, const std::string& k) { return a.key < k; });
-        if (at == after.next.end() || at->key != key) return;
-        const std::uint32_t taken = std::min(n, at->count);
-        at->count -= taken;
+        const auto at = after.next.find(key);
+        if (at == after.next.end()) return;
+        const std::uint32_t taken = std::min(n, at->second);
+        at->second -= taken;
         after.total -= taken;
-        if (at->count == 0) {
+        if (at->second == 0) {
             after.next.erase(at);
             --pairs_;
         }
@@ -101,9 +98,8 @@ std::uint32_t WordPairs::count(std::string_view previous, std::string_view word)
     const After* after = find(previous);
     if (after == nullptr) return 0;
     const std::string key = keyOf(word);
-    const auto at = std::lower_bound(after->next.begin(), after->next.end(), key,
-                                     [](const Next& a, const std::string& k) { return a.key < k; });
-    return at != after->next.end() && at->key == key ? at->count : 0;
+    const auto at = after->next.find(key);
+    return at != after->next.end() ? at->second : 0;
 }
 
 std::uint64_t WordPairs::countAfter(std::string_view previous) const {
@@ -112,14 +108,16 @@ std::uint64_t WordPairs::countAfter(std::string_view previous) const {
 }
 
 std::size_t WordPairs::memoryBytes() const noexcept {
-    // A hash node holds the key, the value and a link; a key or word longer
-    // than a string's own room takes a block of its own.
+    // A hash node holds the key, the value and a link, a tree node the key,
+    // the count, three links and a colour; a key or word longer than a
+    // string's own room takes a block of its own.
+    constexpr std::size_t kTreeNode = 4 * sizeof(void*) + sizeof(Next::value_type);
     std::size_t bytes = after_.bucket_count() * sizeof(void*);
     for (const auto& entry : after_) {
-        bytes += sizeof(entry) + sizeof(void*) + entry.second.next.capacity() * sizeof(Next);
+        bytes += sizeof(entry) + sizeof(void*) + entry.second.next.size() * kTreeNode;
         if (entry.first.capacity() > 15) bytes += entry.first.capacity() + 1;
-        for (const Next& n : entry.second.next)
-            if (n.key.capacity() > 15) bytes += n.key.capacity() + 1;
+        for (const auto& n : entry.second.next)
+            if (n.first.capacity() > 15) bytes += n.first.capacity() + 1;
     }
     return bytes;
 }
@@ -160,30 +158,29 @@ void PairReader::readUpTo(std::string_view line, std::size_t end, Context& conte
     // before it, and from the line's start only when that finds none.
     constexpr std::size_t kLookBack = 256;
     end = std::min(end, line.size());
-    std::size_t from = end > kLookBack ? restartPointBefore(rules_, line, end - kLookBack) : 0;
-    std::vector<Token> words;
-    std::vector<bool> endsAfter;
-    bool endsBefore = false;
+    const std::string_view text = line.substr(0, end);
+    std::size_t from = end > kLookBack ? restartPointBefore(rules_, text, end - kLookBack) : 0;
+    WordSpan last;
+    bool found = false;
     for (;;) {
-        words.clear();
-        endsAfter.clear();
-        readWords(line.substr(from, end - from), words, endsAfter, endsBefore);
-        if (!words.empty() || endsBefore || from == 0) break;
+        WordSpanReader reader(rules_, text, from, numbers_);
+        WordSpan span;
+        while (reader.next(span)) {
+            last = span;
+            found = true;
+        }
+        if (found || from == 0) break;
         from = 0;
     }
-    if (words.empty()) {
-        if (endsBefore) {
-            context.previous.clear();
-            context.sentenceStart = true;
-        }
-        return;
-    }
-    const Token& last = words.back();
-    context.sentenceStart = endsAfter.back();
-    if (context.sentenceStart) {
+    // A sentence ends in the gap after the last word (or before `end` in a
+    // line without one).
+    const std::size_t gapStart = found ? last.end : 0;
+    if (endsSentence(text.substr(gapStart))) {
         context.previous.clear();
-    } else {
-        context.previous.assign(line.substr(from + last.start, last.end - last.start));
+        context.sentenceStart = true;
+    } else if (found) {
+        context.previous.assign(text.substr(last.start, last.end - last.start));
+        context.sentenceStart = false;
     }
 }
 

@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -59,14 +61,13 @@ public:
     std::size_t memoryBytes() const noexcept;
 
 private:
-    // The folded word, a NUL, then the word as written; sorted by it.
-    struct Next {
-        std::string key;
-        std::uint32_t count;
-    };
+    // The folded word, a NUL, then the word as written, and its count: a
+    // tree, since a common word has thousands of followers and a sorted
+    // vector would move them all on each new one.
+    using Next = std::map<std::string, std::uint32_t, std::less<>>;
     struct After {
         std::uint64_t total = 0;
-        std::vector<Next> next;
+        Next next;
     };
     static std::string keyOf(std::string_view word);
     static std::string contextOf(std::string_view previous);
@@ -83,13 +84,10 @@ void WordPairs::forEachAfter(std::string_view previous, std::string_view foldedP
                              Visit&& visit) const {
     const After* after = find(previous);
     if (after == nullptr) return;
-    auto at = std::lower_bound(
-        after->next.begin(), after->next.end(), foldedPrefix,
-        [](const Next& n, std::string_view prefix) { return std::string_view(n.key) < prefix; });
-    for (; at != after->next.end(); ++at) {
-        const std::string_view key(at->key);
+    for (auto at = after->next.lower_bound(foldedPrefix); at != after->next.end(); ++at) {
+        const std::string_view key(at->first);
         if (key.compare(0, foldedPrefix.size(), foldedPrefix) != 0) break;
-        visit(key.substr(key.find('\0') + 1), at->count);
+        visit(key.substr(key.find('\0') + 1), at->second);
     }
 }
 

@@ -19,7 +19,7 @@ std::size_t mix(std::uint64_t x) noexcept {
 // that the push_back after it cannot fail.
 template <typename T>
 void reserveOneMore(std::vector<T>& v) {
-    if (v.size() == v.capacity()) v.reserve(v.empty() ? 64 : 2 * v.size());
+    if (v.size() == v.capacity()) v.reserve(v.empty() ? 8 : 2 * v.size());
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ std::uint32_t WordNumbers::numberOf(std::string_view word) {
 }
 
 void WordNumbers::grow() {
-    std::vector<Slot> bigger(slots_.empty() ? 64 : slots_.size() * 2);
+    std::vector<Slot> bigger(slots_.empty() ? 16 : slots_.size() * 2);
     const std::size_t mask = bigger.size() - 1;
     for (const Slot& slot : slots_) {
         if (slot.number == kEmpty) continue;
@@ -89,7 +89,7 @@ std::size_t PairTally::find(std::uint64_t key) const noexcept {
 }
 
 void PairTally::grow() {
-    std::vector<Slot> bigger(slots_.empty() ? 64 : slots_.size() * 2);
+    std::vector<Slot> bigger(slots_.empty() ? 16 : slots_.size() * 2);
     const std::size_t mask = bigger.size() - 1;
     for (const Slot& slot : slots_) {
         if (slot.key == 0) continue;
