@@ -1,5 +1,6 @@
 #include "lsp/DocumentPairs.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,32 +10,95 @@
 
 namespace rorirer::lsp {
 void DocumentPairs::linesChanged(const Document& document, const LinesChange& change) {
+    const auto entry = std::find_if(unread_.begin(), unread_.end(), [&document](const Unread& u) {
+        return u.document == &document;
+    });
+    if (change.kind == LinesChange::Kind::kOpen && readLaterAbove_ > 0 &&
+        change.added.size() > readLaterAbove_) {
+        unread_.push_back({&document, 0});
+        return;
+    }
+    if (entry == unread_.end()) {
+        count(document, change, true);
+        return;
+    }
+    // Lines from `counted` on have not been read: a change there has no
+    // pair to take back, and the lines it brings are read in their turn.
+    std::size_t& counted = entry->counted;
+    const std::size_t first = change.firstLine;
+    const std::size_t removedEnd = first + change.removed.size();
+    if (change.kind == LinesChange::Kind::kClose || removedEnd > counted || first >= counted) {
+        if (first < counted) {
+            const std::vector<LineText> read(change.removed.begin(),
+                                             change.removed.begin() + (counted - first));
+            PairTally net;
+            tallyLines(contextOfLine(document, first), read, nullptr, -1, net);
+            counted = first;
+            apply(net);
+        }
+        if (change.kind == LinesChange::Kind::kClose) unread_.erase(entry);
+        return;
+    }
+    // Within what was read; the line after it may not have been.
+    count(document, change, removedEnd < counted);
+    counted = counted - change.removed.size() + change.added.size();
+}
+
+void DocumentPairs::count(const Document& document, const LinesChange& change, bool readNext) {
     if (change.kind == LinesChange::Kind::kEdit && change.removed.size() == 1 &&
         change.added.size() == 1 && !change.removed[0].overLimit && !change.added[0].overLimit) {
-        lineEdited(document, change.firstLine, change.removed[0].text, change.added[0].text);
+        lineEdited(document, change.firstLine, change.removed[0].text, change.added[0].text,
+                   readNext);
         return;
     }
     const PairReader::Context before = contextOfLine(document, change.firstLine);
     // The line after the change: its first word follows the changed lines.
     LineText next;
     const std::size_t after = change.firstLine + change.added.size();
-    if (change.kind == LinesChange::Kind::kEdit && after < document.lineCount())
+    if (readNext && change.kind == LinesChange::Kind::kEdit && after < document.lineCount())
         next = firstWordOfLine(document, after);
     PairTally net;
-    const auto tally = [&](const std::vector<LineText>& lines, long delta) {
-        PairReader::Context context = before;
-        const auto read = [&](const LineText& line) {
-            reader_.readLine(line.overLimit ? std::string_view() : line.text, context,
-                             [&](std::string_view previous, std::string_view word) {
-                                 net.add(previous, word, delta);
-                             });
-        };
-        for (const LineText& line : lines) read(line);
-        if (!next.text.empty()) read(next);
-    };
-    tally(change.removed, -1);
-    tally(change.added, +1);
+    tallyLines(before, change.removed, &next, -1, net);
+    tallyLines(before, change.added, &next, +1, net);
     apply(net);
+}
+
+void DocumentPairs::tallyLines(const PairReader::Context& before,
+                               const std::vector<LineText>& lines, const LineText* next, long delta,
+                               PairTally& net) const {
+    PairReader::Context context = before;
+    const auto read = [&](const LineText& line) {
+        reader_.readLine(line.overLimit ? std::string_view() : line.text, context,
+                         [&](std::string_view previous, std::string_view word) {
+                             net.add(previous, word, delta);
+                         });
+    };
+    for (const LineText& line : lines) read(line);
+    if (next != nullptr && !next->text.empty()) read(*next);
+}
+
+bool DocumentPairs::readSome(std::size_t mostLines) {
+    if (unread_.empty()) return false;
+    Unread& u = unread_.front();
+    const Document& document = *u.document;
+    const std::size_t end = std::min(document.lineCount(), u.counted + mostLines);
+    std::vector<LineText> lines;
+    lines.reserve(end - u.counted);
+    for (std::size_t line = u.counted; line < end; ++line) {
+        LineText text;
+        text.text = document.lineText(line);
+        text.length = text.text.size();
+        text.overLimit = text.length > document.lineLimit();
+        lines.push_back(text);
+    }
+    PairTally net;
+    tallyLines(contextOfLine(document, u.counted), lines, nullptr, +1, net);
+    // Counted before the table is told, so that a failure there leaves
+    // pairs uncounted rather than counted twice.
+    u.counted = end;
+    if (end == document.lineCount()) unread_.erase(unread_.begin());
+    apply(net);
+    return !unread_.empty();
 }
 
 void DocumentPairs::apply(const PairTally& net) {
@@ -53,7 +117,7 @@ void DocumentPairs::apply(const PairTally& net) {
 }
 
 void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::string_view was,
-                               std::string_view now) {
+                               std::string_view now, bool readNext) {
     // Typing changes a few bytes of one line: only the pairs of the words
     // around them can differ. The two texts agree up to `same` bytes from
     // the start and `sameEnd` from the end.
@@ -84,7 +148,8 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
         break;
     }
     LineText next;
-    if (toEnd == 0 && line + 1 < document.lineCount()) next = firstWordOfLine(document, line + 1);
+    if (readNext && toEnd == 0 && line + 1 < document.lineCount())
+        next = firstWordOfLine(document, line + 1);
 
     PairTally net;
     const auto tally = [&](std::string_view text, long delta) {

@@ -12,6 +12,7 @@ ServerWords::ServerWords(const WordRules& rules, bool keepNumbers, Loader loader
       documentPairs_(rules, keepNumbers) {
     documentWords_.setStore(store_.get());
     documentWords_.setDeferAbove(kDeferAboveWords);
+    documentPairs_.setReadLaterAbove(kReadPairsLaterAbove);
     typedWords_.setStore(store_.get());
 }
 

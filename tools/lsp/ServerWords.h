@@ -49,9 +49,18 @@ public:
     }
     CompletionStore& store() noexcept { return *store_; }
     // Work put off until the client is quiet: the store's share of the
-    // documents just opened, a slice at a time.
-    bool idleWorkPending() const noexcept { return documentWords_.feedPending(); }
-    void doIdleWork() { documentWords_.feedSome(kIdleSliceWords); }
+    // documents just opened, and the word pairs of large ones, a slice at a
+    // time.
+    bool idleWorkPending() const noexcept {
+        return documentWords_.feedPending() || documentPairs_.readPending();
+    }
+    void doIdleWork() {
+        if (documentWords_.feedPending()) {
+            documentWords_.feedSome(kIdleSliceWords);
+        } else {
+            documentPairs_.readSome(kIdleSliceLines);
+        }
+    }
     const DocumentWords& documentWords() const noexcept { return documentWords_; }
     const DocumentPairs& documentPairs() const noexcept { return documentPairs_; }
     // To be told of every change to every document, in this order.
@@ -63,6 +72,10 @@ public:
     // while the client is quiet.
     static constexpr std::size_t kDeferAboveWords = 2048;
     static constexpr std::size_t kIdleSliceWords = 1024;
+    // Documents opened with more lines than this have their word pairs read
+    // while the client is quiet.
+    static constexpr std::size_t kReadPairsLaterAbove = 1024;
+    static constexpr std::size_t kIdleSliceLines = 256;
 
 private:
     void install(std::unique_ptr<CompletionStore> store) noexcept;

@@ -17,10 +17,10 @@
 namespace rorirer::lsp {
 namespace {
 
-std::string randomDocumentText(std::mt19937& random) {
+std::string randomDocumentText(std::mt19937& random, unsigned mostLines = 5) {
     static const char* const kLineEnds[] = {"\n", "\r\n", "\r"};
     std::string text;
-    const int lines = static_cast<int>(random() % 5);
+    const int lines = static_cast<int>(random() % mostLines);
     for (int i = 0; i < lines; ++i) {
         text += testsupport::randomWordLine(random, static_cast<int>(random() % 8));
         text += kLineEnds[random() % 3];
@@ -73,10 +73,15 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
         documents.addObserver(words);
         DocumentPairs pairs(rules, false);
         documents.addObserver(pairs);
+        // And read the pairs of opened documents later, in slices.
+        if (deferring) pairs.setReadLaterAbove(1 + random() % 4);
         std::size_t limit = round % 3 == 0 ? 24 : Documents::kDefaultLineLimit;
         documents.setLineLimit(limit);
-        std::array<TextModel, 2> models = {TextModel(randomDocumentText(random)),
-                                           TextModel(randomDocumentText(random))};
+        // Longer documents when their pairs are read later, so that they
+        // change while part is unread.
+        const unsigned mostLines = deferring ? 30 : 5;
+        std::array<TextModel, 2> models = {TextModel(randomDocumentText(random, mostLines)),
+                                           TextModel(randomDocumentText(random, mostLines))};
         std::array<bool, 2> open = {true, true};
         for (std::size_t d = 0; d < 2; ++d) documents.open(uris[d], models[d].text(), 1);
 
@@ -125,11 +130,20 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
                 words.setStore(&store);
             }
 
-            std::vector<std::string> openTexts;
-            for (std::size_t i = 0; i < 2; ++i)
-                if (open[i]) openTexts.push_back(models[i].text());
-            ASSERT_EQ(comparePairs(pairs.pairs(), rules, openTexts, limit), "")
-                << "round " << round << " step " << step;
+            const bool drain = deferring ? random() % 3 == 0 : random() % 3 != 0;
+            if (drain) {
+                // Read all now and compare, or read some and let the
+                // documents change while the rest waits.
+                while (pairs.readSome(1 + random() % 3)) {
+                }
+                std::vector<std::string> openTexts;
+                for (std::size_t i = 0; i < 2; ++i)
+                    if (open[i]) openTexts.push_back(models[i].text());
+                ASSERT_EQ(comparePairs(pairs.pairs(), rules, openTexts, limit), "")
+                    << "round " << round << " step " << step;
+            } else {
+                pairs.readSome(random() % 8);
+            }
             FreshCounts all;
             for (std::size_t i = 0; i < 2; ++i) {
                 FreshCounts one;
@@ -148,6 +162,44 @@ TEST(DocumentWords, CountsMatchAFreshCountThroughEveryChange) {
             ASSERT_EQ(compareStoreCounts(store, all, words.learning()), "")
                 << "round " << round << " step " << step;
         }
+    }
+}
+
+// A large document's pairs read a few lines at a time while it changes:
+// edits before, across and after the first unread line, then the rest
+// read; the pairs are those of reading the final text at once.
+TEST(DocumentPairs, ReadLaterAgreesWithReadingAtOnce) {
+    const WordRules rules;
+    std::mt19937 random(31);
+    for (int round = 0; round < 200; ++round) {
+        Documents documents;
+        DocumentPairs pairs(rules, false);
+        pairs.setReadLaterAbove(1);
+        documents.addObserver(pairs);
+        TextModel model(randomDocumentText(random, 40));
+        documents.open("file:///p", model.text(), 1);
+        for (int step = 0; step < 12; ++step) {
+            pairs.readSome(random() % 6);
+            const std::vector<ModelLine> lines = splitModelLines(model.text());
+            TextChange change;
+            change.start.line = random() % lines.size();
+            change.start.character = random() % (lines[change.start.line].text.size() + 1);
+            change.end = change.start;
+            if (random() % 3 == 0) change.end.line += random() % (lines.size() - change.start.line);
+            change.end.character = random() % 4;
+            change.text = random() % 3 == 0 ? randomDocumentText(random, 3)
+                                            : testsupport::randomWordLine(random, 1);
+            model.replace(change.start.line, change.start.character, change.end.line,
+                          change.end.character, change.text, TextUnits::kUtf8);
+            documents.change("file:///p", step + 2, {change}, PositionEncoding::kUtf8);
+        }
+        while (pairs.readSome(1 + random() % 4)) {
+        }
+        ASSERT_EQ(comparePairs(pairs.pairs(), rules, {model.text()}, Documents::kDefaultLineLimit),
+                  "")
+            << "round " << round;
+        documents.close("file:///p");
+        ASSERT_EQ(pairs.pairs().size(), 0u) << "round " << round;
     }
 }
 
