@@ -365,17 +365,21 @@ void CandidateOrder::addPairs(const Query& query) {
     appendFolded(folded, plan_.typed);
     struct Follower {
         std::uint32_t count;
+        std::uint32_t place;  // in the pairs' order
         std::string_view word;
     };
     std::vector<Follower> followers;
     pairs.forEachAfter(previous, folded, [&](std::string_view word, std::uint32_t count) {
         if (word == discounted) --count;
-        if (count > 0) followers.push_back({count, word});
+        if (count > 0)
+            followers.push_back({count, static_cast<std::uint32_t>(followers.size()), word});
     });
     // The commonest, the first in the pairs' order among equals.
     if (followers.size() > kPairPlaces) {
-        std::stable_sort(followers.begin(), followers.end(),
-                         [](const Follower& a, const Follower& b) { return a.count > b.count; });
+        std::nth_element(followers.begin(), followers.begin() + kPairPlaces, followers.end(),
+                         [](const Follower& a, const Follower& b) {
+                             return a.count != b.count ? a.count > b.count : a.place < b.place;
+                         });
         followers.resize(kPairPlaces);
     }
     for (const Follower& f : followers) {
