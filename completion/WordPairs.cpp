@@ -34,9 +34,31 @@ const WordPairs::After* WordPairs::find(std::string_view previous) const {
     return found == after_.end() ? nullptr : &found->second;
 }
 
+std::vector<WordPairs::Next>::const_iterator WordPairs::After::lowerBound(
+    std::string_view key) const noexcept {
+    return std::lower_bound(next.begin(), next.end(), key,
+                            [this](const Next& n, std::string_view k) { return keyOf(n) < k; });
+}
+
+void WordPairs::After::compact() noexcept {
+    try {
+        std::string kept;
+        kept.reserve(keys.size() - unused);
+        for (const Next& n : next) kept.append(keyOf(n));
+        std::uint32_t offset = 0;
+        for (Next& n : next) {
+            n.offset = offset;
+            offset += n.length;
+        }
+        keys.swap(kept);
+        unused = 0;
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 void WordPairs::add(std::string_view previous, std::string_view word, std::uint32_t n) {
     if (n == 0 || word.empty()) return;
-    std::string key = keyOf(word);
+    const std::string key = keyOf(word);
     std::string context = contextOf(previous);
     if (pairs_ >= mostPairs_ && after_.find(context) == after_.end()) {
         // Full, and no pair after `previous` is counted, so this one is not.
@@ -45,10 +67,11 @@ void WordPairs::add(std::string_view previous, std::string_view word, std::uint3
     }
     const auto place = after_.try_emplace(std::move(context));
     After& after = place.first->second;
-    const auto at = after.next.lower_bound(key);
-    if (at != after.next.end() && at->first == key) {
-        at->second = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{at->second} + n, UINT32_MAX));
+    const auto at = after.lowerBound(key);
+    if (at != after.next.end() && after.keyOf(*at) == key) {
+        auto& count = after.next[static_cast<std::size_t>(at - after.next.begin())].count;
+        count = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(std::uint64_t{count} + n, UINT32_MAX));
         after.total += n;
         return;
     }
@@ -57,12 +80,19 @@ void WordPairs::add(std::string_view previous, std::string_view word, std::uint3
         if (place.second) after_.erase(place.first);
         return;
     }
+    const std::size_t index = static_cast<std::size_t>(at - after.next.begin());
     try {
-        after.next.emplace_hint(at, std::move(key), n);
+        // Room first: the insertion below then cannot fail.
+        if (after.next.size() == after.next.capacity())
+            after.next.reserve(after.next.empty() ? 4 : 2 * after.next.size());
+        after.keys.append(key);
     } catch (...) {
         if (place.second) after_.erase(place.first);
         throw;
     }
+    const auto offset = static_cast<std::uint32_t>(after.keys.size() - key.size());
+    after.next.insert(after.next.begin() + static_cast<std::ptrdiff_t>(index),
+                      Next{offset, static_cast<std::uint32_t>(key.size()), n});
     after.total += n;
     ++pairs_;
 }
@@ -75,14 +105,17 @@ void WordPairs::remove(std::string_view previous, std::string_view word, std::ui
         if (found == after_.end()) return;
         After& after = found->second;
         const std::string key = keyOf(word);
-        const auto at = after.next.find(key);
-        if (at == after.next.end()) return;
-        const std::uint32_t taken = std::min(n, at->second);
-        at->second -= taken;
+        const auto at = after.lowerBound(key);
+        if (at == after.next.end() || after.keyOf(*at) != key) return;
+        Next& entry = after.next[static_cast<std::size_t>(at - after.next.begin())];
+        const std::uint32_t taken = std::min(n, entry.count);
+        entry.count -= taken;
         after.total -= taken;
-        if (at->second == 0) {
+        if (entry.count == 0) {
+            after.unused += entry.length;
             after.next.erase(at);
             --pairs_;
+            if (after.unused > after.keys.size() / 2) after.compact();
         }
         if (after.next.empty()) after_.erase(found);
     } catch (const std::bad_alloc&) {
@@ -98,8 +131,8 @@ std::uint32_t WordPairs::count(std::string_view previous, std::string_view word)
     const After* after = find(previous);
     if (after == nullptr) return 0;
     const std::string key = keyOf(word);
-    const auto at = after->next.find(key);
-    return at != after->next.end() ? at->second : 0;
+    const auto at = after->lowerBound(key);
+    return at != after->next.end() && after->keyOf(*at) == key ? at->count : 0;
 }
 
 std::uint64_t WordPairs::countAfter(std::string_view previous) const {
@@ -108,16 +141,13 @@ std::uint64_t WordPairs::countAfter(std::string_view previous) const {
 }
 
 std::size_t WordPairs::memoryBytes() const noexcept {
-    // A hash node holds the key, the value and a link, a tree node the key,
-    // the count, three links and a colour; a key or word longer than a
+    // A hash node holds the key, the value and a link; a key longer than a
     // string's own room takes a block of its own.
-    constexpr std::size_t kTreeNode = 4 * sizeof(void*) + sizeof(Next::value_type);
     std::size_t bytes = after_.bucket_count() * sizeof(void*);
     for (const auto& entry : after_) {
-        bytes += sizeof(entry) + sizeof(void*) + entry.second.next.size() * kTreeNode;
+        bytes += sizeof(entry) + sizeof(void*) + entry.second.next.capacity() * sizeof(Next);
         if (entry.first.capacity() > 15) bytes += entry.first.capacity() + 1;
-        for (const auto& n : entry.second.next)
-            if (n.first.capacity() > 15) bytes += n.first.capacity() + 1;
+        if (entry.second.keys.capacity() > 15) bytes += entry.second.keys.capacity() + 1;
     }
     return bytes;
 }

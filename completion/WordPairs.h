@@ -20,8 +20,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,13 +59,28 @@ public:
     std::size_t memoryBytes() const noexcept;
 
 private:
-    // The folded word, a NUL, then the word as written, and its count: a
-    // tree, since a common word has thousands of followers and a sorted
-    // vector would move them all on each new one.
-    using Next = std::map<std::string, std::uint32_t, std::less<>>;
+    // The words seen after one word. Each follower's key (the folded word,
+    // a NUL, then the word as written) is kept in `keys`, and `next` holds
+    // where, sorted by key: small entries that a new follower moves cheaply
+    // and a query reads in one sweep. Keys of followers taken away stay in
+    // `keys` as `unused` bytes until they are half of it.
+    struct Next {
+        std::uint32_t offset;
+        std::uint32_t length;
+        std::uint32_t count;
+    };
     struct After {
         std::uint64_t total = 0;
-        Next next;
+        std::string keys;
+        std::vector<Next> next;
+        std::size_t unused = 0;
+
+        std::string_view keyOf(const Next& n) const noexcept {
+            return std::string_view(keys).substr(n.offset, n.length);
+        }
+        std::vector<Next>::const_iterator lowerBound(std::string_view key) const noexcept;
+        // Keeps the keys in use only; nothing changes when that fails.
+        void compact() noexcept;
     };
     static std::string keyOf(std::string_view word);
     static std::string contextOf(std::string_view previous);
@@ -84,10 +97,10 @@ void WordPairs::forEachAfter(std::string_view previous, std::string_view foldedP
                              Visit&& visit) const {
     const After* after = find(previous);
     if (after == nullptr) return;
-    for (auto at = after->next.lower_bound(foldedPrefix); at != after->next.end(); ++at) {
-        const std::string_view key(at->first);
+    for (auto at = after->lowerBound(foldedPrefix); at != after->next.end(); ++at) {
+        const std::string_view key = after->keyOf(*at);
         if (key.compare(0, foldedPrefix.size(), foldedPrefix) != 0) break;
-        visit(key.substr(key.find('\0') + 1), at->second);
+        visit(key.substr(key.find('\0') + 1), at->count);
     }
 }
 
