@@ -69,9 +69,9 @@ void WordPairs::add(std::string_view previous, std::string_view word, std::uint3
     After& after = place.first->second;
     const auto at = after.lowerBound(key);
     if (at != after.next.end() && after.keyOf(*at) == key) {
-        auto& count = after.next[static_cast<std::size_t>(at - after.next.begin())].count;
-        count = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{count} + n, UINT32_MAX));
+        auto& counted = after.next[static_cast<std::size_t>(at - after.next.begin())].count;
+        counted = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(std::uint64_t{counted} + n, UINT32_MAX));
         after.total += n;
         return;
     }
