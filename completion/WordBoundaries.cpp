@@ -41,6 +41,17 @@ std::size_t restartPointBefore(const WordRules& rules, std::string_view line,
     return 0;
 }
 
+std::size_t restartPointAfter(const WordRules& rules, std::string_view line,
+                              std::size_t at) noexcept {
+    for (std::size_t i = at == 0 ? 0 : at - 1; i < line.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        if (byte >= 0x80) continue;
+        const Character c{byte, 1, true};
+        if (!rules.isWordCharacter(c) && !rules.isApostrophe(c)) return i + 1;
+    }
+    return std::string_view::npos;
+}
+
 std::size_t wordEndFrom(const WordRules& rules, std::string_view line, std::size_t start,
                         bool keepNumbers) noexcept {
     WordSpanReader reader(rules, line, restartPointBefore(rules, line, start), keepNumbers);

@@ -167,6 +167,10 @@ private:
 // character of its own.)
 std::size_t restartPointBefore(const WordRules& rules, std::string_view line,
                                std::size_t at) noexcept;
+// The nearest such place at or after `at`, other than the line's start;
+// npos when there is none.
+std::size_t restartPointAfter(const WordRules& rules, std::string_view line,
+                              std::size_t at) noexcept;
 
 // The word of `line` that starts at byte `start`, if one does: its end, or
 // `start` when none starts there.

@@ -35,6 +35,8 @@ public:
     std::size_t lineCount() const noexcept { return lines_.size(); }
     // A line's text without its line end.
     std::string_view lineText(std::size_t line) const;
+    // The same as observers are told of it: no text over the line limit.
+    LineText line(std::size_t line) const { return describe(lineText(line)); }
     // The whole text, line ends included: costs a copy of the document.
     std::string text() const;
 

@@ -84,13 +84,7 @@ bool DocumentPairs::readSome(std::size_t mostLines) {
     const std::size_t end = std::min(document.lineCount(), u.counted + mostLines);
     std::vector<LineText> lines;
     lines.reserve(end - u.counted);
-    for (std::size_t line = u.counted; line < end; ++line) {
-        LineText text;
-        text.text = document.lineText(line);
-        text.length = text.text.size();
-        text.overLimit = text.length > document.lineLimit();
-        lines.push_back(text);
-    }
+    for (std::size_t line = u.counted; line < end; ++line) lines.push_back(document.line(line));
     PairTally net;
     tallyLines(contextOfLine(document, u.counted), lines, nullptr, +1, net);
     // Counted before the table is told, so that a failure there leaves
@@ -137,15 +131,11 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
     // words in both. Without one, to the line's end, and the first word of
     // the next line may follow another word now.
     std::size_t toEnd = 0;  // bytes left out at the end of both
-    for (std::size_t at = now.size() - sameEnd; at < now.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(now[at]);
-        const Character c{byte, 1, true};
-        if (byte >= 0x80 || reader_.rules().isWordCharacter(c) || reader_.rules().isApostrophe(c))
-            continue;
-        WordSpanReader words(reader_.rules(), now, at + 1, reader_.keepsNumbers());
+    const std::size_t restart = restartPointAfter(reader_.rules(), now, now.size() - sameEnd + 1);
+    if (restart != std::string_view::npos) {
+        WordSpanReader words(reader_.rules(), now, restart, reader_.keepsNumbers());
         WordSpan span;
         if (words.next(span)) toEnd = now.size() - span.end;
-        break;
     }
     LineText next;
     if (readNext && toEnd == 0 && line + 1 < document.lineCount())
@@ -167,8 +157,7 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
 
 LineText DocumentPairs::firstWordOfLine(const Document& document, std::size_t line) const {
     LineText first;
-    const std::string_view text = document.lineText(line);
-    if (text.size() > document.lineLimit()) return first;
+    const std::string_view text = document.line(line).text;
     WordSpanReader words(reader_.rules(), text, 0, reader_.keepsNumbers());
     WordSpan span;
     if (words.next(span)) first.text = text.substr(0, span.end);
@@ -179,8 +168,7 @@ LineText DocumentPairs::firstWordOfLine(const Document& document, std::size_t li
 PairReader::Context DocumentPairs::contextOfLine(const Document& document, std::size_t line) const {
     PairReader::Context context;
     if (line == 0 || line > document.lineCount()) return context;
-    const std::string_view text = document.lineText(line - 1);
-    if (text.size() > document.lineLimit()) return context;
+    const std::string_view text = document.line(line - 1).text;
     // A line without words ends the sentence; else what follows its last
     // word, as reading it whole would leave.
     PairReader::Context wordless;
@@ -193,10 +181,7 @@ PairReader::Context DocumentPairs::contextOfLine(const Document& document, std::
 PairReader::Context DocumentPairs::contextAt(const Document& document, std::size_t line,
                                              std::size_t byte) const {
     PairReader::Context context = contextOfLine(document, line);
-    if (line < document.lineCount()) {
-        const std::string_view text = document.lineText(line);
-        if (text.size() <= document.lineLimit()) reader_.readUpTo(text, byte, context);
-    }
+    if (line < document.lineCount()) reader_.readUpTo(document.line(line).text, byte, context);
     return context;
 }
 
