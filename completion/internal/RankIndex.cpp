@@ -23,6 +23,39 @@ void reserveNodes(std::vector<T>& v, std::size_t more) {
     v.reserve(std::max(needed, v.capacity() + v.capacity() / 8 + 4));
 }
 
+// A node's order as entries move: room for a new entry at `at`, put last
+// until settled; an entry's removal; the two halves of a split, the left
+// in place.
+void openOrder(std::uint8_t* order, std::uint32_t size, std::uint32_t at) noexcept {
+    for (std::uint32_t i = 0; i < size; ++i)
+        if (order[i] >= at) ++order[i];
+    order[size] = static_cast<std::uint8_t>(at);
+}
+
+void closeOrder(std::uint8_t* order, std::uint32_t size, std::uint32_t at) noexcept {
+    std::uint32_t kept = 0;
+    for (std::uint32_t i = 0; i < size; ++i) {
+        if (order[i] == at) continue;
+        order[kept++] = static_cast<std::uint8_t>(order[i] > at ? order[i] - 1 : order[i]);
+    }
+}
+
+// Filtering keeps each half in order: moving a half's entries by the same
+// amount keeps their ties in byte order.
+void splitOrder(std::uint8_t* left, std::uint8_t* right, std::uint32_t size,
+                std::uint32_t half) noexcept {
+    std::uint32_t l = 0;
+    std::uint32_t r = 0;
+    for (std::uint32_t i = 0; i < size; ++i) {
+        const std::uint8_t e = left[i];
+        if (e < half) {
+            left[l++] = e;
+        } else {
+            right[r++] = static_cast<std::uint8_t>(e - half);
+        }
+    }
+}
+
 template <typename T>
 void reserveMore(std::vector<T>& v, std::size_t needed) {
     if (needed <= v.capacity()) return;
@@ -30,6 +63,16 @@ void reserveMore(std::vector<T>& v, std::size_t needed) {
 }
 
 }  // namespace
+
+void RankIndex::settleOrder(std::uint8_t* order, std::uint32_t size,
+                            const std::uint64_t* scores) noexcept {
+    for (std::uint32_t i = 1; i < size; ++i) {
+        const std::uint8_t e = order[i];
+        std::uint32_t j = i;
+        for (; j > 0 && ahead(scores, e, order[j - 1]); --j) order[j] = order[j - 1];
+        order[j] = e;
+    }
+}
 
 RankIndex::Summary RankIndex::summarize(std::uint32_t node, bool isLeaf) const noexcept {
     Summary s{0, 0, kNone};
@@ -65,6 +108,7 @@ void RankIndex::setEntry(std::uint32_t parent, std::uint32_t slot, std::uint32_t
     p.best[slot] = s.best;
     p.firstId[slot] = s.firstId;
     p.head[slot] = s.firstId == kNone ? 0 : headOf(table.word(s.firstId));
+    settleOrder(p.order, p.size, p.best);
     if (isLeaf) {
         leaves_[node].parent = parent;
     } else {
@@ -81,7 +125,9 @@ void RankIndex::refreshUpward(std::uint32_t node, bool isLeaf, const WordTable* 
             setEntry(parent, slot, node, isLeaf, *table);
         } else {
             // Only scores changed: counts and first words stand.
-            inners_[parent].best[slot] = summarize(node, isLeaf).best;
+            Inner& p = inners_[parent];
+            p.best[slot] = summarize(node, isLeaf).best;
+            settleOrder(p.order, p.size, p.best);
         }
         node = parent;
         isLeaf = false;
@@ -156,6 +202,7 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         l.size = 1;
         l.score[0] = score;
         l.id[0] = id;
+        l.order[0] = 0;
         leafOf_[id] = index;
         root_ = index;
         rootIsLeaf_ = true;
@@ -173,7 +220,9 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         }
         l.score[at] = score;
         l.id[at] = id;
+        openOrder(l.order, l.size, at);
         ++l.size;
+        settleOrder(l.order, l.size, l.score);
         leafOf_[id] = leafIndex;
     };
     if (leaves_[target].size < kLeafCapacity) {
@@ -188,6 +237,7 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
     r.size = kLeafCapacity - kHalfLeaf;
     std::memcpy(r.score, l.score + kHalfLeaf, r.size * sizeof(std::uint64_t));
     std::memcpy(r.id, l.id + kHalfLeaf, r.size * sizeof(std::uint32_t));
+    splitOrder(l.order, r.order, kLeafCapacity, kHalfLeaf);
     l.size = kHalfLeaf;
     for (std::uint32_t i = 0; i < r.size; ++i) leafOf_[r.id[i]] = right;
     r.prev = target;
@@ -205,6 +255,8 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         const std::uint32_t top = takeInner();
         inners_[top].leaves = true;
         inners_[top].size = 2;
+        inners_[top].order[0] = 0;
+        inners_[top].order[1] = 1;
         setEntry(top, 0, target, true, table);
         setEntry(top, 1, right, true, table);
         root_ = top;
@@ -229,6 +281,7 @@ void RankIndex::insertChild(std::uint32_t parent, std::uint32_t slot, std::uint3
             p.head[i] = p.head[i - 1];
             p.firstId[i] = p.firstId[i - 1];
         }
+        openOrder(p.order, p.size, at);
         ++p.size;
         setEntry(into, at, child, childIsLeaf, table);
     };
@@ -248,6 +301,7 @@ void RankIndex::insertChild(std::uint32_t parent, std::uint32_t slot, std::uint3
         std::memcpy(q.best, p.best + kHalfInner, moved * sizeof(std::uint64_t));
         std::memcpy(q.head, p.head + kHalfInner, moved * sizeof(std::uint64_t));
         std::memcpy(q.firstId, p.firstId + kHalfInner, moved * sizeof(std::uint32_t));
+        splitOrder(p.order, q.order, kInnerCapacity, kHalfInner);
         p.size = kHalfInner;
         for (std::uint32_t i = 0; i < q.size; ++i) {
             if (q.leaves) {
@@ -266,6 +320,8 @@ void RankIndex::insertChild(std::uint32_t parent, std::uint32_t slot, std::uint3
             const std::uint32_t top = takeInner();
             inners_[top].leaves = false;
             inners_[top].size = 2;
+            inners_[top].order[0] = 0;
+            inners_[top].order[1] = 1;
             setEntry(top, 0, parent, false, table);
             setEntry(top, 1, sibling, false, table);
             root_ = top;
@@ -292,6 +348,7 @@ void RankIndex::removeChild(std::uint32_t parent, std::uint32_t slot,
             p.head[i] = p.head[i + 1];
             p.firstId[i] = p.firstId[i + 1];
         }
+        closeOrder(p.order, p.size, slot);
         --p.size;
         if (p.size > 0) {
             refreshUpward(parent, false, &table);
@@ -339,6 +396,7 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
             l.score[i] = l.score[i + 1];
             l.id[i] = l.id[i + 1];
         }
+        closeOrder(l.order, l.size, at);
         --l.size;
     }
     const Leaf& l = leaves_[target];
@@ -374,9 +432,11 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
             for (std::uint32_t i = 0; i < b.size; ++i) {
                 a.score[a.size + i] = b.score[i];
                 a.id[a.size + i] = b.id[i];
+                a.order[a.size + i] = static_cast<std::uint8_t>(a.size + i);
                 leafOf_[b.id[i]] = into;
             }
             a.size += b.size;
+            settleOrder(a.order, a.size, a.score);
             unlink(from);
         };
         constexpr std::uint32_t kMergedMost = kLeafCapacity * 3 / 4;
@@ -411,6 +471,7 @@ void RankIndex::setScore(std::uint32_t id, std::uint64_t score) noexcept {
             break;
         }
     }
+    settleOrder(l.order, l.size, l.score);
     refreshUpward(target, true, nullptr);
 }
 

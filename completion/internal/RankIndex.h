@@ -3,6 +3,8 @@
 // below it, the best score below it and the child's first word. Positions in
 // byte order (ranks) give the range of every prefix; the best scores let
 // RankedStream find the best words of a range without visiting the others.
+// Every node also lists its entries best first (equal scores in byte order),
+// so the stream takes a node's next best in one step instead of a scan.
 //
 // Changes come in two steps: reserveInsert() makes room and may throw
 // std::bad_alloc; insert(), erase() and setScore() then cannot fail. Nodes
@@ -32,6 +34,7 @@ public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     static constexpr std::uint32_t kLeafCapacity = 64;
     static constexpr std::uint32_t kInnerCapacity = 64;
+    static_assert(kLeafCapacity <= 256 && kInnerCapacity <= 256, "orders are bytes");
 
     struct Leaf {
         std::uint32_t parent = kNone;
@@ -40,6 +43,7 @@ public:
         std::uint32_t size = 0;
         std::uint64_t score[kLeafCapacity];
         std::uint32_t id[kLeafCapacity];
+        std::uint8_t order[kLeafCapacity];  // entries by score, best first
     };
     struct Inner {
         std::uint32_t parent = kNone;  // also links free inner nodes
@@ -52,6 +56,7 @@ public:
         // zero-padded, so most comparisons need not fetch the word.
         std::uint64_t head[kInnerCapacity];
         std::uint32_t firstId[kInnerCapacity];
+        std::uint8_t order[kInnerCapacity];  // children by best, best first
     };
 
     std::uint32_t size() const noexcept { return size_; }
@@ -100,6 +105,15 @@ private:
         std::uint32_t firstId;
     };
     Summary summarize(std::uint32_t node, bool isLeaf) const noexcept;
+    // Whether entry `a` of a node comes before entry `b` in its order.
+    static bool ahead(const std::uint64_t* scores, std::uint32_t a, std::uint32_t b) noexcept {
+        return scores[a] != scores[b] ? scores[a] > scores[b] : a < b;
+    }
+    // Sorts a node's order (any arrangement of its entries) by insertion,
+    // which costs a pass and the distances moved: after a change to one
+    // entry, one pass.
+    static void settleOrder(std::uint8_t* order, std::uint32_t size,
+                            const std::uint64_t* scores) noexcept;
     std::uint32_t slotInParent(std::uint32_t parent, std::uint32_t node) const noexcept;
     void setEntry(std::uint32_t parent, std::uint32_t slot, std::uint32_t node, bool isLeaf,
                   const WordTable& table) noexcept;

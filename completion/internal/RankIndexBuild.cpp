@@ -1,6 +1,7 @@
 // Building a rank index in one pass from words in byte order: full leaves
 // as the words come, then each level of inner nodes from the one below.
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 #include "completion/internal/HugePages.h"
@@ -45,6 +46,12 @@ void RankIndex::Builder::add(std::uint32_t id, std::uint64_t score,
 
 void RankIndex::Builder::finish(RankIndex& index) noexcept {
     RankIndex& b = built_;
+    const auto sortOrder = [](auto& node, const std::uint64_t* scores) {
+        std::iota(node.order, node.order + node.size, std::uint8_t{0});
+        std::sort(node.order, node.order + node.size,
+                  [scores](std::uint32_t x, std::uint32_t y) { return ahead(scores, x, y); });
+    };
+    for (Leaf& l : b.leaves_) sortOrder(l, l.score);
     // Each level's nodes are consecutive: leaves from 0, and the inner nodes
     // of each level right after those of the level below.
     std::uint32_t levelBegin = 0;
@@ -72,6 +79,7 @@ void RankIndex::Builder::finish(RankIndex& index) noexcept {
                     b.inners_[child].parent = node;
                 }
             }
+            sortOrder(n, n.best);
         }
         levelBegin = above;
         levelSize = static_cast<std::uint32_t>(b.inners_.size()) - above;

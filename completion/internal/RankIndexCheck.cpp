@@ -4,6 +4,23 @@
 
 namespace rorirer {
 
+namespace {
+
+// Whether `order` holds each of [0, size) once, each after those `ahead`
+// puts before it.
+template <typename Ahead>
+bool inOrder(const std::uint8_t* order, std::uint32_t size, Ahead ahead) {
+    std::vector<bool> seen(size, false);
+    for (std::uint32_t i = 0; i < size; ++i) {
+        if (order[i] >= size || seen[order[i]]) return false;
+        seen[order[i]] = true;
+        if (i > 0 && !ahead(order[i - 1], order[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::size_t RankIndex::memoryBytes() const noexcept {
     return leaves_.capacity() * sizeof(Leaf) + inners_.capacity() * sizeof(Inner) +
            leafOf_.capacity() * sizeof(std::uint32_t);
@@ -34,6 +51,9 @@ std::string RankIndex::checkStructure(const WordTable& table, std::vector<std::u
             if (previousLeaf != kNone && leaves_[previousLeaf].next != f.node)
                 return "leaf chain: wrong next";
             previousLeaf = f.node;
+            if (!inOrder(l.order, l.size,
+                         [&l](std::uint32_t a, std::uint32_t b) { return ahead(l.score, a, b); }))
+                return "leaf entries out of score order";
             for (std::uint32_t i = 0; i < l.size; ++i) {
                 if (l.id[i] >= leafOf_.size() || leafOf_[l.id[i]] != f.node)
                     return "leafOf does not lead to the leaf";
@@ -46,6 +66,9 @@ std::string RankIndex::checkStructure(const WordTable& table, std::vector<std::u
         const Inner& n = inners_[f.node];
         if (n.size == 0 || n.size > kInnerCapacity) return "inner size out of range";
         if (f.node == root_ && n.size < 2) return "a root with one child";
+        if (!inOrder(n.order, n.size,
+                     [&n](std::uint32_t a, std::uint32_t b) { return ahead(n.best, a, b); }))
+            return "children out of score order";
         for (std::uint32_t i = n.size; i-- > 0;) {
             const std::uint32_t child = n.child[i];
             const std::uint32_t parent = n.leaves ? leaves_[child].parent : inners_[child].parent;

@@ -21,13 +21,25 @@ RankedStream::RankedStream(const RankIndex& index, const std::vector<RankRange>&
 }
 
 void RankedStream::push(std::uint32_t node, bool isLeaf, std::uint32_t from, std::uint32_t to,
-                        std::uint32_t rank) {
+                        std::uint32_t base, std::uint32_t next) {
     if (from >= to) return;
-    const std::uint64_t* scores = isLeaf ? index_.leaf(node).score : index_.inner(node).best;
-    std::uint32_t bestAt = from;
-    for (std::uint32_t i = from + 1; i < to; ++i)
-        if (scores[i] > scores[bestAt]) bestAt = i;
-    heap_.push_back(Piece{scores[bestAt], rank, node, from, to, bestAt, isLeaf});
+    const std::uint8_t* order = isLeaf ? index_.leaf(node).order : index_.inner(node).order;
+    const std::uint32_t size = isLeaf ? index_.leaf(node).size : index_.inner(node).size;
+    while (next < size && (order[next] < from || order[next] >= to)) ++next;
+    if (next == size) return;
+    const std::uint32_t entry = order[next];
+    std::uint64_t best;
+    std::uint32_t rank = base;
+    if (isLeaf) {
+        best = index_.leaf(node).score[entry];
+        rank += entry;
+    } else {
+        const RankIndex::Inner& n = index_.inner(node);
+        best = n.best[entry];
+        for (std::uint32_t i = 0; i < entry; ++i) rank += n.count[i];
+    }
+    heap_.push_back(Piece{best, rank, node, base, static_cast<std::uint8_t>(from),
+                          static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(next), isLeaf});
     std::push_heap(heap_.begin(), heap_.end(), Worse());
 }
 
@@ -38,7 +50,7 @@ void RankedStream::addRange(RankRange range) {
     std::uint32_t base = 0;
     for (;;) {
         if (isLeaf) {
-            push(node, true, range.begin - base, range.end - base, range.begin);
+            push(node, true, range.begin - base, range.end - base, base, 0);
             return;
         }
         const RankIndex::Inner& n = index_.inner(node);
@@ -56,8 +68,7 @@ void RankedStream::addRange(RankRange range) {
             base = firstStart;
             continue;
         }
-        push(node, false, leftWhole ? first : first + 1, rightWhole ? last + 1 : last,
-             leftWhole ? firstStart : firstStart + n.count[first]);
+        push(node, false, leftWhole ? first : first + 1, rightWhole ? last + 1 : last, base, 0);
         if (!leftWhole) addSuffix(n.child[first], n.leaves, firstStart, range.begin);
         if (!rightWhole) addPrefix(n.child[last], n.leaves, lastStart, range.end);
         return;
@@ -68,7 +79,7 @@ void RankedStream::addSuffix(std::uint32_t node, bool isLeaf, std::uint32_t base
                              std::uint32_t begin) {
     for (;;) {
         if (isLeaf) {
-            push(node, true, begin - base, index_.leaf(node).size, begin);
+            push(node, true, begin - base, index_.leaf(node).size, base, 0);
             return;
         }
         const RankIndex::Inner& n = index_.inner(node);
@@ -76,10 +87,10 @@ void RankedStream::addSuffix(std::uint32_t node, bool isLeaf, std::uint32_t base
         std::uint32_t start = base;
         while (start + n.count[c] <= begin) start += n.count[c++];
         if (start == begin) {
-            push(node, false, c, n.size, begin);
+            push(node, false, c, n.size, base, 0);
             return;
         }
-        push(node, false, c + 1, n.size, start + n.count[c]);
+        push(node, false, c + 1, n.size, base, 0);
         node = n.child[c];
         isLeaf = n.leaves;
         base = start;
@@ -90,7 +101,7 @@ void RankedStream::addPrefix(std::uint32_t node, bool isLeaf, std::uint32_t base
                              std::uint32_t end) {
     for (;;) {
         if (isLeaf) {
-            push(node, true, 0, end - base, base);
+            push(node, true, 0, end - base, base, 0);
             return;
         }
         const RankIndex::Inner& n = index_.inner(node);
@@ -98,10 +109,10 @@ void RankedStream::addPrefix(std::uint32_t node, bool isLeaf, std::uint32_t base
         std::uint32_t start = base;
         while (start + n.count[c] < end) start += n.count[c++];
         if (start + n.count[c] == end) {
-            push(node, false, 0, c + 1, base);
+            push(node, false, 0, c + 1, base, 0);
             return;
         }
-        push(node, false, 0, c, base);
+        push(node, false, 0, c, base, 0);
         node = n.child[c];
         isLeaf = n.leaves;
         base = start;
@@ -113,23 +124,20 @@ bool RankedStream::next(std::uint32_t& id, std::uint64_t& score) {
         std::pop_heap(heap_.begin(), heap_.end(), Worse());
         const Piece piece = heap_.back();
         heap_.pop_back();
-        const std::uint32_t best = piece.bestAt;
+        push(piece.node, piece.isLeaf, piece.from, piece.to, piece.base, piece.next + 1u);
         if (piece.isLeaf) {
             const RankIndex::Leaf& l = index_.leaf(piece.node);
-            push(piece.node, true, piece.from, best, piece.rank);
-            push(piece.node, true, best + 1, piece.to, piece.rank + (best - piece.from) + 1);
-            id = l.id[best];
-            score = l.score[best];
+            const std::uint32_t entry = l.order[piece.next];
+            id = l.id[entry];
+            score = l.score[entry];
             return true;
         }
+        // An inner piece's best is a child's: its words come from the
+        // child's own piece.
         const RankIndex::Inner& n = index_.inner(piece.node);
-        std::uint32_t bestRank = piece.rank;
-        for (std::uint32_t i = piece.from; i < best; ++i) bestRank += n.count[i];
-        push(piece.node, false, piece.from, best, piece.rank);
-        push(piece.node, false, best + 1, piece.to, bestRank + n.count[best]);
-        const std::uint32_t child = n.child[best];
+        const std::uint32_t child = n.child[n.order[piece.next]];
         push(child, n.leaves, 0, n.leaves ? index_.leaf(child).size : index_.inner(child).size,
-             bestRank);
+             piece.rank, 0);
     }
     return false;
 }

@@ -1,8 +1,9 @@
 // The words of some disjoint rank ranges of a RankIndex, best score first
 // (equal scores in byte order), found without visiting the others: a heap
-// of pieces of the tree, each known by its best score. Popping a piece
-// pushes at most three (the part left of its best child, the part right of
-// it, and that child), so the first k words cost O(k log n) whatever the
+// of pieces of the tree, each some entries of one node known by its best
+// score. Popping a piece gives the entry holding that score and pushes the
+// piece's next best, read from the node's order, and for an inner node
+// the child's own piece; so the first k words cost O(k log n) whatever the
 // ranges hold. OrderedStream gives the same words in byte order.
 #ifndef RORIRER_COMPLETION_INTERNAL_RANKEDSTREAM_H
 #define RORIRER_COMPLETION_INTERNAL_RANKEDSTREAM_H
@@ -21,19 +22,23 @@ public:
     bool next(std::uint32_t& id, std::uint64_t& score);
 
 private:
-    // Children (or leaf entries) [from, to) of one node; `rank` is the rank
-    // of the first of them, which orders pieces of equal score.
+    // The entries [from, to) of a node (children or words) not yet given,
+    // which are those from place `next` on in the node's order.
     struct Piece {
         std::uint64_t best;
+        // The rank of the first word under the entry holding `best`: it
+        // orders pieces of equal score, as no other piece holds a word
+        // between it and that entry's best word.
         std::uint32_t rank;
         std::uint32_t node;
-        std::uint32_t from;
-        std::uint32_t to;
-        std::uint32_t bestAt;  // the leftmost child (or entry) holding `best`
+        std::uint32_t base;  // the rank of the node's first word
+        std::uint8_t from;
+        std::uint8_t to;
+        std::uint8_t next;
         bool isLeaf;
     };
     void push(std::uint32_t node, bool isLeaf, std::uint32_t from, std::uint32_t to,
-              std::uint32_t rank);
+              std::uint32_t base, std::uint32_t next);
     void addRange(RankRange range);
     void addSuffix(std::uint32_t node, bool isLeaf, std::uint32_t base, std::uint32_t begin);
     void addPrefix(std::uint32_t node, bool isLeaf, std::uint32_t base, std::uint32_t end);
