@@ -522,20 +522,32 @@ Completion StoreState::runQuery(const Query& query) const {
     answer.fuzzy = plan.fuzzy && answer.anyMatch;
 
     CandidateOrder candidates(s, plan, query, discount);
-    // Renderings repeat only where countCandidates() says they can; the
-    // texts shown are then kept in a set, so a long listing stays linear.
+    // Renderings repeat only where countCandidates() says they can. A scan
+    // of the few shown finds a repeat without allocating; past a screenful
+    // the texts go into a set, so a long listing stays linear.
+    constexpr std::size_t kScanned = 32;
     const bool mayRepeat = rendersMayRepeat(plan);
     std::unordered_set<std::string> shown;
+    const auto repeats = [&answer, &shown](const std::string& text) {
+        if (answer.candidates.size() < kScanned) {
+            return std::any_of(answer.candidates.begin(), answer.candidates.end(),
+                               [&text](const Candidate& c) { return c.text == text; });
+        }
+        if (shown.empty())
+            for (const Candidate& c : answer.candidates) shown.insert(c.text);
+        return shown.count(text) != 0;
+    };
+    answer.candidates.reserve(std::min(query.style.limit, kScanned));
     Ranked next;
     while (candidates.next(next)) {
         const Path* path = plan.pathOf(next.word);
         std::string text = plan.render(next.word, *path);
-        if (mayRepeat && shown.count(text) != 0) continue;
+        if (mayRepeat && repeats(text)) continue;
         if (answer.candidates.size() == query.style.limit) {
             answer.more = true;
             break;
         }
-        if (mayRepeat) shown.insert(text);
+        if (!shown.empty()) shown.insert(text);
         Candidate c;
         c.text = std::move(text);
         c.word = std::string(next.word);
