@@ -508,6 +508,36 @@ CommonCompletion commonCompletion(const StoreState& s, const Plan& plan, const Q
     return findCommonCompletion(groups, plan.capitals, excluded, plan.typed, s.index, s.table);
 }
 
+// The texts shown so far, to pass over a repeated rendering: the hashes of
+// the first screenful, scanned without allocating, and past it a set, so
+// that a long listing stays linear.
+class ShownTexts {
+public:
+    static constexpr std::size_t kScanned = 64;
+
+    ShownTexts(const std::vector<Candidate>& shown, std::size_t limit) : shown_(shown) {
+        hashes_.reserve(std::min(limit, kScanned));
+    }
+    // Whether `text` was shown; if not, it is taken to be shown next.
+    bool seen(const std::string& text) {
+        if (hashes_.size() < kScanned) {
+            const std::size_t hash = std::hash<std::string>()(text);
+            for (std::size_t i = 0; i < hashes_.size(); ++i)
+                if (hashes_[i] == hash && shown_[i].text == text) return true;
+            hashes_.push_back(hash);
+            return false;
+        }
+        if (set_.empty())
+            for (const Candidate& c : shown_) set_.insert(c.text);
+        return !set_.insert(text).second;
+    }
+
+private:
+    const std::vector<Candidate>& shown_;
+    std::vector<std::size_t> hashes_;
+    std::unordered_set<std::string> set_;
+};
+
 }  // namespace
 
 Completion StoreState::runQuery(const Query& query) const {
@@ -522,32 +552,19 @@ Completion StoreState::runQuery(const Query& query) const {
     answer.fuzzy = plan.fuzzy && answer.anyMatch;
 
     CandidateOrder candidates(s, plan, query, discount);
-    // Renderings repeat only where countCandidates() says they can. A scan
-    // of the few shown finds a repeat without allocating; past a screenful
-    // the texts go into a set, so a long listing stays linear.
-    constexpr std::size_t kScanned = 32;
+    // Renderings repeat only where countCandidates() says they can.
     const bool mayRepeat = rendersMayRepeat(plan);
-    std::unordered_set<std::string> shown;
-    const auto repeats = [&answer, &shown](const std::string& text) {
-        if (answer.candidates.size() < kScanned) {
-            return std::any_of(answer.candidates.begin(), answer.candidates.end(),
-                               [&text](const Candidate& c) { return c.text == text; });
-        }
-        if (shown.empty())
-            for (const Candidate& c : answer.candidates) shown.insert(c.text);
-        return shown.count(text) != 0;
-    };
-    answer.candidates.reserve(std::min(query.style.limit, kScanned));
+    ShownTexts shown(answer.candidates, query.style.limit);
+    answer.candidates.reserve(std::min(query.style.limit, ShownTexts::kScanned));
     Ranked next;
     while (candidates.next(next)) {
         const Path* path = plan.pathOf(next.word);
         std::string text = plan.render(next.word, *path);
-        if (mayRepeat && repeats(text)) continue;
+        if (mayRepeat && shown.seen(text)) continue;
         if (answer.candidates.size() == query.style.limit) {
             answer.more = true;
             break;
         }
-        if (!shown.empty()) shown.insert(text);
         Candidate c;
         c.text = std::move(text);
         c.word = std::string(next.word);
