@@ -202,7 +202,6 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         l.size = 1;
         l.score[0] = score;
         l.id[0] = id;
-        l.order[0] = 0;
         leafOf_[id] = index;
         root_ = index;
         rootIsLeaf_ = true;
@@ -220,9 +219,7 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
         }
         l.score[at] = score;
         l.id[at] = id;
-        openOrder(l.order, l.size, at);
         ++l.size;
-        settleOrder(l.order, l.size, l.score);
         leafOf_[id] = leafIndex;
     };
     if (leaves_[target].size < kLeafCapacity) {
@@ -237,7 +234,6 @@ void RankIndex::insert(std::uint32_t id, std::uint64_t score, const WordTable& t
     r.size = kLeafCapacity - kHalfLeaf;
     std::memcpy(r.score, l.score + kHalfLeaf, r.size * sizeof(std::uint64_t));
     std::memcpy(r.id, l.id + kHalfLeaf, r.size * sizeof(std::uint32_t));
-    splitOrder(l.order, r.order, kLeafCapacity, kHalfLeaf);
     l.size = kHalfLeaf;
     for (std::uint32_t i = 0; i < r.size; ++i) leafOf_[r.id[i]] = right;
     r.prev = target;
@@ -396,7 +392,6 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
             l.score[i] = l.score[i + 1];
             l.id[i] = l.id[i + 1];
         }
-        closeOrder(l.order, l.size, at);
         --l.size;
     }
     const Leaf& l = leaves_[target];
@@ -432,11 +427,10 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
             for (std::uint32_t i = 0; i < b.size; ++i) {
                 a.score[a.size + i] = b.score[i];
                 a.id[a.size + i] = b.id[i];
-                a.order[a.size + i] = static_cast<std::uint8_t>(a.size + i);
                 leafOf_[b.id[i]] = into;
             }
             a.size += b.size;
-            settleOrder(a.order, a.size, a.score);
+
             unlink(from);
         };
         constexpr std::uint32_t kMergedMost = kLeafCapacity * 3 / 4;
@@ -471,7 +465,6 @@ void RankIndex::setScore(std::uint32_t id, std::uint64_t score) noexcept {
             break;
         }
     }
-    settleOrder(l.order, l.size, l.score);
     refreshUpward(target, true, nullptr);
 }
 

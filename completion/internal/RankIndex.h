@@ -3,8 +3,9 @@
 // below it, the best score below it and the child's first word. Positions in
 // byte order (ranks) give the range of every prefix; the best scores let
 // RankedStream find the best words of a range without visiting the others.
-// Every node also lists its entries best first (equal scores in byte order),
-// so the stream takes a node's next best in one step instead of a scan.
+// Every inner node also lists its children best first (equal scores in byte
+// order), so the stream takes its next best child in one step instead of a
+// scan.
 //
 // Changes come in two steps: reserveInsert() makes room and may throw
 // std::bad_alloc; insert(), erase() and setScore() then cannot fail. Nodes
@@ -34,7 +35,7 @@ public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     static constexpr std::uint32_t kLeafCapacity = 64;
     static constexpr std::uint32_t kInnerCapacity = 64;
-    static_assert(kLeafCapacity <= 256 && kInnerCapacity <= 256, "orders are bytes");
+    static_assert(kInnerCapacity <= 256, "orders are bytes");
 
     struct Leaf {
         std::uint32_t parent = kNone;
@@ -43,7 +44,6 @@ public:
         std::uint32_t size = 0;
         std::uint64_t score[kLeafCapacity];
         std::uint32_t id[kLeafCapacity];
-        std::uint8_t order[kLeafCapacity];  // entries by score, best first
     };
     struct Inner {
         std::uint32_t parent = kNone;  // also links free inner nodes
@@ -105,7 +105,7 @@ private:
         std::uint32_t firstId;
     };
     Summary summarize(std::uint32_t node, bool isLeaf) const noexcept;
-    // Whether entry `a` of a node comes before entry `b` in its order.
+    // Whether child `a` of an inner node comes before child `b` in its order.
     static bool ahead(const std::uint64_t* scores, std::uint32_t a, std::uint32_t b) noexcept {
         return scores[a] != scores[b] ? scores[a] > scores[b] : a < b;
     }

@@ -46,12 +46,6 @@ void RankIndex::Builder::add(std::uint32_t id, std::uint64_t score,
 
 void RankIndex::Builder::finish(RankIndex& index) noexcept {
     RankIndex& b = built_;
-    const auto sortOrder = [](auto& node, const std::uint64_t* scores) {
-        std::iota(node.order, node.order + node.size, std::uint8_t{0});
-        std::sort(node.order, node.order + node.size,
-                  [scores](std::uint32_t x, std::uint32_t y) { return ahead(scores, x, y); });
-    };
-    for (Leaf& l : b.leaves_) sortOrder(l, l.score);
     // Each level's nodes are consecutive: leaves from 0, and the inner nodes
     // of each level right after those of the level below.
     std::uint32_t levelBegin = 0;
@@ -79,7 +73,9 @@ void RankIndex::Builder::finish(RankIndex& index) noexcept {
                     b.inners_[child].parent = node;
                 }
             }
-            sortOrder(n, n.best);
+            std::iota(n.order, n.order + n.size, std::uint8_t{0});
+            std::sort(n.order, n.order + n.size,
+                      [&n](std::uint32_t x, std::uint32_t y) { return ahead(n.best, x, y); });
         }
         levelBegin = above;
         levelSize = static_cast<std::uint32_t>(b.inners_.size()) - above;

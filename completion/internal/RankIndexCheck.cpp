@@ -51,9 +51,6 @@ std::string RankIndex::checkStructure(const WordTable& table, std::vector<std::u
             if (previousLeaf != kNone && leaves_[previousLeaf].next != f.node)
                 return "leaf chain: wrong next";
             previousLeaf = f.node;
-            if (!inOrder(l.order, l.size,
-                         [&l](std::uint32_t a, std::uint32_t b) { return ahead(l.score, a, b); }))
-                return "leaf entries out of score order";
             for (std::uint32_t i = 0; i < l.size; ++i) {
                 if (l.id[i] >= leafOf_.size() || leafOf_[l.id[i]] != f.node)
                     return "leafOf does not lead to the leaf";

@@ -23,18 +23,22 @@ RankedStream::RankedStream(const RankIndex& index, const std::vector<RankRange>&
 void RankedStream::push(std::uint32_t node, bool isLeaf, std::uint32_t from, std::uint32_t to,
                         std::uint32_t base, std::uint32_t next) {
     if (from >= to) return;
-    const std::uint8_t* order = isLeaf ? index_.leaf(node).order : index_.inner(node).order;
-    const std::uint32_t size = isLeaf ? index_.leaf(node).size : index_.inner(node).size;
-    while (next < size && (order[next] < from || order[next] >= to)) ++next;
-    if (next == size) return;
-    const std::uint32_t entry = order[next];
     std::uint64_t best;
     std::uint32_t rank = base;
     if (isLeaf) {
-        best = index_.leaf(node).score[entry];
-        rank += entry;
+        // A leaf's best is found by a scan: keeping leaves in score order
+        // would cost every bulk load a sort per leaf.
+        const std::uint64_t* scores = index_.leaf(node).score;
+        next = from;
+        for (std::uint32_t i = from + 1; i < to; ++i)
+            if (scores[i] > scores[next]) next = i;
+        best = scores[next];
+        rank += next;
     } else {
         const RankIndex::Inner& n = index_.inner(node);
+        while (next < n.size && (n.order[next] < from || n.order[next] >= to)) ++next;
+        if (next == n.size) return;
+        const std::uint32_t entry = n.order[next];
         best = n.best[entry];
         for (std::uint32_t i = 0; i < entry; ++i) rank += n.count[i];
     }
@@ -124,14 +128,15 @@ bool RankedStream::next(std::uint32_t& id, std::uint64_t& score) {
         std::pop_heap(heap_.begin(), heap_.end(), Worse());
         const Piece piece = heap_.back();
         heap_.pop_back();
-        push(piece.node, piece.isLeaf, piece.from, piece.to, piece.base, piece.next + 1u);
         if (piece.isLeaf) {
             const RankIndex::Leaf& l = index_.leaf(piece.node);
-            const std::uint32_t entry = l.order[piece.next];
-            id = l.id[entry];
-            score = l.score[entry];
+            push(piece.node, true, piece.from, piece.next, piece.base, 0);
+            push(piece.node, true, piece.next + 1u, piece.to, piece.base, 0);
+            id = l.id[piece.next];
+            score = l.score[piece.next];
             return true;
         }
+        push(piece.node, false, piece.from, piece.to, piece.base, piece.next + 1u);
         // An inner piece's best is a child's: its words come from the
         // child's own piece.
         const RankIndex::Inner& n = index_.inner(piece.node);

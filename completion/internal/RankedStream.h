@@ -1,10 +1,11 @@
 // The words of some disjoint rank ranges of a RankIndex, best score first
 // (equal scores in byte order), found without visiting the others: a heap
 // of pieces of the tree, each some entries of one node known by its best
-// score. Popping a piece gives the entry holding that score and pushes the
-// piece's next best, read from the node's order, and for an inner node
-// the child's own piece; so the first k words cost O(k log n) whatever the
-// ranges hold. OrderedStream gives the same words in byte order.
+// score. Popping an inner node's piece pushes the same piece from its next
+// best child, read from the node's order, and that child whole; popping a
+// leaf's piece gives its best word and pushes the entries left and right
+// of it. So the first k words cost O(k log n) whatever the ranges hold.
+// OrderedStream gives the same words in byte order.
 #ifndef RORIRER_COMPLETION_INTERNAL_RANKEDSTREAM_H
 #define RORIRER_COMPLETION_INTERNAL_RANKEDSTREAM_H
 
@@ -22,8 +23,9 @@ public:
     bool next(std::uint32_t& id, std::uint64_t& score);
 
 private:
-    // The entries [from, to) of a node (children or words) not yet given,
-    // which are those from place `next` on in the node's order.
+    // The entries [from, to) of a node (children or words) not yet given:
+    // for an inner node those from place `next` on in its order; in a leaf
+    // all of them, `next` the leftmost holding `best`.
     struct Piece {
         std::uint64_t best;
         // The rank of the first word under the entry holding `best`: it
