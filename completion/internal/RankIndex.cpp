@@ -64,14 +64,14 @@ void reserveMore(std::vector<T>& v, std::size_t needed) {
 
 }  // namespace
 
-void RankIndex::settleOrder(std::uint8_t* order, std::uint32_t size,
-                            const std::uint64_t* scores) noexcept {
-    for (std::uint32_t i = 1; i < size; ++i) {
-        const std::uint8_t e = order[i];
-        std::uint32_t j = i;
-        for (; j > 0 && ahead(scores, e, order[j - 1]); --j) order[j] = order[j - 1];
-        order[j] = e;
-    }
+void RankIndex::reposition(std::uint8_t* order, std::uint32_t size, const std::uint64_t* scores,
+                           std::uint32_t entry) noexcept {
+    auto at = static_cast<std::uint32_t>(
+        static_cast<const std::uint8_t*>(std::memchr(order, static_cast<int>(entry), size)) -
+        order);
+    for (; at > 0 && ahead(scores, entry, order[at - 1]); --at) order[at] = order[at - 1];
+    for (; at + 1 < size && ahead(scores, order[at + 1], entry); ++at) order[at] = order[at + 1];
+    order[at] = static_cast<std::uint8_t>(entry);
 }
 
 RankIndex::Summary RankIndex::summarize(std::uint32_t node, bool isLeaf) const noexcept {
@@ -108,7 +108,7 @@ void RankIndex::setEntry(std::uint32_t parent, std::uint32_t slot, std::uint32_t
     p.best[slot] = s.best;
     p.firstId[slot] = s.firstId;
     p.head[slot] = s.firstId == kNone ? 0 : headOf(table.word(s.firstId));
-    settleOrder(p.order, p.size, p.best);
+    reposition(p.order, p.size, p.best, slot);
     if (isLeaf) {
         leaves_[node].parent = parent;
     } else {
@@ -124,10 +124,13 @@ void RankIndex::refreshUpward(std::uint32_t node, bool isLeaf, const WordTable* 
         if (table != nullptr) {
             setEntry(parent, slot, node, isLeaf, *table);
         } else {
-            // Only scores changed: counts and first words stand.
+            // Only scores changed: counts and first words stand, and where
+            // a best stands, so does every best above it.
             Inner& p = inners_[parent];
-            p.best[slot] = summarize(node, isLeaf).best;
-            settleOrder(p.order, p.size, p.best);
+            const std::uint64_t best = summarize(node, isLeaf).best;
+            if (best == p.best[slot]) return;
+            p.best[slot] = best;
+            reposition(p.order, p.size, p.best, slot);
         }
         node = parent;
         isLeaf = false;

@@ -109,11 +109,10 @@ private:
     static bool ahead(const std::uint64_t* scores, std::uint32_t a, std::uint32_t b) noexcept {
         return scores[a] != scores[b] ? scores[a] > scores[b] : a < b;
     }
-    // Sorts a node's order (any arrangement of its entries) by insertion,
-    // which costs a pass and the distances moved: after a change to one
-    // entry, one pass.
-    static void settleOrder(std::uint8_t* order, std::uint32_t size,
-                            const std::uint64_t* scores) noexcept;
+    // Moves `entry` to its place in a node's order after its score changed,
+    // the other entries being in order among themselves.
+    static void reposition(std::uint8_t* order, std::uint32_t size, const std::uint64_t* scores,
+                           std::uint32_t entry) noexcept;
     std::uint32_t slotInParent(std::uint32_t parent, std::uint32_t node) const noexcept;
     void setEntry(std::uint32_t parent, std::uint32_t slot, std::uint32_t node, bool isLeaf,
                   const WordTable& table) noexcept;
