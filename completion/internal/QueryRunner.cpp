@@ -339,9 +339,16 @@ void CandidateOrder::addRecentWords() {
 }
 
 void CandidateOrder::addNearbyWords(const std::vector<std::string>& nearby) {
+    const std::size_t places = std::min(nearby.size(), kNearbyPlaces);
+    std::vector<std::string> forms;
+    forms.reserve(places);
+    for (std::size_t place = 0; place < places; ++place) forms.push_back(toNfc(nearby[place]));
+    const std::vector<std::string_view> words(forms.begin(), forms.end());
+    std::vector<std::uint32_t> ids(places);
+    s_.table.findMany(words.data(), places, ids.data());
     std::vector<std::uint32_t> seen;
-    for (std::size_t place = 0; place < nearby.size() && place < kNearbyPlaces; ++place) {
-        const std::uint32_t id = s_.table.find(toNfc(nearby[place]));
+    for (std::size_t place = 0; place < places; ++place) {
+        const std::uint32_t id = ids[place];
         if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) continue;
         // A word the host names twice counts at its first place.
         if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
@@ -382,10 +389,16 @@ void CandidateOrder::addPairs(const Query& query) {
                          });
         followers.resize(kPairPlaces);
     }
-    for (const Follower& f : followers) {
-        const std::uint32_t id = s_.table.find(f.word);
+    std::vector<std::string_view> words;
+    words.reserve(followers.size());
+    for (const Follower& f : followers) words.push_back(f.word);
+    std::vector<std::uint32_t> ids(words.size());
+    s_.table.findMany(words.data(), words.size(), ids.data());
+    for (std::size_t i = 0; i < followers.size(); ++i) {
+        const std::uint32_t id = ids[i];
         if (id == WordTable::kNoWord || (id == discount_.id && discount_.gone)) continue;
-        if (plan_.pathOf(f.word) != nullptr) addExtra(id, pairMass(f.count, total, s_.weights));
+        if (plan_.pathOf(words[i]) != nullptr)
+            addExtra(id, pairMass(followers[i].count, total, s_.weights));
     }
 }
 

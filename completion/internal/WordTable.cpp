@@ -71,8 +71,12 @@ std::string_view WordTable::word(std::uint32_t id) const noexcept {
 }
 
 std::size_t WordTable::slotFor(std::string_view word) const noexcept {
+    return slotFrom(word, hashOf(word) & (slots_.size() - 1));
+}
+
+std::size_t WordTable::slotFrom(std::string_view word, std::size_t at) const noexcept {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hashOf(word) & mask;; at = (at + 1) & mask) {
+    for (;; at = (at + 1) & mask) {
         const std::uint32_t id = slots_[at];
         if (id == kNoWord) return slots_.size();
         if (id != kErased && this->word(id) == word) return at;
@@ -83,6 +87,33 @@ std::uint32_t WordTable::find(std::string_view word) const noexcept {
     if (slots_.empty()) return kNoWord;
     const std::size_t at = slotFor(word);
     return at < slots_.size() ? slots_[at] : kNoWord;
+}
+
+void WordTable::findMany(const std::string_view* words, std::size_t count,
+                         std::uint32_t* ids) const noexcept {
+    if (slots_.empty()) {
+        std::fill(ids, ids + count, kNoWord);
+        return;
+    }
+    constexpr std::size_t kAhead = 16;
+    const std::size_t mask = slots_.size() - 1;
+    const auto live = [](std::uint32_t id) { return id != kNoWord && id != kErased; };
+    for (std::size_t begin = 0; begin < count; begin += kAhead) {
+        const std::size_t n = std::min(kAhead, count - begin);
+        std::size_t at[kAhead];
+        for (std::size_t i = 0; i < n; ++i) {
+            at[i] = hashOf(words[begin + i]) & mask;
+            prefetch(&slots_[at[i]]);
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            if (live(slots_[at[i]])) prefetch(&offsets_[slots_[at[i]]]);
+        for (std::size_t i = 0; i < n; ++i)
+            if (live(slots_[at[i]])) prefetch(arena_.data() + offsets_[slots_[at[i]]]);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t found = slotFrom(words[begin + i], at[i]);
+            ids[begin + i] = found < slots_.size() ? slots_[found] : kNoWord;
+        }
+    }
 }
 
 void WordTable::rehash(std::size_t capacity) {

@@ -44,6 +44,12 @@ public:
     };
 
     std::uint32_t find(std::string_view word) const noexcept;
+    // The ids of `count` words (kNoWord for a word not stored), a few at a
+    // time: each one's hash slot, then its first entry's offset and bytes
+    // are asked for ahead, so that the cache misses of one lookup overlap
+    // those of the others.
+    void findMany(const std::string_view* words, std::size_t count,
+                  std::uint32_t* ids) const noexcept;
     std::string_view word(std::uint32_t id) const noexcept;
     bool isLive(std::uint32_t id) const noexcept {
         return id < columns_.origins.size() && columns_.origins[id] != 0;
@@ -87,9 +93,7 @@ public:
     std::uint32_t insert(std::string_view word, std::uint8_t origins, std::uint64_t hash) noexcept;
     std::uint64_t hashOf(std::string_view word) const noexcept;
     void prefetchSlot(std::uint64_t hash) const noexcept {
-#if defined(__GNUC__) || defined(__clang__)
-        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-#endif
+        if (!slots_.empty()) prefetch(&slots_[hash & (slots_.size() - 1)]);
     }
     void erase(std::uint32_t id) noexcept;
     void setOrigins(std::uint32_t id, std::uint8_t origins) noexcept {
@@ -122,9 +126,18 @@ public:
     void readImage(ImageReader& in, std::size_t words, std::size_t shortest);
 
 private:
+    static void prefetch(const void* at) noexcept {
+#if defined(__GNUC__) || defined(__clang__)
+        __builtin_prefetch(at);
+#else
+        (void)at;
+#endif
+    }
     void rehash(std::size_t capacity);
     void compactArena();
     std::size_t slotFor(std::string_view word) const noexcept;
+    // The slot holding `word` from slot `at` on, or slots_.size().
+    std::size_t slotFrom(std::string_view word, std::size_t at) const noexcept;
 
     // Each word is its length as a base-128 varint, then its bytes.
     std::vector<char> arena_;

@@ -1,7 +1,8 @@
 // The rank index and its streams against plain sorted vectors: thousands of
 // insertions, removals and score changes, in random and sorted order, with
-// the tree's invariants checked after each; ranks of prefixes; and the
-// best-first stream over random ranges against sorting every word.
+// the tree's invariants checked after each; ranks of prefixes; the word
+// table's batched lookup; and the best-first stream over random ranges
+// against sorting every word.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -124,6 +125,23 @@ void checkQueries(const Fixture& f, std::mt19937& random) {
         const std::uint32_t id = f.table().find(words[r]);
         ASSERT_EQ(f.index().rangeOf(words[r], f.table()).begin, r);
         ASSERT_EQ(f.index().idAt(f.index().positionOf(static_cast<std::uint32_t>(r))), id);
+    }
+    // Many words looked up at once, stored or not (some erased), against
+    // the model, in a batch that is not a whole number of the table's.
+    std::vector<std::string> asked;
+    for (int i = 0; i < 37; ++i) {
+        asked.push_back(random() % 2 == 0 || words.empty() ? randomWord(random)
+                                                           : words[random() % words.size()]);
+    }
+    const std::vector<std::string_view> views(asked.begin(), asked.end());
+    std::vector<std::uint32_t> ids(asked.size());
+    f.table().findMany(views.data(), views.size(), ids.data());
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        if (f.model().count(asked[i]) == 0) {
+            ASSERT_EQ(ids[i], WordTable::kNoWord) << asked[i];
+        } else {
+            ASSERT_EQ(f.table().word(ids[i]), asked[i]);
+        }
     }
     // Best first over disjoint ranges, against sorting them all.
     const auto n = static_cast<std::uint32_t>(words.size());
