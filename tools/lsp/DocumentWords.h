@@ -63,6 +63,8 @@ public:
     std::uint32_t occurrences(const std::string& uri, const std::string& word) const;
     // The counts of the open document `uri`, or null.
     const Counts* countsOf(const std::string& uri) const;
+    // How many open documents have counts.
+    std::size_t documentsCounted() const noexcept { return documents_.size(); }
 
     // Opened documents with more distinct words than this feed the store
     // later; 0 feeds it at once.

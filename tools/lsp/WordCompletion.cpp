@@ -17,13 +17,18 @@ std::uint32_t countIn(const DocumentWords::Counts* counts, const std::string& wo
 }
 
 // Where a candidate comes from, as the editor shows it beside the word.
-// `here` is this document's counts, or null.
+// `here` is this document's counts, or null; `alone`: no other document
+// has counts.
 std::string describeSource(const CompletionStore& store, const DocumentWords::Counts* here,
-                           const Candidate& candidate, const std::string& discounted) {
+                           bool alone, const Candidate& candidate, const std::string& discounted) {
     std::string source;
     if (hasOrigin(candidate.origins, Origin::kDocument)) {
-        const std::uint32_t inThis = countIn(here, candidate.word);
-        const bool typed = inThis > 0 && candidate.word == discounted;
+        // The store never counts more of a word than the documents do, so
+        // with no other document a word they brought is in this one: only
+        // the word being typed needs its count looked up in a large map.
+        const bool typing = candidate.word == discounted;
+        const std::uint32_t inThis = alone && !typing ? 1 : countIn(here, candidate.word);
+        const bool typed = inThis > 0 && typing;
         if (inThis > (typed ? 1u : 0u)) {
             source = "this document";
         } else if (!typed) {
@@ -108,10 +113,11 @@ CompletionAnswer WordCompletion::complete(const CompletionQuery& query) {
     answer.incomplete = completion.more;
     answer.items.reserve(completion.candidates.size());
     const DocumentWords::Counts* here = documents.countsOf(query.document.uri());
+    const bool alone = here != nullptr && documents.documentsCounted() == 1;
     for (const Candidate& candidate : completion.candidates) {
         CompletionItem item;
         item.label = candidate.text;
-        item.detail = describeSource(store, here, candidate, discounted);
+        item.detail = describeSource(store, here, alone, candidate, discounted);
         // A close match does not begin with the typed word: clients that
         // filter by prefix would drop it.
         if (candidate.fuzzy) item.filterText = std::string(typed);

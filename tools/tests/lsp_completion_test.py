@@ -288,6 +288,14 @@ class Completion(ServerTest):
         # is gone though the dictionary holds it.
         self.assertEqual(labels_of(answer), ["hello", "helicopter", "helvetica", "helium"])
         self.assertEqual(answer["items"][2]["detail"], "learned")
+        # With one document open: the word being typed is in it elsewhere too.
+        for uri in ("file:///other", "file:///this", "file:///learned"):
+            client.notify("textDocument/didClose", {"textDocument": {"uri": uri}})
+        client.open("file:///alone", "zebrafish zebroid\nzebroid")
+        answer = client.assert_result(client.complete("file:///alone", 1, 3))
+        details = {item["label"]: item["detail"] for item in answer["items"]}
+        self.assertEqual(details["zebroid"], "this document")
+        self.assertEqual(details["zebrafish"], "this document")
         self.assertEqual(client.finish(), 0)
 
     def test_the_personal_word_list_is_read_and_never_written(self):
