@@ -23,9 +23,9 @@ void reserveNodes(std::vector<T>& v, std::size_t more) {
     v.reserve(std::max(needed, v.capacity() + v.capacity() / 8 + 4));
 }
 
-// A node's order as entries move: room for a new entry at `at`, put last
-// until settled; an entry's removal; the two halves of a split, the left
-// in place.
+// An inner node's order as its children move: room for a new child at
+// `at`, put last until repositioned; a child's removal; the two halves of a
+// split, the left in place.
 void openOrder(std::uint8_t* order, std::uint32_t size, std::uint32_t at) noexcept {
     for (std::uint32_t i = 0; i < size; ++i)
         if (order[i] >= at) ++order[i];
@@ -433,7 +433,6 @@ void RankIndex::erase(std::uint32_t id, const WordTable& table) noexcept {
                 leafOf_[b.id[i]] = into;
             }
             a.size += b.size;
-
             unlink(from);
         };
         constexpr std::uint32_t kMergedMost = kLeafCapacity * 3 / 4;

@@ -109,8 +109,8 @@ private:
     static bool ahead(const std::uint64_t* scores, std::uint32_t a, std::uint32_t b) noexcept {
         return scores[a] != scores[b] ? scores[a] > scores[b] : a < b;
     }
-    // Moves `entry` to its place in a node's order after its score changed,
-    // the other entries being in order among themselves.
+    // Moves child `entry` to its place in an inner node's order after its
+    // best changed, the other children being in order among themselves.
     static void reposition(std::uint8_t* order, std::uint32_t size, const std::uint64_t* scores,
                            std::uint32_t entry) noexcept;
     std::uint32_t slotInParent(std::uint32_t parent, std::uint32_t node) const noexcept;
