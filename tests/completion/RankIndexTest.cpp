@@ -128,8 +128,10 @@ void checkQueries(const Fixture& f, std::mt19937& random) {
     }
     // Many words looked up at once, stored or not (some erased), against
     // the model, in a batch that is not a whole number of the table's.
+    constexpr int kAsked = 37;
     std::vector<std::string> asked;
-    for (int i = 0; i < 37; ++i) {
+    asked.reserve(kAsked);
+    for (int i = 0; i < kAsked; ++i) {
         asked.push_back(random() % 2 == 0 || words.empty() ? randomWord(random)
                                                            : words[random() % words.size()]);
     }
