@@ -5,6 +5,7 @@
 // deduplicate the best of them, and find the longest and unique completion
 // and, when asked, the count (the answer).
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <memory>
@@ -528,16 +529,14 @@ class ShownTexts {
 public:
     static constexpr std::size_t kScanned = 64;
 
-    ShownTexts(const std::vector<Candidate>& shown, std::size_t limit) : shown_(shown) {
-        hashes_.reserve(std::min(limit, kScanned));
-    }
+    explicit ShownTexts(const std::vector<Candidate>& shown) : shown_(shown) {}
     // Whether `text` was shown; if not, it is taken to be shown next.
     bool seen(const std::string& text) {
-        if (hashes_.size() < kScanned) {
+        if (hashed_ < kScanned) {
             const std::size_t hash = std::hash<std::string>()(text);
-            for (std::size_t i = 0; i < hashes_.size(); ++i)
+            for (std::size_t i = 0; i < hashed_; ++i)
                 if (hashes_[i] == hash && shown_[i].text == text) return true;
-            hashes_.push_back(hash);
+            hashes_[hashed_++] = hash;
             return false;
         }
         if (set_.empty())
@@ -547,7 +546,8 @@ public:
 
 private:
     const std::vector<Candidate>& shown_;
-    std::vector<std::size_t> hashes_;
+    std::array<std::size_t, kScanned> hashes_{};
+    std::size_t hashed_ = 0;
     std::unordered_set<std::string> set_;
 };
 
@@ -567,7 +567,7 @@ Completion StoreState::runQuery(const Query& query) const {
     CandidateOrder candidates(s, plan, query, discount);
     // Renderings repeat only where countCandidates() says they can.
     const bool mayRepeat = rendersMayRepeat(plan);
-    ShownTexts shown(answer.candidates, query.style.limit);
+    ShownTexts shown(answer.candidates);
     answer.candidates.reserve(std::min(query.style.limit, ShownTexts::kScanned));
     Ranked next;
     while (candidates.next(next)) {
