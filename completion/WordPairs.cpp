@@ -5,13 +5,6 @@
 #include "completion/internal/CaseFolding.h"
 
 namespace rorirer {
-namespace {
-
-bool endsSentence(std::string_view gap) noexcept {
-    return gap.find_first_of(".!?") != std::string_view::npos;
-}
-
-}  // namespace
 
 std::string WordPairs::keyOf(std::string_view word) {
     const std::string written = toNfc(word);
@@ -152,29 +145,8 @@ std::size_t WordPairs::memoryBytes() const noexcept {
     return bytes;
 }
 
-void PairReader::readWords(std::string_view text, std::vector<Token>& words,
-                           std::vector<bool>& endsAfter, bool& endsBefore) const {
-    WordSpanReader reader(rules_, text, 0, numbers_);
-    WordSpan span;
-    std::size_t gapStart = 0;
-    endsBefore = false;
-    while (reader.next(span)) {
-        const bool ends = endsSentence(text.substr(gapStart, span.start - gapStart));
-        if (words.empty()) {
-            endsBefore = ends;
-        } else {
-            endsAfter.back() = ends;
-        }
-        words.push_back({span.start, span.end});
-        endsAfter.push_back(false);
-        gapStart = span.end;
-    }
-    const bool ends = endsSentence(text.substr(gapStart));
-    if (words.empty()) {
-        endsBefore = ends;
-    } else {
-        endsAfter.back() = ends;
-    }
+bool PairReader::endsSentence(std::string_view gap) noexcept {
+    return gap.find_first_of(".!?") != std::string_view::npos;
 }
 
 bool PairReader::hasWord(std::string_view text) const noexcept {
@@ -185,14 +157,14 @@ bool PairReader::hasWord(std::string_view text) const noexcept {
 
 void PairReader::readUpTo(std::string_view line, std::size_t end, Context& context) const {
     // Only the last word before `end` matters: read from a place a little
-    // before it, and from the line's start only when that finds none.
-    constexpr std::size_t kLookBack = 256;
+    // before it, twice as far back each time that finds none, so that the
+    // bytes read stay within twice the distance to that word.
     end = std::min(end, line.size());
     const std::string_view text = line.substr(0, end);
-    std::size_t from = end > kLookBack ? restartPointBefore(rules_, text, end - kLookBack) : 0;
     WordSpan last;
     bool found = false;
-    for (;;) {
+    for (std::size_t back = 16;; back *= 2) {
+        const std::size_t from = end > back ? restartPointBefore(rules_, text, end - back) : 0;
         WordSpanReader reader(rules_, text, from, numbers_);
         WordSpan span;
         while (reader.next(span)) {
@@ -200,7 +172,6 @@ void PairReader::readUpTo(std::string_view line, std::size_t end, Context& conte
             found = true;
         }
         if (found || from == 0) break;
-        from = 0;
     }
     // A sentence ends in the gap after the last word (or before `end` in a
     // line without one).

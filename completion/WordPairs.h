@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "completion/WordBoundaries.h"
 #include "completion/WordRules.h"
 
 namespace rorirer {
@@ -155,37 +156,32 @@ private:
         context.sentenceStart = true;
     }
 
-    struct Token {
-        std::size_t start;
-        std::size_t end;
-    };
-    // The words of `text`, and after each whether a sentence ends between it
-    // and the next (or the end of `text`). `endsBefore`: one ends before the
-    // first word, or in `text` at all when it has no word.
-    void readWords(std::string_view text, std::vector<Token>& words, std::vector<bool>& endsAfter,
-                   bool& endsBefore) const;
+    // Whether a gap between words (or after the last) ends a sentence.
+    static bool endsSentence(std::string_view gap) noexcept;
 
     const WordRules& rules_;
     bool numbers_;
 };
 
 template <typename Pair>
-bool PairReader::readText(std::string_view line, Context& context, Pair& pair) const {
-    std::vector<Token> words;
-    std::vector<bool> endsAfter;
-    bool endsBefore = false;
-    readWords(line, words, endsAfter, endsBefore);
-    if (endsBefore) endSentence(context);
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string_view word = line.substr(words[i].start, words[i].end - words[i].start);
-        const std::string_view before =
-            context.sentenceStart ? std::string_view() : std::string_view(context.previous);
-        pair(before, word);
+bool PairReader::readText(std::string_view text, Context& context, Pair& pair) const {
+    // Each gap is judged when the word after it is met, so the words need
+    // not be gathered first.
+    WordSpanReader reader(rules_, text, 0, numbers_);
+    WordSpan span;
+    std::size_t gapStart = 0;
+    bool any = false;
+    while (reader.next(span)) {
+        if (endsSentence(text.substr(gapStart, span.start - gapStart))) endSentence(context);
+        const std::string_view word = text.substr(span.start, span.end - span.start);
+        pair(context.sentenceStart ? std::string_view() : std::string_view(context.previous), word);
         context.previous.assign(word);
-        context.sentenceStart = endsAfter[i];
+        context.sentenceStart = false;
+        gapStart = span.end;
+        any = true;
     }
-    if (context.sentenceStart) context.previous.clear();
-    return !words.empty();
+    if (endsSentence(text.substr(gapStart))) endSentence(context);
+    return any;
 }
 
 }  // namespace rorirer

@@ -1,6 +1,7 @@
 // The pair counts against a std::map through random additions and removals
 // over few contexts and many followers, so that followers come and go, a
-// context's keys are compacted, and the bound is reached.
+// context's keys are compacted, and the bound is reached; and the pairs a
+// text's sentences and lines make.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "completion/WordPairs.h"
+#include "completion/WordRules.h"
 
 namespace {
 
@@ -68,6 +70,37 @@ TEST(WordPairs, AgreesWithAMap) {
             }
         }
     }
+}
+
+TEST(PairReader, SentencesEndAtStopsBlankLinesAndWordlessLines) {
+    const rorirer::WordRules rules;
+    const rorirer::PairReader reader(rules, false);
+    std::vector<std::pair<std::string, std::string>> seen;
+    rorirer::PairReader::Context context;
+    for (const char* line : {"Hello there. General Kenobi!", "you are", "a bold one", "",
+                             "Back 42 again", "... so", "---", "and"})
+        reader.readLine(line, context, [&](std::string_view previous, std::string_view word) {
+            seen.emplace_back(previous, word);
+        });
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"", "Hello"},     {"Hello", "there"}, {"", "General"}, {"General", "Kenobi"}, {"", "you"},
+        {"you", "are"},    {"are", "a"},       {"a", "bold"},   {"bold", "one"},       {"", "Back"},
+        {"Back", "again"}, {"", "so"},         {"", "and"}};
+    EXPECT_EQ(seen, expected);
+
+    // What a word typed at the end follows, also when the last word is
+    // further back than one look back reaches, or there is none.
+    const auto before = [&](const std::string& line) {
+        rorirer::PairReader::Context c;
+        c.previous = "kept";
+        c.sentenceStart = false;
+        reader.readUpTo(line, line.size(), c);
+        return c.sentenceStart ? std::string("<start>") : c.previous;
+    };
+    EXPECT_EQ(before("Hello there "), "there");
+    EXPECT_EQ(before("Hello there. "), "<start>");
+    EXPECT_EQ(before("word" + std::string(300, ' ') + ","), "word");
+    EXPECT_EQ(before(std::string(300, '-')), "kept");
 }
 
 }  // namespace
