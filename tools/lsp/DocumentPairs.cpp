@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "completion/Unicode.h"
@@ -124,8 +125,7 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
         ++sameEnd;
     // Both read alike up to a restart point within the common start...
     const std::size_t from = restartPointBefore(reader_.rules(), now, same);
-    PairReader::Context start = contextOfLine(document, line);
-    reader_.readUpTo(now, from, start);
+    const PairReader::Context start = contextWithin(document, line, now, from);
     // ...and from the end of the first word that starts after a restart
     // point within the common end: the words after it follow the same
     // words in both. Without one, to the line's end, and the first word of
@@ -141,18 +141,32 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
     if (readNext && toEnd == 0 && line + 1 < document.lineCount())
         next = firstWordOfLine(document, line + 1);
 
-    PairTally net;
-    const auto tally = [&](std::string_view text, long delta) {
+    // The pairs of both readings, in order. Those they share at either end
+    // are the same pairs, and cancel; a one-letter edit leaves a few in the
+    // middle, too few to be worth a tally.
+    using Pair = std::pair<std::string, std::string>;
+    const auto pairsOf = [&](std::string_view text) {
+        std::vector<Pair> read;
         PairReader::Context context = start;
         const auto add = [&](std::string_view previous, std::string_view word) {
-            net.add(previous, word, delta);
+            read.emplace_back(previous, word);
         };
         reader_.readPart(text, from, text.size() - toEnd, context, add);
         if (!next.text.empty()) reader_.readLine(next.text, context, add);
+        return read;
     };
-    tally(was, -1);
-    tally(now, +1);
-    apply(net);
+    const std::vector<Pair> old = pairsOf(was);
+    const std::vector<Pair> fresh = pairsOf(now);
+    std::size_t head = 0;
+    while (head < old.size() && head < fresh.size() && old[head] == fresh[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < old.size() - head && tail < fresh.size() - head &&
+           old[old.size() - 1 - tail] == fresh[fresh.size() - 1 - tail])
+        ++tail;
+    for (std::size_t i = head; i + tail < old.size(); ++i)
+        pairs_.remove(old[i].first, old[i].second);
+    for (std::size_t i = head; i + tail < fresh.size(); ++i)
+        pairs_.add(fresh[i].first, fresh[i].second);
 }
 
 LineText DocumentPairs::firstWordOfLine(const Document& document, std::size_t line) const {
@@ -178,11 +192,21 @@ PairReader::Context DocumentPairs::contextOfLine(const Document& document, std::
     return wordless;
 }
 
+PairReader::Context DocumentPairs::contextWithin(const Document& document, std::size_t line,
+                                                 std::string_view text, std::size_t byte) const {
+    // The line before matters only when text[0, byte) has no word and ends
+    // no sentence, which leaves this marker as it was.
+    PairReader::Context context;
+    context.sentenceStart = false;
+    reader_.readUpTo(text, byte, context);
+    if (context.sentenceStart || !context.previous.empty()) return context;
+    return contextOfLine(document, line);
+}
+
 PairReader::Context DocumentPairs::contextAt(const Document& document, std::size_t line,
                                              std::size_t byte) const {
-    PairReader::Context context = contextOfLine(document, line);
-    if (line < document.lineCount()) reader_.readUpTo(document.line(line).text, byte, context);
-    return context;
+    if (line >= document.lineCount()) return contextOfLine(document, line);
+    return contextWithin(document, line, document.line(line).text, byte);
 }
 
 }  // namespace rorirer::lsp

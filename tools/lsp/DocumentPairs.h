@@ -7,9 +7,9 @@
 // sentence ended there. A change re-reads the lines it removed and added,
 // and the first word of the line after them, which may follow something
 // new; a change within one line (typing) re-reads only the words around
-// the bytes that changed. Only the pairs whose counts differ reach the
-// table. A line longer than the documents' limit counts as a line without
-// words.
+// the bytes that changed, before and after, and only the pairs that differ
+// between the two readings reach the table. A line longer than the
+// documents' limit counts as a line without words.
 //
 // A document opened with more lines than readLaterAbove() is read later, a
 // slice of lines at a time (readSome(), while the client is quiet): its
@@ -24,6 +24,7 @@
 #define RORIRER_LSP_DOCUMENTPAIRS_H
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "completion/WordPairs.h"
@@ -77,6 +78,9 @@ private:
     // Line `line`'s text up to the end of its first word; empty without one.
     LineText firstWordOfLine(const Document& document, std::size_t line) const;
     void apply(const PairTally& net);
+    // What a word at byte `byte` of `text`, line `line`'s text, follows.
+    PairReader::Context contextWithin(const Document& document, std::size_t line,
+                                      std::string_view text, std::size_t byte) const;
     // What the first word of line `line` follows.
     PairReader::Context contextOfLine(const Document& document, std::size_t line) const;
 
