@@ -7,7 +7,10 @@
 namespace rorirer {
 
 std::string WordPairs::keyOf(std::string_view word) {
-    const std::string written = toNfc(word);
+    // Most words are in NFC as they come: no copy made to find that out.
+    std::string normalized;
+    if (!isKnownNfc(word)) normalized = toNfc(word);
+    const std::string_view written = normalized.empty() ? word : std::string_view(normalized);
     std::string key;
     key.reserve(2 * written.size() + 1);
     appendFolded(key, written);
@@ -18,7 +21,11 @@ std::string WordPairs::keyOf(std::string_view word) {
 
 std::string WordPairs::contextOf(std::string_view previous) {
     std::string key;
-    appendFolded(key, toNfc(previous));
+    if (isKnownNfc(previous)) {
+        appendFolded(key, previous);
+    } else {
+        appendFolded(key, toNfc(previous));
+    }
     return key;
 }
 

@@ -72,6 +72,17 @@ TEST(WordPairs, AgreesWithAMap) {
     }
 }
 
+TEST(WordPairs, ComposedAndDecomposedFormsAreOneWord) {
+    rorirer::WordPairs pairs;
+    pairs.add("Cafe\u0301", "nai\u0308ve");
+    pairs.add("caf\u00e9", "na\u00efve");
+    EXPECT_EQ(pairs.count("CAF\u00c9", "na\u00efve"), 2u);
+    std::vector<std::string> seen;
+    pairs.forEachAfter("cafe\u0301", "na",
+                       [&](std::string_view w, std::uint32_t) { seen.emplace_back(w); });
+    EXPECT_EQ(seen, std::vector<std::string>{"na\u00efve"});
+}
+
 TEST(PairReader, SentencesEndAtStopsBlankLinesAndWordlessLines) {
     const rorirer::WordRules rules;
     const rorirer::PairReader reader(rules, false);

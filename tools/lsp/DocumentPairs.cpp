@@ -147,6 +147,7 @@ void DocumentPairs::lineEdited(const Document& document, std::size_t line, std::
     using Pair = std::pair<std::string, std::string>;
     const auto pairsOf = [&](std::string_view text) {
         std::vector<Pair> read;
+        read.reserve(4);
         PairReader::Context context = start;
         const auto add = [&](std::string_view previous, std::string_view word) {
             read.emplace_back(previous, word);
