@@ -24,23 +24,15 @@ void reserveOneMore(std::vector<T>& v) {
 
 }  // namespace
 
-std::uint32_t WordNumbers::numberOf(std::string_view word) {
-    if ((spans_.size() + 1) * 2 > slots_.size()) grow();
-    const std::size_t hash = std::hash<std::string_view>()(word);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        Slot& slot = slots_[at];
-        if (slot.number == kEmpty) {
-            // Room first, so that a failure leaves the numbers as they were.
-            reserveOneMore(spans_);
-            const std::size_t offset = keys_.size();
-            keys_.append(word);
-            spans_.push_back({offset, word.size()});
-            slot = Slot{hash, static_cast<std::uint32_t>(spans_.size() - 1)};
-            return slot.number;
-        }
-        if (slot.hash == hash && this->word(slot.number) == word) return slot.number;
-    }
+std::uint32_t WordNumbers::add(std::string_view word, std::size_t hash, std::size_t at) {
+    // Room first, so that a failure leaves the numbers as they were.
+    reserveOneMore(spans_);
+    const std::size_t offset = keys_.size();
+    keys_.append(word);
+    spans_.push_back({offset, word.size()});
+    const auto number = static_cast<std::uint32_t>(spans_.size() - 1);
+    slots_[at] = Slot{hash, offset, word.size(), number};
+    return number;
 }
 
 void WordNumbers::grow() {

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,21 @@ namespace rorirer::lsp {
 // Numbers for words: 0, 1, 2... in the order they are first met.
 class WordNumbers {
 public:
-    std::uint32_t numberOf(std::string_view word);
+    // Inline: every word of an opened document passes through here.
+    std::uint32_t numberOf(std::string_view word) {
+        if ((spans_.size() + 1) * 2 > slots_.size()) grow();
+        const std::size_t hash = std::hash<std::string_view>()(word);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.number == kEmpty) return add(word, hash, at);
+            // The slot holds the word's place, so that telling words apart
+            // reads no other table.
+            if (slot.hash == hash && slot.length == word.size() &&
+                std::string_view(keys_).substr(slot.offset, slot.length) == word)
+                return slot.number;
+        }
+    }
     std::string_view word(std::uint32_t number) const noexcept {
         const Span& span = spans_[number];
         return std::string_view(keys_).substr(span.offset, span.length);
@@ -30,12 +45,16 @@ private:
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
     struct Slot {
         std::size_t hash = 0;
+        std::size_t offset = 0;
+        std::size_t length = 0;
         std::uint32_t number = kEmpty;
     };
     struct Span {
         std::size_t offset;
         std::size_t length;
     };
+    // Numbers `word`, whose hash is `hash`, in the empty slot `at`.
+    std::uint32_t add(std::string_view word, std::size_t hash, std::size_t at);
     void grow();
 
     std::vector<Slot> slots_;  // a power of two in size, or empty
