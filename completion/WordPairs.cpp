@@ -5,12 +5,22 @@
 #include "completion/internal/CaseFolding.h"
 
 namespace rorirer {
+namespace {
+
+// `text` in NFC: `text` itself when it is known to be, so that the words
+// that come in NFC, most of them, are not copied to find that out;
+// otherwise normalized into `storage`.
+std::string_view inNfc(std::string_view text, std::string& storage) {
+    if (isKnownNfc(text)) return text;
+    storage = toNfc(text);
+    return storage;
+}
+
+}  // namespace
 
 std::string WordPairs::keyOf(std::string_view word) {
-    // Most words are in NFC as they come: no copy made to find that out.
     std::string normalized;
-    if (!isKnownNfc(word)) normalized = toNfc(word);
-    const std::string_view written = normalized.empty() ? word : std::string_view(normalized);
+    const std::string_view written = inNfc(word, normalized);
     std::string key;
     key.reserve(2 * written.size() + 1);
     appendFolded(key, written);
@@ -20,12 +30,9 @@ std::string WordPairs::keyOf(std::string_view word) {
 }
 
 std::string WordPairs::contextOf(std::string_view previous) {
+    std::string normalized;
     std::string key;
-    if (isKnownNfc(previous)) {
-        appendFolded(key, previous);
-    } else {
-        appendFolded(key, toNfc(previous));
-    }
+    appendFolded(key, inNfc(previous, normalized));
     return key;
 }
 

@@ -27,11 +27,11 @@ void reserveOneMore(std::vector<T>& v) {
 std::uint32_t WordNumbers::add(std::string_view word, std::size_t hash, std::size_t at) {
     // Room first, so that a failure leaves the numbers as they were.
     reserveOneMore(spans_);
-    const std::size_t offset = keys_.size();
+    const Span span{keys_.size(), word.size()};
     keys_.append(word);
-    spans_.push_back({offset, word.size()});
+    spans_.push_back(span);
     const auto number = static_cast<std::uint32_t>(spans_.size() - 1);
-    slots_[at] = Slot{hash, offset, word.size(), number};
+    slots_[at] = Slot{hash, span, number};
     return number;
 }
 

@@ -30,29 +30,26 @@ public:
             if (slot.number == kEmpty) return add(word, hash, at);
             // The slot holds the word's place, so that telling words apart
             // reads no other table.
-            if (slot.hash == hash && slot.length == word.size() &&
-                std::string_view(keys_).substr(slot.offset, slot.length) == word)
-                return slot.number;
+            if (slot.hash == hash && textOf(slot.span) == word) return slot.number;
         }
     }
-    std::string_view word(std::uint32_t number) const noexcept {
-        const Span& span = spans_[number];
-        return std::string_view(keys_).substr(span.offset, span.length);
-    }
+    std::string_view word(std::uint32_t number) const noexcept { return textOf(spans_[number]); }
     std::size_t size() const noexcept { return spans_.size(); }
 
 private:
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
-    struct Slot {
-        std::size_t hash = 0;
+    struct Span {
         std::size_t offset = 0;
         std::size_t length = 0;
+    };
+    struct Slot {
+        std::size_t hash = 0;
+        Span span;
         std::uint32_t number = kEmpty;
     };
-    struct Span {
-        std::size_t offset;
-        std::size_t length;
-    };
+    std::string_view textOf(const Span& span) const noexcept {
+        return std::string_view(keys_).substr(span.offset, span.length);
+    }
     // Numbers `word`, whose hash is `hash`, in the empty slot `at`.
     std::uint32_t add(std::string_view word, std::size_t hash, std::size_t at);
     void grow();
